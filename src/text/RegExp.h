@@ -1,0 +1,80 @@
+// Regular-expression service used by every extraction: the ECMAScript (3rd edition)
+// dialect the retrieval scripts are written in, run on PCRE2 with JIT.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace trouvel::text {
+
+// Raised for an invalid pattern, a match that gives up (backtracking limits), or a
+// sub-match index beyond the last group.
+class RegExpError : public std::runtime_error {
+public:
+    // position: character offset in the pattern where the problem lies, or -1.
+    RegExpError(const QString& message, qsizetype position = -1);
+    qsizetype position() const { return position_; }
+    QString message() const { return QString::fromUtf8(what()); }
+
+private:
+    qsizetype position_;
+};
+
+class Match {
+public:
+    qsizetype FirstIndex = 0; // character offset of the match in the subject
+    qsizetype Length = 0;
+    QString Value;
+    // Text of capture group j + 1; "" for a group that took no part in the match.
+    // Throws RegExpError when j is beyond the last group.
+    const QString& SubMatches(qsizetype j) const;
+    qsizetype SubMatchesCount() const { return groups_.size(); }
+
+private:
+    friend class RegExp;
+    QStringList groups_;
+};
+
+using Matches = std::vector<Match>;
+
+class RegExp {
+public:
+    RegExp();
+    ~RegExp();
+    RegExp(const RegExp&) = delete;
+    RegExp& operator=(const RegExp&) = delete;
+
+    void Pattern(const QString& pattern);
+    const QString& Pattern() const { return pattern_; }
+    void Global(bool on) { global_ = on; }
+    bool Global() const { return global_; }
+    void IgnoreCase(bool on);
+    bool IgnoreCase() const { return ignoreCase_; }
+    void Multiline(bool on);
+    bool Multiline() const { return multiline_; }
+
+    bool Test(const QString& text);
+    Matches Execute(const QString& text);
+    // Every match (the first only without Global) replaced by `replacement`, taken literally.
+    QString Replace(const QString& text, const QString& replacement);
+
+    // Compiles now and throws RegExpError for an invalid pattern (else done lazily).
+    void compile();
+
+private:
+    struct Compiled;
+    template <typename Visit>
+    void forEachMatch(const QString& text, bool all, Visit&& visit);
+
+    QString pattern_;
+    bool global_ = false;
+    bool ignoreCase_ = false;
+    bool multiline_ = false;
+    std::unique_ptr<Compiled> compiled_;
+};
+
+} // namespace trouvel::text
