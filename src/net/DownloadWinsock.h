@@ -1,0 +1,80 @@
+// The page client: fetches one page per call over its own TCP (or TLS) connection, with a
+// request it writes itself, and stores the raw response (status line, headers and body,
+// every LF stored as CR LF) into a file.
+#pragma once
+
+#include "common/UserInteraction.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+
+class QTcpSocket;
+
+namespace trouvel::net {
+
+// Result codes of DownloadPage.
+enum DownloadCode : std::int16_t {
+    kDownloadDone = 0,          // the transfer ran (closed by the server, complete, or a socket error shown)
+    kDownloadNoSocket = 1,      // no socket
+    kDownloadProxyIncomplete = 2,
+    kDownloadBadAddress = 3,    // the address does not match the address pattern (or carries CR, LF, NUL)
+    kDownloadStopped = 4,       // StopDownload was set during the transfer
+};
+
+// A failure that leaves DownloadPage without a code (the target file cannot be opened,
+// the proxy port is not a number, the response exceeds the size limit, ...).
+class DownloadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+constexpr qint64 kDefaultMaxDownloadBytes = 64LL * 1024 * 1024;
+
+// Every " " replaced by "+"; nothing else is encoded.
+QString SpacesToPlus(const QString& text);
+
+// The parts of an address, as the address pattern cuts them out.
+struct AddressParts {
+    QString scheme;
+    QString authority;
+    QString path;
+    QString query; // after SpacesToPlus
+};
+// Nothing when the address does not match the address pattern (empty, begins with "&").
+std::optional<AddressParts> parseAddress(const QString& url);
+
+// The request bytes for an address, exactly as sent.
+QByteArray buildRequest(const AddressParts& address, bool methodGet, bool http11, bool viaProxy);
+
+class cDownloadWinsock : public QObject {
+    Q_OBJECT
+public:
+    // stopDownload: the module's stop flag, shared with the window.
+    // ui: shows the connection error message.
+    cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent = nullptr);
+    ~cDownloadWinsock() override;
+
+    std::int16_t UseProxy = 0;
+    QString ProxyHost;
+    QString ProxyPort;
+    std::int16_t PasserALaSuite = 0;
+
+    // Returns one of DownloadCode; throws DownloadError for a failure that has no code.
+    std::int16_t DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
+                              const std::int16_t& HttpVersion);
+
+    // Closes the socket; a transfer waiting on it ends (the window calls this as it unloads).
+    void closeSocket();
+
+    void setMaxResponseBytes(qint64 bytes);
+
+private:
+    struct Private;
+    Private* d;
+};
+
+} // namespace trouvel::net
