@@ -26,6 +26,12 @@ bool WriteIniString(const QString& file, const QString& section, const QString& 
 
 // The same two operations as pure functions over a file's bytes.
 QString iniLookup(const QByteArray& content, const QString& section, const QString& key, const QString& defaultValue);
+// content with the change applied; content unchanged when iniCanStore says no.
 QByteArray iniUpdate(const QByteArray& content, const QString& section, const QString& key, const QString& value);
+
+// Whether the three texts can be written so that a read gives them back: no line break
+// anywhere, a section without "]" or blanks around it, a key without "=", blanks around it
+// or a leading "[" or ";", and no broken UTF-16. WriteIniString fails on anything else.
+bool iniCanStore(const QString& section, const QString& key, const QString& value);
 
 } // namespace trouvel::config

@@ -1,0 +1,84 @@
+#include "config/Script.h"
+
+#include "config/Convert.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace trouvel::config {
+
+FieldSpec splitFieldSpec(const QString& value)
+{
+    FieldSpec spec;
+    const qsizetype bar = value.indexOf(u'|');
+    if (bar < 0) {
+        spec.name = value;
+        return spec;
+    }
+    spec.name = value.left(bar);
+    const qsizetype next = value.indexOf(u'|', bar + 1);
+    spec.pattern = next < 0 ? value.mid(bar + 1) : value.mid(bar + 1, next - bar - 1);
+    spec.hasPattern = true;
+    return spec;
+}
+
+QString fillTemplate(const QString& urlTemplate, const QString& text)
+{
+    QString out = urlTemplate;
+    // Non-overlapping, left to right; the inserted text is not scanned again.
+    out.replace(QStringLiteral("%1"), text);
+    return out;
+}
+
+std::optional<int> groupIndex(const QString& value)
+{
+    const std::optional<double> n = toNumber(value);
+    if (!n)
+        return std::nullopt;
+    const double index = roundHalfEven(*n - 1.0);
+    // Far beyond any group a pattern can have: treated as no group rather than wrapped.
+    if (!(index >= std::numeric_limits<int>::min() && index <= std::numeric_limits<int>::max()))
+        return std::nullopt;
+    return static_cast<int>(index);
+}
+
+QString scriptsFolder(const QString& pluginFolder)
+{
+    if (pluginFolder.endsWith(u'/'))
+        return pluginFolder + QStringLiteral("scripts");
+    return pluginFolder + QStringLiteral("/scripts");
+}
+
+QString scriptPath(const QString& pluginFolder, const QString& name)
+{
+    return scriptsFolder(pluginFolder) + u'/' + name + QStringLiteral(".tvs");
+}
+
+QStringList listScripts(const QString& pluginFolder)
+{
+    const QDir dir(scriptsFolder(pluginFolder));
+    if (!dir.exists())
+        return {};
+    QStringList names;
+    // Hidden files (dot files) are left out by not asking for QDir::Hidden. The extension is
+    // compared exactly: a listed name must load again as "<name>.tvs" on a case-sensitive disk.
+    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Readable, QDir::NoSort);
+    for (const QFileInfo& info : entries) {
+        const QString fileName = info.fileName();
+        if (fileName.endsWith(QStringLiteral(".tvs"), Qt::CaseSensitive))
+            names.append(fileName.chopped(4));
+    }
+    // The directory order is arbitrary here, and the selected position is stored between
+    // runs, so the list is sorted: letter case ignored first, then exact order to break ties.
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+} // namespace trouvel::config
