@@ -1,0 +1,101 @@
+#include "CatalogueFile.h"
+
+#include "Csv.h"
+#include "text/TextCodec.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <utility>
+
+namespace cadrelle {
+
+QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue)
+{
+    QByteArray content = bytes;
+    if (content.startsWith("\xEF\xBB\xBF"))
+        content.remove(0, 3);
+    const QString text = trouvel::text::decodeText(content);
+
+    QList<QStringList> rows;
+    if (QString error = csv::parse(text, rows); !error.isEmpty())
+        return error;
+
+    QStringList columns;
+    bool hasTag = false;
+    if (!rows.isEmpty()) {
+        columns = rows.takeFirst();
+        if (!columns.isEmpty() && columns.last() == QStringView(kTagColumn)) {
+            columns.removeLast();
+            hasTag = true;
+        }
+    }
+    const qsizetype width = columns.size() + (hasTag ? 1 : 0);
+
+    QList<Entry> entries;
+    entries.reserve(rows.size());
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        QStringList& fields = rows[r];
+        // Spreadsheets drop trailing empty cells, so short records are padded; a longer one
+        // would lose cells on the next save and is refused.
+        if (fields.size() > width)
+            return QStringLiteral("entrée %1 : %2 cellules pour %3 colonnes")
+                .arg(r + 1)
+                .arg(fields.size())
+                .arg(width);
+        fields.resize(width);
+        Entry e;
+        if (hasTag)
+            e.tag = fields.takeLast();
+        e.cells = std::move(fields);
+        entries.append(std::move(e));
+    }
+    catalogue.assign(std::move(columns), std::move(entries));
+    return {};
+}
+
+QString loadCatalogue(const QString& path, Catalogue& catalogue)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Impossible d'ouvrir « %1 » : %2").arg(path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("Impossible de lire « %1 » : %2").arg(path, file.errorString());
+    if (QString error = parseCatalogue(bytes, catalogue); !error.isEmpty())
+        return QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(path, error);
+    return {};
+}
+
+QByteArray formatCatalogue(const Catalogue& catalogue)
+{
+    QString text;
+    QStringList record = catalogue.columns();
+    record.append(QString::fromUtf16(kTagColumn));
+    csv::appendRecord(text, record);
+    for (int r = 0; r < catalogue.entryCount(); ++r) {
+        const Entry& e = catalogue.entry(r);
+        record = e.cells;
+        record.append(e.tag);
+        csv::appendRecord(text, record);
+    }
+    return text.toUtf8();
+}
+
+QString saveCatalogue(const QString& path, const Catalogue& catalogue)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("Impossible d'écrire « %1 » : %2").arg(path, file.errorString());
+    const QByteArray bytes = formatCatalogue(catalogue);
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("Impossible d'écrire « %1 » : %2").arg(path, reason);
+    }
+    if (!file.commit())
+        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, file.errorString());
+    return {};
+}
+
+} // namespace cadrelle

@@ -1,0 +1,26 @@
+// Catalogue files: UTF-8 CSV, first record the column captions, then one record per entry.
+// The entries' Tag (picture file name) is kept in a reserved trailing column, kTagColumn.
+#pragma once
+
+#include "Catalogue.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace cadrelle {
+
+// Caption of the reserved last column that holds each entry's Tag.
+inline constexpr char16_t kTagColumn[] = u"#Tag";
+
+// Empty on success; otherwise what went wrong, and catalogue is left as it was.
+// A file without a trailing "#Tag" column loads with empty tags; bytes that are not
+// valid UTF-8 are read as Windows-1252.
+QString loadCatalogue(const QString& path, Catalogue& catalogue);
+QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue);
+
+// Writes through a temporary file renamed over path once complete, so a failed or
+// interrupted save leaves the previous file whole. Empty on success, else the reason.
+QString saveCatalogue(const QString& path, const Catalogue& catalogue);
+QByteArray formatCatalogue(const Catalogue& catalogue);
+
+} // namespace cadrelle
