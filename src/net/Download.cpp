@@ -1,0 +1,146 @@
+#include "net/Download.h"
+
+#include "net/EventWait.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace trouvel::net {
+
+namespace {
+
+const QString kNoSession = QStringLiteral("La connexion Internet n'a pu etre établie");
+const QString kCannotDownload = QStringLiteral("Le fichier specifié ne peut être telechargé");
+const QString kInterrupted = QStringLiteral("Téléchargement interrompu");
+
+constexpr qint64 kReadPiece = 64 * 1024;
+
+QString tooLargeMessage(qint64 maxBytes)
+{
+    if (maxBytes >= 1024 * 1024 && maxBytes % (1024 * 1024) == 0)
+        return QStringLiteral("Le fichier dépasse la taille maximale autorisée (%1 Mio)").arg(maxBytes / (1024 * 1024));
+    return QStringLiteral("Le fichier dépasse la taille maximale autorisée (%1 octets)").arg(maxBytes);
+}
+
+// Errors that mean no connection to the network could be set up at all, as opposed to
+// this one address failing.
+bool isSessionError(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::NetworkSessionFailedError || error == QNetworkReply::BackgroundRequestNotAllowedError
+        || error == QNetworkReply::TemporaryNetworkFailureError;
+}
+
+[[noreturn]] void throwWriteError(const QString& target, const QSaveFile& file)
+{
+    throw DownloadError(
+        QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(target, file.errorString()).toStdString());
+}
+
+} // namespace
+
+QString DownloadToFile(const QString& address, const QString& target, const std::int16_t& stopDownload,
+                       qint64 maxBytes)
+{
+    if (stopDownload != 0)
+        return kInterrupted;
+
+    // Only web addresses: a "file:" or "qrc:" link cut out of a page must not copy local files.
+    const QUrl url(address);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return kCannotDownload;
+
+    // The system's Internet settings: on Linux the http_proxy, https_proxy and no_proxy variables.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+
+    QNetworkAccessManager session;
+    session.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("VB OpenUrl"));
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+
+    // Streams into a file beside the target; the target is replaced only once all has arrived.
+    QSaveFile file(target);
+    qint64 received = 0;
+    bool tooLarge = false;
+    bool httpError = false;
+    bool writeFailed = false;
+    bool finished = false;
+
+    // Declared after the session, so the reply (a child of the session) outlives nothing that
+    // its connections refer to: the context object goes first and takes the connections along.
+    QObject context;
+    QNetworkReply* const reply = session.get(request);
+    reply->setReadBufferSize(kReadPiece * 4);
+
+    const auto readAvailable = [&] {
+        if (tooLarge || httpError || writeFailed)
+            return;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 400) {
+            // An error page is not the picture: never let it replace the one in place.
+            httpError = true;
+            return;
+        }
+        while (reply->bytesAvailable() > 0) {
+            const QByteArray piece = reply->read(kReadPiece);
+            if (piece.isEmpty())
+                break;
+            if (received + piece.size() > maxBytes) {
+                tooLarge = true;
+                return;
+            }
+            received += piece.size();
+            if (!file.isOpen() && !file.open(QIODevice::WriteOnly)) {
+                writeFailed = true;
+                return;
+            }
+            if (file.write(piece) != piece.size()) {
+                writeFailed = true;
+                return;
+            }
+        }
+    };
+    QObject::connect(reply, &QIODevice::readyRead, &context, readAvailable);
+    QObject::connect(reply, &QNetworkReply::finished, &context, [&] {
+        readAvailable();
+        finished = true;
+    });
+
+    waitForEvents([&] { return finished || tooLarge || httpError || writeFailed || stopDownload != 0; });
+
+    QObject::disconnect(reply, nullptr, &context, nullptr);
+    const bool completed = finished && !tooLarge && !httpError && !writeFailed;
+    if (!completed)
+        reply->abort();
+    const QNetworkReply::NetworkError error = reply->error();
+
+    if (writeFailed) {
+        file.cancelWriting();
+        throwWriteError(target, file);
+    }
+    if (!completed || error != QNetworkReply::NoError) {
+        file.cancelWriting();
+        if (tooLarge)
+            return tooLargeMessage(maxBytes);
+        if (stopDownload != 0 && !finished)
+            return kInterrupted;
+        if (isSessionError(error))
+            return kNoSession;
+        return kCannotDownload;
+    }
+    // A resource of no bytes still replaces the target, with an empty file.
+    if (!file.isOpen() && !file.open(QIODevice::WriteOnly))
+        throwWriteError(target, file);
+    if (!file.commit())
+        throwWriteError(target, file);
+    return QString();
+}
+
+} // namespace trouvel::net
