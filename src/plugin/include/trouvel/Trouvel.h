@@ -21,19 +21,27 @@
 #include <stdexcept>
 #include <string>
 
+// The plug-in is built with hidden symbols; what crosses the boundary stays visible so that
+// both sides agree on the classes (exceptions are caught by type).
+#if defined(__GNUC__)
+#define TROUVEL_VISIBLE __attribute__((visibility("default")))
+#else
+#define TROUVEL_VISIBLE
+#endif
+
 namespace trouvel {
 
 // Version of this header's contract; trouvel_create refuses any other.
 constexpr int kBoundaryVersion = 1;
 
 // The one error type that crosses the boundary.
-class Error : public std::runtime_error {
+class TROUVEL_VISIBLE Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // One entry of the host's catalogue list (a row of its list view).
-class ListItem {
+class TROUVEL_VISIBLE ListItem {
 public:
     virtual ~ListItem() = default;
     virtual bool Selected() const = 0;
@@ -50,7 +58,7 @@ public:
 };
 
 // The entries of the list view, counted from 1.
-class ListItemCollection {
+class TROUVEL_VISIBLE ListItemCollection {
 public:
     virtual ~ListItemCollection() = default;
     virtual std::int32_t Count() const = 0;
@@ -60,7 +68,7 @@ public:
 };
 
 // The host's list view in report form.
-class ListView {
+class TROUVEL_VISIBLE ListView {
 public:
     virtual ~ListView() = default;
     virtual ListItemCollection& ListItems() = 0;
@@ -69,7 +77,7 @@ public:
 };
 
 // The host application object handed to the plug-in by initme.
-class HostApplication {
+class TROUVEL_VISIBLE HostApplication {
 public:
     virtual ~HostApplication() = default;
     virtual ListView& MyLV() = 0;
@@ -84,7 +92,7 @@ public:
 };
 
 // The plug-in object. Members in their fixed order; every member may throw trouvel::Error.
-class _Trouvel {
+class TROUVEL_VISIBLE _Trouvel {
 public:
     // Stores "other" into retour.
     virtual void WhatIsIt(std::string& retour) = 0;
@@ -110,14 +118,14 @@ protected:
 
 extern "C" {
 // The boundary version the module was built with (kBoundaryVersion).
-int trouvel_boundary_version(void);
+TROUVEL_VISIBLE int trouvel_boundary_version(void);
 // A new plug-in object, or nullptr when hostBoundaryVersion differs from the module's
 // or the object cannot be made. Never throws.
-trouvel::_Trouvel* trouvel_create(int hostBoundaryVersion);
+TROUVEL_VISIBLE trouvel::_Trouvel* trouvel_create(int hostBoundaryVersion);
 // Releases an object made by trouvel_create. Never throws.
-void trouvel_destroy(trouvel::_Trouvel* object);
+TROUVEL_VISIBLE void trouvel_destroy(trouvel::_Trouvel* object);
 // 1 when no object made by trouvel_create is left, so the host may dlclose the module.
-int trouvel_can_unload_now(void);
+TROUVEL_VISIBLE int trouvel_can_unload_now(void);
 }
 
 using trouvel_boundary_version_fn = int (*)(void);

@@ -1,0 +1,14 @@
+// Message boxes and beeps for the wizard, as the person at the screen sees them.
+#pragma once
+
+#include "common/UserInteraction.h"
+
+namespace trouvel::plugin {
+
+class MessageBoxInteraction final : public UserInteraction {
+public:
+    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override;
+    void beep() override;
+};
+
+} // namespace trouvel::plugin

@@ -1,0 +1,18 @@
+// Where the plug-in finds its scripts and writes the working files of its fetches.
+#pragma once
+
+#include <QString>
+
+namespace trouvel::plugin {
+
+// Folder of the module file this code is linked into, found at run time.
+QString moduleFolder();
+
+// The folder for "tmp.txt" and "image.jpg": pluginFolder itself when it is writable,
+// otherwise cacheFolder (created when missing). Throws trouvel::Error when neither can be used.
+QString workFolderFor(const QString& pluginFolder, const QString& cacheFolder);
+
+// The per-user cache folder used when the plug-in's own folder is read-only.
+QString userCacheFolder();
+
+} // namespace trouvel::plugin
