@@ -323,7 +323,7 @@ QByteArray iniUpdate(const QByteArray& content, const QString& section, const QS
         const Line& line = where.keyLine;
         out.append(content.constData(), line.valueBegin);
         out.append(valueBytes);
-        out.append(content.constData() + line.valueEnd, content.size() - line.valueEnd);
+        out.append(content.constData() + line.contentEnd, content.size() - line.contentEnd);
         return out;
     }
     const QByteArray keyLine = encoding.encode(key) + '=' + valueBytes + eol;
@@ -365,10 +365,13 @@ bool WriteIniString(const QString& file, const QString& section, const QString& 
     if (existing.exists() && updated == content)
         return true;
     // Written beside the file and renamed over it, so a crash leaves the old file or the new one.
+    // Unbuffered: a buffered QSaveFile only meets a short write (disk full, size limit) in the
+    // flush inside commit(), and commits the truncated file anyway. Written directly, the
+    // short count shows here and the old file stays.
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    if (out.write(updated) != updated.size()) {
+    if (out.write(updated) != updated.size() || out.error() != QFileDevice::NoError) {
         out.cancelWriting();
         return false;
     }

@@ -1,0 +1,69 @@
+#include "config/Script.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace trouvel::config;
+
+namespace {
+
+TEST(SplitFieldSpec, NameAndPatternPieces)
+{
+    struct Row {
+        const char* name;
+        QString value;
+        QString fieldName, pattern;
+        bool hasPattern;
+    };
+    for (const Row& row : {Row{"name_and_pattern", "Titre|<h1>([\\s\\S]*?)</h1>", "Titre", "<h1>([\\s\\S]*?)</h1>", true},
+                           Row{"third_piece_ignored", "A|b(c)|d(e)", "A", "b(c)", true},
+                           Row{"empty_name", "|(\\d+)", "", "(\\d+)", true},
+                           Row{"empty_pattern", "Nom|", "Nom", "", true},
+                           Row{"no_bar", "??", "??", "", false},
+                           Row{"default_of_chooser", " |0", " ", "0", true}}) {
+        SCOPED_TRACE(row.name);
+        const FieldSpec spec = splitFieldSpec(row.value);
+        EXPECT_EQ(spec.name, row.fieldName);
+        EXPECT_EQ(spec.pattern, row.pattern);
+        EXPECT_EQ(spec.hasPattern, row.hasPattern);
+    }
+}
+
+TEST(FillTemplate, EveryPercentOneReplacedVerbatim)
+{
+    EXPECT_EQ(fillTemplate("http://h/s?q=%1&r=%1", "a b"), "http://h/s?q=a b&r=a b");
+    EXPECT_EQ(fillTemplate("http://h/img", "x"), "http://h/img");
+    EXPECT_EQ(fillTemplate("%1", "%1%1"), "%1%1"); // inserted text not scanned again
+    EXPECT_EQ(fillTemplate("%%11", "X"), "%X1");
+    EXPECT_EQ(fillTemplate("a%2b", "X"), "a%2b");
+}
+
+TEST(GroupIndex, NumberLessOneRoundedHalfToEven)
+{
+    const std::pair<QString, std::optional<int>> rows[] = {
+        {"1", 0}, {"2", 1}, {"0", -1}, {"-1", -2}, {" 3 ", 2}, {"1.5", 0}, {"2.5", 2},
+        {"3.5", 2}, {"1.6", 1}, {"", std::nullopt}, {"abc", std::nullopt}, {"1e20", std::nullopt}};
+    for (const auto& [text, index] : rows)
+        EXPECT_EQ(groupIndex(text), index) << text.toStdString();
+}
+
+TEST(ScriptFiles, PathsAndListing)
+{
+    QTemporaryDir plugin;
+    EXPECT_EQ(scriptsFolder(plugin.path()), plugin.path() + "/scripts");
+    EXPECT_EQ(scriptPath(plugin.path() + "/", "imdb"), plugin.path() + "/scripts/imdb.tvs");
+    EXPECT_TRUE(listScripts(plugin.path()).isEmpty()); // no scripts folder
+
+    QDir dir(plugin.path());
+    ASSERT_TRUE(dir.mkpath("scripts/sub.tvs"));
+    for (const char* name : {"b.tvs", "a.tvs", "A.tvs", "Zed.tvs", ".hidden.tvs", "upper.TVS", "x.tvs.bak", "notes.txt", ".tvs"}) {
+        QFile f(dir.filePath(QStringLiteral("scripts/") + name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(listScripts(plugin.path()), (QStringList{"A", "a", "b", "Zed"}));
+}
+
+} // namespace
