@@ -22,9 +22,13 @@ QByteArray scriptOfAbout20KiB()
     for (int n = 1; n <= 110; ++n) {
         if (n % 10 == 0)
             s += "; champs " + QByteArray::number(n) + "\r\n";
-        s += "Match" + QByteArray::number(n) + " = Champ " + QByteArray::number(n) +
-             "|<div class=\"champ" + QByteArray::number(n) + "\">[\\s\\S]*?<span[^>]*>([\\s\\S]*?)</span>\r\n";
+        s += "Match" + QByteArray::number(n) + " = Champ " + QByteArray::number(n) + "|<div class=\"fiche-champ" +
+             QByteArray::number(n) + "\">\\s*<span class=\"libelle\">[^<]*</span>\\s*<span class=\"valeur\"[^>]*>"
+             "([\\s\\S]*?)</span>\\s*</div>\r\n";
     }
+    // Notes of the script's author fill the rest, up to 20 KiB.
+    while (s.size() < 20 * 1024 - 120)
+        s += "; la fiche du site change souvent : verifier les motifs des champs apres chaque mise a jour\r\n";
     s += "PatternImg=img src=.(/affiches/[^>]+?\\.jpg)\r\n\r\n[ImgPage]\r\nUrl=http://images.example.org%1\r\n";
     return s;
 }
