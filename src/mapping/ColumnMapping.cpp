@@ -1,0 +1,93 @@
+#include "mapping/ColumnMapping.h"
+
+#include "config/Convert.h"
+#include "config/IniFile.h"
+#include "config/Script.h"
+
+namespace trouvel::mapping {
+
+namespace {
+
+const QString kFilmPage = QStringLiteral("FilmPage");
+
+QString colKey(int column)
+{
+    return QStringLiteral("Col%1").arg(column);
+}
+
+} // namespace
+
+QString noChangeAnswer()
+{
+    return QStringLiteral("(#-_-#)");
+}
+
+QString leaveAsIsEntry()
+{
+    return QStringLiteral("(laisser tel quel)");
+}
+
+QString settingsFile(const HostApplication& host)
+{
+    return QString::fromStdString(host.tmpfolder()) + QStringLiteral("/Trouvel.ini");
+}
+
+QString mappedFieldLabel(const QString& scriptPath, const QString& nb)
+{
+    const QString spec = config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Match") + nb, QStringLiteral("??|0"));
+    return config::splitFieldSpec(spec).name;
+}
+
+std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
+                                        const QString& scriptPath)
+{
+    const std::int16_t colCount = config::toInt16(QString::number(host.ColCount()));
+    std::vector<MappingRow> rows;
+    rows.reserve(colCount > 0 ? colCount : 0);
+    for (int i = 1; i <= colCount; ++i) {
+        MappingRow row;
+        row.columnName = QString::fromStdString(host.MyLV().ColumnHeaders(static_cast<std::int16_t>(i)));
+        row.nb = config::ReadIniString(iniFile, section, colKey(i), QString());
+        row.contenu = mappedFieldLabel(scriptPath, row.nb);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+bool writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!config::WriteIniString(iniFile, section, colKey(static_cast<int>(i) + 1), rows[i].nb))
+            return false;
+    }
+    return true;
+}
+
+QStringList chooserEntries(const QString& scriptPath)
+{
+    QStringList entries{leaveAsIsEntry()};
+    const auto count = config::tryToInt16(config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Count"),
+                                                                QStringLiteral("0")));
+    const int fieldCount = count.value_or(0);
+    for (int n = 1; n <= fieldCount; ++n) {
+        const QString spec = config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Match%1").arg(n),
+                                                   QStringLiteral(" |0"));
+        entries.append(config::splitFieldSpec(spec).name);
+    }
+    return entries;
+}
+
+QString chooserAnswer(int position, const QString& text)
+{
+    return QString::number(position) + u'|' + text;
+}
+
+std::optional<MappingChoice> parseChooserAnswer(const QString& tag)
+{
+    if (tag == noChangeAnswer() || !tag.contains(u'|'))
+        return std::nullopt;
+    const QStringList parts = tag.split(u'|');
+    return MappingChoice{parts.at(0), parts.at(1)};
+}
+
+} // namespace trouvel::mapping

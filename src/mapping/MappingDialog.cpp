@@ -1,0 +1,14 @@
+#include "mapping/MappingDialog.h"
+
+#include "mapping/Frm3.h"
+
+namespace trouvel::mapping {
+
+void showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
+                       UserInteraction& ui)
+{
+    Frm3 dialog(host, scriptPath, section, ui, parent);
+    dialog.exec();
+}
+
+} // namespace trouvel::mapping

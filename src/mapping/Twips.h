@@ -1,0 +1,10 @@
+// Design sizes are given in twips (1/1440 inch); widgets want pixels at the screen's DPI.
+#pragma once
+
+class QWidget;
+
+namespace trouvel::mapping {
+
+int twipsToPixels(int twips, const QWidget& onScreen);
+
+} // namespace trouvel::mapping
