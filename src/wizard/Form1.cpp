@@ -1,0 +1,402 @@
+#include "wizard/Form1.h"
+
+#include "mapping/MappingDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTreeWidget>
+
+namespace trouvel::wizard {
+
+namespace {
+
+// The window's design, in twips (1/1440 inch), as the original form lays it out.
+constexpr int kClientWidth = 11100;
+constexpr int kClientHeight = 8775;
+constexpr int kRowStep = 300;
+
+struct TwipsRect {
+    int x, y, w, h;
+};
+
+constexpr TwipsRect kList1{120, 120, 10860, 330};
+constexpr TwipsRect kEtape1{120, 540, 10860, 840};
+constexpr TwipsRect kLabel1{240, 345, 1200, 285};
+constexpr TwipsRect kTitre{1500, 315, 7560, 330};
+constexpr TwipsRect kBtChercher{9240, 285, 1440, 390};
+constexpr TwipsRect kEtape2{120, 1440, 10860, 2520};
+constexpr TwipsRect kListView1{120, 285, 10620, 1650};
+constexpr TwipsRect kTbUrl{120, 2040, 8940, 330};
+constexpr TwipsRect kBtChercher2{9240, 2010, 1440, 390};
+constexpr TwipsRect kEtape3{120, 4020, 10860, 3540};
+constexpr TwipsRect kFieldArea{120, 285, 7440, 3135};
+// Row 0 inside the scrolled field panel; row k is kRowStep * k lower.
+constexpr TwipsRect kLblChamp0{60, 45, 1740, 255};
+constexpr TwipsRect kChamp0{1860, 15, 5040, 285};
+constexpr TwipsRect kUpdate0{7020, 30, 255, 255};
+constexpr TwipsRect kImg{7680, 285, 3060, 2820};
+constexpr TwipsRect kUpdateImg{7680, 3135, 3060, 285};
+constexpr int kButtonsY = 7665;
+constexpr int kButtonsH = 420;
+constexpr TwipsRect kBtOptions{120, kButtonsY, 1200, kButtonsH};
+constexpr TwipsRect kBtStop{1440, kButtonsY, 2880, kButtonsH};
+constexpr TwipsRect kAuto{4500, kButtonsY, 2040, kButtonsH};
+constexpr TwipsRect kBtPrecedent{6780, kButtonsY, 600, kButtonsH};
+constexpr TwipsRect kBtAjouter{7500, kButtonsY, 1320, kButtonsH};
+constexpr TwipsRect kBtQuitter{8940, kButtonsY, 1320, kButtonsH};
+constexpr TwipsRect kBtSuivant{10380, kButtonsY, 600, kButtonsH};
+constexpr int kStbarHeight = 345;
+constexpr int kDesc1Width = 1800;
+constexpr int kDesc2Width = 8575;
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+Form1::Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings, WizardServices services,
+             QWidget* parent)
+    : QDialog(parent)
+    , state_(state)
+    , ui_(ui)
+{
+    if (!services.openMappingDialog) {
+        services.openMappingDialog = [this](const QString& section) {
+            if (!state_.HostApp)
+                throw Error("Aucune application hôte");
+            mapping::showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
+        };
+    }
+    auto chained = std::move(services.requestClose);
+    services.requestClose = [this, chained = std::move(chained)] {
+        // The window goes at once; a step still waiting inside a download returns to the
+        // event loop of exec() before the window object can be destroyed.
+        closing_ = true;
+        QDialog::done(QDialog::Rejected);
+        if (chained)
+            chained();
+    };
+    engine_ = std::make_unique<WizardEngine>(state, ui, settings, std::move(services));
+
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Trouvel (sur le net) v1.0"));
+    buildControls();
+    bindModel();
+}
+
+Form1::~Form1() = default;
+
+int Form1::twipsX(int twips) const
+{
+    return qRound(twips * logicalDpiX() / 1440.0);
+}
+
+int Form1::twipsY(int twips) const
+{
+    return qRound(twips * logicalDpiY() / 1440.0);
+}
+
+void Form1::buildControls()
+{
+    auto place = [this](QWidget* widget, const TwipsRect& r) {
+        widget->setGeometry(twipsX(r.x), twipsY(r.y), twipsX(r.w), twipsY(r.h));
+    };
+    auto button = [&](QWidget* parent, const char* name, const QString& caption, const TwipsRect& r) {
+        auto* b = named(new QPushButton(caption, parent), name);
+        // Only the button the wizard names is the default; focus does not move it.
+        b->setAutoDefault(false);
+        place(b, r);
+        return b;
+    };
+
+    setFixedSize(twipsX(kClientWidth), twipsY(kClientHeight));
+
+    list1_ = named(new QComboBox(this), "list1");
+    list1_->setEditable(true);
+    list1_->setInsertPolicy(QComboBox::NoInsert);
+    place(list1_, kList1);
+
+    etape1_ = named(new QGroupBox(QStringLiteral("Etape 1 : titre du film"), this), "etape1");
+    place(etape1_, kEtape1);
+    label1_ = named(new QLabel(QStringLiteral("Titre du film"), etape1_), "Label1");
+    place(label1_, kLabel1);
+    titre_ = named(new QLineEdit(etape1_), "titre");
+    place(titre_, kTitre);
+    btChercher_ = button(etape1_, "btChercher", QStringLiteral("Chercher"), kBtChercher);
+
+    etape2_ = named(new QGroupBox(QStringLiteral("Etape 2 : choix multiple"), this), "etape2");
+    place(etape2_, kEtape2);
+    listView1_ = named(new QTreeWidget(etape2_), "ListView1");
+    listView1_->setRootIsDecorated(false);
+    listView1_->setUniformRowHeights(true);
+    listView1_->setAllColumnsShowFocus(true);
+    listView1_->setColumnCount(3);
+    listView1_->setHeaderLabels({QStringLiteral("Lien"), QStringLiteral("Desc1"), QStringLiteral("Desc2")});
+    listView1_->header()->setStretchLastSection(false);
+    listView1_->setColumnHidden(0, true);
+    listView1_->setColumnWidth(1, twipsX(kDesc1Width));
+    listView1_->setColumnWidth(2, twipsX(kDesc2Width));
+    place(listView1_, kListView1);
+    tbUrl_ = named(new QLineEdit(etape2_), "tbUrl");
+    tbUrl_->setReadOnly(true);
+    place(tbUrl_, kTbUrl);
+    btchercher2_ = button(etape2_, "btchercher2", QStringLiteral("Chercher"), kBtChercher2);
+
+    etape3_ = named(new QGroupBox(QStringLiteral("Etape 3 : Infos du film"), this), "etape3");
+    place(etape3_, kEtape3);
+    // Rows are 300 twips apart; a script with more rows than the frame holds scrolls.
+    fieldArea_ = named(new QScrollArea(etape3_), "fieldArea");
+    fieldArea_->setFrameShape(QFrame::NoFrame);
+    fieldArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    place(fieldArea_, kFieldArea);
+    fieldPanel_ = new QWidget;
+    fieldPanel_->resize(twipsX(kFieldArea.w) - style()->pixelMetric(QStyle::PM_ScrollBarExtent), twipsY(kRowStep));
+    fieldArea_->setWidget(fieldPanel_);
+    img_ = named(new QLabel(etape3_), "Img");
+    img_->setAlignment(Qt::AlignCenter);
+    img_->setFrameShape(QFrame::StyledPanel);
+    place(img_, kImg);
+    updateImg_ = named(new QCheckBox(QStringLiteral("Image"), etape3_), "updateImg");
+    place(updateImg_, kUpdateImg);
+
+    btOptions_ = button(this, "btOptions", QStringLiteral("Options"), kBtOptions);
+    btStop_ = button(this, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop);
+    auto_ = named(new QCheckBox(QStringLiteral("Sauvegarde Auto"), this), "auto");
+    place(auto_, kAuto);
+    btPrecedent_ = button(this, "btPrecedent", QString(), kBtPrecedent);
+    btPrecedent_->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    btAjouter_ = button(this, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter);
+    btQuitter_ = button(this, "btQuitter", QStringLiteral("Quitter"), kBtQuitter);
+    btSuivant_ = button(this, "btSuivant", QString(), kBtSuivant);
+    btSuivant_->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    btSuivant_->setToolTip(QStringLiteral("Passe au suivant sans enregistrer"));
+
+    stbar_ = named(new QStatusBar(this), "stbar");
+    stbar_->setSizeGripEnabled(false);
+    stbarText_ = named(new QLabel(stbar_), "stbarText");
+    stbar_->addWidget(stbarText_, 1);
+    stbar_->setGeometry(0, twipsY(kClientHeight - kStbarHeight), twipsX(kClientWidth), twipsY(kStbarHeight));
+
+    for (int k = 0; k < engine_->model().fieldRowCount(); ++k)
+        addFieldRowWidgets(k);
+
+    // titre first in the tab order, so it has the focus when the window opens.
+    setTabOrder(titre_, btChercher_);
+    titre_->setFocus();
+    titre_->installEventFilter(this);
+    listView1_->installEventFilter(this);
+}
+
+void Form1::addFieldRowWidgets(int k)
+{
+    auto place = [this, k](QWidget* widget, const TwipsRect& r) {
+        widget->setGeometry(twipsX(r.x), twipsY(r.y + kRowStep * k), twipsX(r.w), twipsY(r.h));
+    };
+    auto* label = new QLabel(fieldPanel_);
+    label->setObjectName(QStringLiteral("lbl_champ_%1").arg(k));
+    place(label, kLblChamp0);
+    auto* value = new QLineEdit(fieldPanel_);
+    value->setObjectName(QStringLiteral("champ_%1").arg(k));
+    place(value, kChamp0);
+    auto* box = new QCheckBox(fieldPanel_);
+    box->setObjectName(QStringLiteral("update_%1").arg(k));
+    place(box, kUpdate0);
+    lbl_champ_.push_back(label);
+    champ_.push_back(value);
+    update_.push_back(box);
+    fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * (k + 1) + kChamp0.y));
+
+    WizardModel& model = engine_->model();
+    connect(value, &QLineEdit::textEdited, this, [&model, k](const QString& text) { model.setFieldValue(k, text); });
+    connect(box, &QCheckBox::toggled, this, [&model, k](bool on) { model.setFieldTicked(k, on); });
+    showFieldRow(k);
+}
+
+void Form1::showFieldRow(int k)
+{
+    const FieldRow& row = engine_->model().fieldRow(k);
+    QLabel* label = lbl_champ_.at(static_cast<std::size_t>(k));
+    QLineEdit* value = champ_.at(static_cast<std::size_t>(k));
+    QCheckBox* box = update_.at(static_cast<std::size_t>(k));
+    label->setText(row.name);
+    label->setToolTip(row.toolTip);
+    if (value->text() != row.value) {
+        value->setText(row.value);
+        value->setCursorPosition(0);
+    }
+    box->setChecked(row.ticked);
+    label->setVisible(row.visible);
+    value->setVisible(row.visible);
+    box->setVisible(row.visible);
+    int visibleRows = 0;
+    for (int r = 0; r < engine_->model().fieldRowCount() && r < static_cast<int>(champ_.size()); ++r)
+        if (engine_->model().fieldRow(r).visible)
+            visibleRows = r + 1;
+    fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * visibleRows + kChamp0.y));
+}
+
+void Form1::showCandidates()
+{
+    const auto& rows = engine_->model().candidates();
+    const int shown = listView1_->topLevelItemCount();
+    const QSignalBlocker block(listView1_);
+    if (static_cast<std::size_t>(shown) > rows.size())
+        listView1_->clear();
+    for (std::size_t r = static_cast<std::size_t>(listView1_->topLevelItemCount()); r < rows.size(); ++r)
+        new QTreeWidgetItem(listView1_, {rows[r].link, rows[r].desc1, rows[r].desc2});
+    const int selected = engine_->model().selectedCandidate();
+    if (selected >= 0 && selected < listView1_->topLevelItemCount())
+        listView1_->setCurrentItem(listView1_->topLevelItem(selected));
+}
+
+void Form1::showPicture()
+{
+    const QImage& image = engine_->model().picture();
+    if (image.isNull()) {
+        img_->clear();
+        return;
+    }
+    const QSize room = img_->contentsRect().size() * img_->devicePixelRatioF();
+    QPixmap pixmap = QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(img_->devicePixelRatioF());
+    img_->setPixmap(pixmap);
+}
+
+void Form1::showDefaultButton()
+{
+    const DefaultButton which = engine_->model().defaultButton();
+    btChercher_->setDefault(which == DefaultButton::Chercher);
+    btchercher2_->setDefault(which == DefaultButton::Chercher2);
+    btAjouter_->setDefault(which == DefaultButton::Ajouter);
+}
+
+void Form1::showFrames()
+{
+    etape2_->setVisible(engine_->model().etape2Visible());
+    etape3_->setVisible(engine_->model().etape3Visible());
+}
+
+void Form1::bindModel()
+{
+    WizardModel& model = engine_->model();
+    WizardEngine& engine = *engine_;
+
+    // Model to controls.
+    connect(&model, &WizardModel::scriptsChanged, this, [this, &model] {
+        const QSignalBlocker block(list1_);
+        list1_->clear();
+        list1_->addItems(model.scripts());
+        list1_->setCurrentIndex(model.scriptIndex());
+        list1_->setEditText(model.scriptText());
+    });
+    connect(&model, &WizardModel::scriptIndexChanged, this, [this, &model] {
+        const QSignalBlocker block(list1_);
+        list1_->setCurrentIndex(model.scriptIndex());
+        list1_->setEditText(model.scriptText());
+    });
+    connect(&model, &WizardModel::scriptTextChanged, this, [this, &model] {
+        if (list1_->currentText() != model.scriptText()) {
+            const QSignalBlocker block(list1_);
+            list1_->setEditText(model.scriptText());
+        }
+    });
+    connect(&model, &WizardModel::titreChanged, this, [this, &model] {
+        if (titre_->text() != model.titre())
+            titre_->setText(model.titre());
+    });
+    connect(&model, &WizardModel::candidatesChanged, this, &Form1::showCandidates);
+    connect(&model, &WizardModel::selectedCandidateChanged, this, &Form1::showCandidates);
+    connect(&model, &WizardModel::candidatesErrorChanged, this,
+            [this, &model] { listView1_->setToolTip(model.candidatesError()); });
+    connect(&model, &WizardModel::tbUrlChanged, this, [this, &model] { tbUrl_->setText(model.tbUrl()); });
+    connect(&model, &WizardModel::fieldRowAdded, this, [this](int k) {
+        while (static_cast<int>(champ_.size()) <= k)
+            addFieldRowWidgets(static_cast<int>(champ_.size()));
+    });
+    connect(&model, &WizardModel::fieldRowChanged, this, &Form1::showFieldRow);
+    connect(&model, &WizardModel::pictureChanged, this, &Form1::showPicture);
+    connect(&model, &WizardModel::updateImgChanged, this, [this, &model] { updateImg_->setChecked(model.updateImg()); });
+    connect(&model, &WizardModel::pictureErrorChanged, this, [this, &model] {
+        img_->setToolTip(model.pictureError());
+        updateImg_->setToolTip(model.pictureError());
+    });
+    connect(&model, &WizardModel::autoSaveChanged, this, [this, &model] { auto_->setChecked(model.autoSave()); });
+    connect(&model, &WizardModel::statusChanged, this, [this, &model] { stbarText_->setText(model.status()); });
+    connect(&model, &WizardModel::btStopVisibleChanged, this,
+            [this, &model] { btStop_->setVisible(model.btStopVisible()); });
+    connect(&model, &WizardModel::framesChanged, this, &Form1::showFrames);
+    connect(&model, &WizardModel::defaultButtonChanged, this, &Form1::showDefaultButton);
+    connect(&model, &WizardModel::focusRequested, this, [this](FocusTarget target) {
+        if (target == FocusTarget::ListView1)
+            listView1_->setFocus();
+        else
+            titre_->setFocus();
+    });
+
+    // Controls to model and engine.
+    connect(list1_, &QComboBox::activated, &engine, &WizardEngine::list1_Click);
+    connect(list1_, &QComboBox::editTextChanged, &model, &WizardModel::setScriptText);
+    connect(titre_, &QLineEdit::textEdited, &model, &WizardModel::setTitre);
+    connect(listView1_, &QTreeWidget::currentItemChanged, this, [this, &model](QTreeWidgetItem* item) {
+        model.setSelectedCandidate(item ? listView1_->indexOfTopLevelItem(item) : -1);
+    });
+    connect(listView1_, &QTreeWidget::itemDoubleClicked, &engine, [&engine] { engine.btchercher2_Click(); });
+    connect(updateImg_, &QCheckBox::toggled, &model, &WizardModel::setUpdateImg);
+    connect(auto_, &QCheckBox::toggled, &model, &WizardModel::setAutoSave);
+    connect(btChercher_, &QPushButton::clicked, &engine, [&engine] { engine.btChercher_Click(); });
+    connect(btchercher2_, &QPushButton::clicked, &engine, [&engine] { engine.btchercher2_Click(); });
+    connect(btAjouter_, &QPushButton::clicked, &engine, [&engine] { engine.btAjouter_Click(); });
+    connect(btSuivant_, &QPushButton::clicked, &engine, [&engine] { engine.btSuivant_Click(); });
+    connect(btPrecedent_, &QPushButton::clicked, &engine, [&engine] { engine.btPrecedent_Click(); });
+    connect(btStop_, &QPushButton::clicked, &engine, [&engine] { engine.btStop_Click(); });
+    connect(btQuitter_, &QPushButton::clicked, &engine, [&engine] { engine.btQuitter_Click(); });
+    connect(btOptions_, &QPushButton::clicked, &engine, [&engine] { engine.btOptions_Click(); });
+
+    // Initial state.
+    stbarText_->setText(model.status());
+    btStop_->setVisible(model.btStopVisible());
+    auto_->setChecked(model.autoSave());
+    updateImg_->setChecked(model.updateImg());
+    showFrames();
+    showDefaultButton();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == titre_)
+            engine_->model().setDefaultButton(DefaultButton::Chercher);
+        else if (watched == listView1_)
+            engine_->model().setDefaultButton(DefaultButton::Chercher2);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Form1::reject()
+{
+    engine_->btQuitter_Click();
+}
+
+void Form1::done(int result)
+{
+    if (!engine_->isClosed())
+        engine_->Form_Unload(); // hides the window through requestClose
+    else if (!closing_)
+        QDialog::done(result);
+}
+
+} // namespace trouvel::wizard

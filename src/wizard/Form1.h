@@ -1,0 +1,88 @@
+// The wizard window: every control of the three steps, bound both ways to the engine's model.
+// The window holds no logic of its own beyond the keyboard rules (default button, Escape).
+#pragma once
+
+#include "wizard/WizardEngine.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+class QStatusBar;
+class QTreeWidget;
+
+namespace trouvel::wizard {
+
+class Form1 : public QDialog {
+    Q_OBJECT
+public:
+    // services.openMappingDialog, when empty, opens the mapping dialog over this window;
+    // services.requestClose is chained: the window hides first.
+    Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings, WizardServices services,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    WizardEngine& engine() { return *engine_; }
+
+    // Twips to pixels at this window's screen resolution.
+    int twipsX(int twips) const;
+    int twipsY(int twips) const;
+
+    void done(int result) override;
+    void reject() override; // Escape and the close box: Quit
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void bindModel();
+    void addFieldRowWidgets(int k);
+    void showFieldRow(int k);
+    void showCandidates();
+    void showPicture();
+    void showDefaultButton();
+    void showFrames();
+
+    ModuleState& state_;
+    UserInteraction& ui_;
+    std::unique_ptr<WizardEngine> engine_;
+
+    QComboBox* list1_ = nullptr;
+    QGroupBox* etape1_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLineEdit* titre_ = nullptr;
+    QPushButton* btChercher_ = nullptr;
+    QGroupBox* etape2_ = nullptr;
+    QTreeWidget* listView1_ = nullptr;
+    QLineEdit* tbUrl_ = nullptr;
+    QPushButton* btchercher2_ = nullptr;
+    QGroupBox* etape3_ = nullptr;
+    QScrollArea* fieldArea_ = nullptr;
+    QWidget* fieldPanel_ = nullptr;
+    std::vector<QLabel*> lbl_champ_;
+    std::vector<QLineEdit*> champ_;
+    std::vector<QCheckBox*> update_;
+    QLabel* img_ = nullptr;
+    QCheckBox* updateImg_ = nullptr;
+    QPushButton* btOptions_ = nullptr;
+    QPushButton* btStop_ = nullptr;
+    QCheckBox* auto_ = nullptr;
+    QPushButton* btPrecedent_ = nullptr;
+    QPushButton* btAjouter_ = nullptr;
+    QPushButton* btQuitter_ = nullptr;
+    QPushButton* btSuivant_ = nullptr;
+    QStatusBar* stbar_ = nullptr;
+    QLabel* stbarText_ = nullptr;
+    bool closing_ = false;
+};
+
+} // namespace trouvel::wizard

@@ -1,0 +1,39 @@
+// The two downloads the steps make, as services handed to the wizard engine: the page client
+// (the window's DL) and the picture download. The window binds them to the network layer;
+// tests and tools may bind them to anything that behaves the same.
+#pragma once
+
+#include "common/UserInteraction.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace trouvel::wizard {
+
+class PageClient {
+public:
+    virtual ~PageClient() = default;
+    // The host's proxy settings, given once at load.
+    virtual void setProxy(std::int16_t useProxy, const QString& host, const QString& port) = 0;
+    // Fetches url into the file saveAs; a result code 0..4 (net::DownloadCode). Waits by
+    // running the event loop. Throws (any std::exception) for a failure that has no code.
+    virtual std::int16_t DownloadPage(const QString& url, const QString& saveAs, std::int16_t methodeGet,
+                                      std::int16_t httpVersion) = 0;
+    // Ends a waiting fetch; called as the window unloads.
+    virtual void closeSocket() = 0;
+};
+
+// "" when target was written, else a message for the user. May throw (any std::exception)
+// when the download fails outright. stopDownload is the module flag, read while waiting.
+using PictureDownload =
+    std::function<QString(const QString& address, const QString& target, const std::int16_t& stopDownload)>;
+
+// The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag.
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui);
+// net::DownloadToFile.
+PictureDownload netPictureDownload();
+
+} // namespace trouvel::wizard

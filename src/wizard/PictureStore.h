@@ -1,0 +1,18 @@
+// Storing the downloaded picture into the host's working folder under a name made from the
+// entry's title.
+#pragma once
+
+#include <QString>
+
+namespace trouvel::wizard {
+
+// Why a name cannot be used as a picture file inside the folder ("" when it can): empty,
+// "." or "..", a path separator or NUL, or longer than 255 bytes on disk.
+QString pictureNameProblem(const QString& name);
+
+// Copies source to folder/name, replacing a file of that name. The copy is written to a
+// temporary file beside the target and renamed over it, so an old picture is never left
+// half-written. false with *failure set to a status text when the copy was not made.
+bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure);
+
+} // namespace trouvel::wizard

@@ -1,0 +1,34 @@
+#include "wizard/ShowWizard.h"
+
+#include "wizard/Form1.h"
+
+namespace trouvel::wizard {
+
+void ShowForm(ModuleState& state, const Environment& env)
+{
+    if (!env.settings || !env.ui)
+        throw Error("Trouvel : environnement incomplet");
+    if (!state.HostApp)
+        throw Error("Trouvel : aucune application hôte (initme n'a pas été appelé)");
+
+    WizardServices services;
+    services.pluginFolder = env.pluginFolder;
+    services.workFolder = env.workFolder;
+    services.pageClient = makeWinsockPageClient(state.StopDownload, *env.ui);
+    services.downloadPicture = netPictureDownload();
+
+    Form1 form(state, *env.ui, *env.settings, std::move(services));
+    try {
+        if (!form.engine().Form_Load())
+            return;
+    } catch (const Error&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw Error(error.what());
+    }
+    // exec() returns only once every step started from the window has returned, so nothing
+    // the window owns is freed under a step still waiting in a download.
+    form.exec();
+}
+
+} // namespace trouvel::wizard

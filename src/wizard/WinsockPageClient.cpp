@@ -1,0 +1,52 @@
+#include "wizard/PageClient.h"
+
+#include "net/Download.h"
+#include "net/DownloadWinsock.h"
+
+namespace trouvel::wizard {
+
+namespace {
+
+class WinsockPageClient : public PageClient {
+public:
+    WinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui)
+        : dl_(stopDownload, ui)
+    {
+    }
+
+    void setProxy(std::int16_t useProxy, const QString& host, const QString& port) override
+    {
+        dl_.UseProxy = useProxy;
+        if (useProxy != 0) {
+            dl_.ProxyHost = host;
+            dl_.ProxyPort = port;
+        }
+    }
+
+    std::int16_t DownloadPage(const QString& url, const QString& saveAs, std::int16_t methodeGet,
+                              std::int16_t httpVersion) override
+    {
+        return dl_.DownloadPage(url, saveAs, methodeGet, httpVersion);
+    }
+
+    void closeSocket() override { dl_.closeSocket(); }
+
+private:
+    net::cDownloadWinsock dl_;
+};
+
+} // namespace
+
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui)
+{
+    return std::make_unique<WinsockPageClient>(stopDownload, ui);
+}
+
+PictureDownload netPictureDownload()
+{
+    return [](const QString& address, const QString& target, const std::int16_t& stopDownload) {
+        return net::DownloadToFile(address, target, stopDownload);
+    };
+}
+
+} // namespace trouvel::wizard

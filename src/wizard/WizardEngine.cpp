@@ -1,0 +1,776 @@
+#include "wizard/WizardEngine.h"
+
+#include "config/Convert.h"
+#include "config/IniFile.h"
+#include "config/Script.h"
+#if __has_include("text/TextCleanup.h")
+#include "text/TextCleanup.h"
+#else
+// TEMPORARY until the text layer's cleanup lands: no cleaning at all.
+namespace trouvel::text {
+inline QString stripTag(RegExp&, const QString& s) { return s; }
+inline QString stripFileName(const QString& s) { return s; }
+} // namespace trouvel::text
+#endif
+#include "text/TextCodec.h"
+#include "wizard/PictureStore.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <limits>
+
+namespace trouvel::wizard {
+
+namespace {
+
+const QString kAppName = QStringLiteral("Trouvel");
+const QString kStatusReady = QStringLiteral("Trouvel (sur le net) by Ruvarir");
+const QString kStatusDownloading = QStringLiteral("Telechargement des donnees en cours...");
+const QString kStatusAnalysing = QStringLiteral("Analyse des donnees en cours...");
+const QString kStatusAnalysed = QStringLiteral("Analyse terminee");
+const QString kStatusPicture = QStringLiteral("Telechargement de l'image en cours...");
+const QString kStatusDone = QStringLiteral("Terminé");
+const QString kStatusBadPicture = QStringLiteral("Erreur lors du téléchargement de l'image");
+const QString kErrorCode = QStringLiteral("Erreur n°");
+const QString kErrorText = QStringLiteral("Erreur :");
+const QString kNoScript = QStringLiteral("Le fichier de script n'existe pas !");
+const QString kNothingToSearch = QStringLiteral("Rien à chercher");
+const QString kReplacePicture = QStringLiteral("voulez vous remplacer l'image ?");
+const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche.");
+
+// Vertical step between field rows, and the 16-bit limit their placement must respect.
+constexpr int kRowStepTwips = 300;
+constexpr int kMaxFieldCount = 110;
+
+QString missingFileMessage(const QString& path)
+{
+    return QStringLiteral("'") + path + QStringLiteral("' n'existe pas");
+}
+
+QString regexReason(const text::RegExpError& error)
+{
+    QString reason = error.message();
+    if (error.position() >= 0)
+        reason += QStringLiteral(" (position %1)").arg(error.position());
+    return reason;
+}
+
+std::int16_t checkedInt16(std::int32_t value)
+{
+    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
+        throw Error("Dépassement de capacité");
+    return static_cast<std::int16_t>(value);
+}
+
+} // namespace
+
+// Counts the step handlers running (nested ones included, through the event loop of a wait).
+struct WizardEngine::BusyScope {
+    explicit BusyScope(WizardEngine& engine)
+        : engine_(engine)
+    {
+        ++engine_.busyDepth_;
+    }
+    ~BusyScope() { --engine_.busyDepth_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    WizardEngine& engine_;
+};
+
+WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings,
+                           WizardServices services, QObject* parent)
+    : QObject(parent)
+    , state_(state)
+    , ui_(ui)
+    , settings_(settings)
+    , services_(std::move(services))
+{
+}
+
+WizardEngine::~WizardEngine() = default;
+
+QString WizardEngine::tmpFile() const
+{
+    return services_.workFolder + QStringLiteral("/tmp.txt");
+}
+
+QString WizardEngine::imageFile() const
+{
+    return services_.workFolder + QStringLiteral("/image.jpg");
+}
+
+HostApplication& WizardEngine::host()
+{
+    if (!state_.HostApp)
+        throw Error("Aucune application hôte");
+    return *state_.HostApp;
+}
+
+QString WizardEngine::mappingFile()
+{
+    return QString::fromStdString(host().tmpfolder()) + QStringLiteral("/Trouvel.ini");
+}
+
+QString WizardEngine::stripTag(const QString& str)
+{
+    return text::stripTag(reg2_, str);
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up and shut-down
+
+bool WizardEngine::Form_Load()
+{
+    model_.clearCandidates();
+    model_.setStatus(kStatusReady);
+
+    model_.setScripts(config::listScripts(services_.pluginFolder));
+    if (!model_.scripts().isEmpty()) {
+        // A stored position that is not a number or names no script selects the first one.
+        const QString stored =
+            settings_.GetSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"), QStringLiteral("0"));
+        int index = config::tryToInt16(stored).value_or(0);
+        if (index < 0 || index >= model_.scripts().size())
+            index = 0;
+        model_.setScriptIndex(index);
+        const QString selected = config::scriptPath(services_.pluginFolder, model_.scriptText());
+        bool loaded = false;
+        if (QFileInfo::exists(selected))
+            loaded = loadScriptReporting(selected);
+        else
+            ui_.messageBox(missingFileMessage(selected));
+        // The selection is loaded again once the last script is known to exist; a load that
+        // failed is not repeated (its message has been shown).
+        if (!QFileInfo::exists(state_.ScriptPath))
+            ui_.messageBox(missingFileMessage(state_.ScriptPath));
+        else if (loaded)
+            loadScriptReporting(selected);
+    }
+
+    reg2_.IgnoreCase(true);
+    reg2_.Global(true);
+    reg2_.Multiline(true);
+
+    HostApplication& app = host();
+    ListItemCollection& items = app.MyLV().ListItems();
+    const std::int16_t count = checkedInt16(items.Count());
+    if (count < 1) {
+        ui_.messageBox(kEmptyHostList);
+        return false;
+    }
+    for (int i = 1; i <= count; ++i) {
+        std::int16_t index = static_cast<std::int16_t>(i);
+        if (items.Item(index).Selected())
+            state_.CurrentItem = index;
+    }
+    // Nothing selected on a first run, or a position left from a longer list: entry 1.
+    if (state_.CurrentItem < 1 || state_.CurrentItem > count)
+        state_.CurrentItem = 1;
+    std::int16_t current = state_.CurrentItem;
+    model_.setTitre(QString::fromStdString(items.Item(current).Text()));
+
+    const QString hostIni = QString::fromStdString(app.CadrelleIni());
+    const QString internet = QStringLiteral("Internet");
+    const bool useProxy = config::IniFlag(
+        config::ReadIniString(hostIni, internet, QStringLiteral("UseProxy"), QStringLiteral("0")));
+    if (services_.pageClient) {
+        if (useProxy)
+            services_.pageClient->setProxy(kTrue,
+                                           config::ReadIniString(hostIni, internet, QStringLiteral("HostProxy"), {}),
+                                           config::ReadIniString(hostIni, internet, QStringLiteral("PortProxy"), {}));
+        else
+            services_.pageClient->setProxy(kFalse, {}, {});
+    }
+
+    // Mapping check over Col1 .. the highest field row index (so a one-field script always
+    // counts as unmapped).
+    QString joined;
+    const QString iniFile = mappingFile();
+    for (int j = 1; j <= model_.fieldRowCount() - 1; ++j)
+        joined += config::ReadIniString(iniFile, model_.scriptText(), QStringLiteral("Col%1").arg(j), {});
+    if (joined.isEmpty()) {
+        try {
+            if (services_.openMappingDialog)
+                services_.openMappingDialog(model_.scriptText());
+            app.ilfautsauver(true);
+        } catch (const std::exception& error) {
+            reportHostError(error);
+        }
+    }
+    return true;
+}
+
+void WizardEngine::Form_Unload()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    state_.StopDownload = kTrue;
+    if (services_.pageClient)
+        services_.pageClient->closeSocket();
+    settings_.SaveSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"),
+                          QString::number(model_.scriptIndex()));
+    if (services_.requestClose)
+        services_.requestClose();
+}
+
+bool WizardEngine::reportHostError(const std::exception& error)
+{
+    ui_.messageBox(QString::fromUtf8(error.what()));
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Scripts
+
+void WizardEngine::reportLoadError(const ScriptLoadError& error)
+{
+    ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
+                       .arg(error.file, error.key, error.reason));
+}
+
+bool WizardEngine::loadScriptReporting(const QString& path)
+{
+    try {
+        InitScript(path);
+        return true;
+    } catch (const ScriptLoadError& error) {
+        reportLoadError(error);
+        return false;
+    }
+}
+
+void WizardEngine::list1_Click(int index)
+{
+    if (isBusy()) {
+        // A download is running: the choice is refused and the list shows the current script.
+        Q_EMIT model_.scriptIndexChanged();
+        return;
+    }
+    if (model_.scripts().isEmpty())
+        return;
+    model_.setScriptIndex(index);
+    if (model_.scriptIndex() < 0)
+        return;
+    const QString path = config::scriptPath(services_.pluginFolder, model_.scriptText());
+    if (!QFileInfo::exists(path)) {
+        ui_.messageBox(missingFileMessage(path));
+        return;
+    }
+    loadScriptReporting(path);
+}
+
+void WizardEngine::hideFieldRowsFrom(int k)
+{
+    for (int row = model_.fieldRowCount() - 1; row >= k; --row)
+        model_.setFieldVisible(row, false);
+}
+
+void WizardEngine::InitScript(const QString& file)
+{
+    state_.ScriptPath = file;
+
+    const QString methode =
+        config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("Methode"), QStringLiteral("0"));
+    methodeGet_ = config::IniFlag(methode) ? kFalse : kTrue;
+
+    const QString http = config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("HTTP"), QStringLiteral("0"));
+    try {
+        versionHTTP_ = config::toInt16(http);
+    } catch (const config::ConversionError& error) {
+        throw ScriptLoadError{file, QStringLiteral("HTTP"),
+                              QStringLiteral("('%1') n'est pas un nombre entier de 16 bits").arg(http)};
+    }
+
+    const QString countText =
+        config::ReadIniString(file, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0"));
+    int count = 0;
+    try {
+        count = config::toInt16(countText);
+    } catch (const config::ConversionError&) {
+        throw ScriptLoadError{file, QStringLiteral("Count"),
+                              QStringLiteral("('%1') n'est pas un nombre entier de 16 bits").arg(countText)};
+    }
+    count = std::max(count, 0);
+
+    const int highest = model_.fieldRowCount() - 1;
+    if (highest < count - 1) {
+        for (int k = highest + 1; k <= count - 1; ++k) {
+            // The row's offset is a 16-bit number of twips: row 110 cannot be placed.
+            if (kRowStepTwips * k > std::numeric_limits<std::int16_t>::max())
+                throw ScriptLoadError{file, QStringLiteral("Count"),
+                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(kMaxFieldCount)};
+            model_.addFieldRow();
+        }
+    } else {
+        hideFieldRowsFrom(count);
+    }
+    for (int k = 0; k < count; ++k) {
+        model_.setFieldVisible(k, true);
+        model_.setFieldValue(k, QString());
+        model_.setFieldToolTip(k, QString());
+        const config::FieldSpec spec = config::splitFieldSpec(config::ReadIniString(
+            file, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k + 1), QStringLiteral("??")));
+        model_.setFieldName(k, spec.name);
+        model_.setFieldTicked(k, true);
+    }
+    loadedCount_ = count;
+}
+
+// ---------------------------------------------------------------------------------------
+// Navigation
+
+void WizardEngine::btSuivant_Click()
+{
+    navigate(+1);
+}
+
+void WizardEngine::btPrecedent_Click()
+{
+    navigate(-1);
+}
+
+bool WizardEngine::navigate(int delta)
+{
+    try {
+        return moveToEntry(delta);
+    } catch (const std::exception& error) {
+        return reportHostError(error);
+    }
+}
+
+bool WizardEngine::moveToEntry(int delta)
+{
+    if (closed_)
+        return false;
+    HostApplication& app = host();
+    const bool canMove = delta > 0 ? state_.CurrentItem < app.ItemsCount() : state_.CurrentItem > 1;
+    if (!canMove) {
+        state_.StopDownload = kTrue;
+        Form_Unload();
+        return false;
+    }
+    // A step still waiting for the old entry ends as after Stop and writes nothing more.
+    state_.StopDownload = kTrue;
+    ListItemCollection& items = app.MyLV().ListItems();
+    std::int16_t old = state_.CurrentItem;
+    const std::int16_t target = checkedInt16(state_.CurrentItem + delta);
+    items.Item(old).Selected(false);
+    state_.CurrentItem = target;
+    ++generation_;
+    std::int16_t current = target;
+    ListItem& entry = items.Item(current);
+    model_.setTitre(QString::fromStdString(entry.Text()));
+    entry.Selected(true);
+    model_.setEtape2Visible(false);
+    model_.setEtape3Visible(false);
+    return true;
+}
+
+void WizardEngine::btStop_Click()
+{
+    state_.StopDownload = kTrue;
+}
+
+void WizardEngine::btQuitter_Click()
+{
+    state_.StopDownload = kTrue;
+    Form_Unload();
+}
+
+void WizardEngine::btOptions_Click()
+{
+    if (isBusy() || closed_)
+        return;
+    BusyScope busy(*this);
+    try {
+        if (services_.openMappingDialog)
+            services_.openMappingDialog(model_.scriptText());
+        host().ilfautsauver(true);
+    } catch (const std::exception& error) {
+        reportHostError(error);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The steps. Each returns the step that follows it directly (an exact single candidate,
+// "Sauvegarde Auto"); runSteps chains them in a loop.
+
+void WizardEngine::btChercher_Click()
+{
+    runSteps(Step::Search);
+}
+
+void WizardEngine::btchercher2_Click()
+{
+    runSteps(Step::Detail);
+}
+
+void WizardEngine::btAjouter_Click()
+{
+    runSteps(Step::Save);
+}
+
+void WizardEngine::runSteps(Step first)
+{
+    // A second step while one runs (it can only get here from an event handled during a
+    // download) is ignored.
+    if (isBusy() || closed_)
+        return;
+    BusyScope busy(*this);
+    Step next = first;
+    while (next != Step::None && !closed_) {
+        switch (next) {
+        case Step::Search:
+            next = searchStep();
+            break;
+        case Step::Detail:
+            next = detailStep();
+            break;
+        case Step::Save:
+            next = saveStep();
+            break;
+        case Step::None:
+            break;
+        }
+    }
+}
+
+QString WizardEngine::readPage()
+{
+    QFile file(tmpFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return text::decodeText(file.readAll());
+}
+
+WizardEngine::Step WizardEngine::searchStep()
+{
+    const std::uint64_t generation = generation_;
+    const QString script = state_.ScriptPath;
+    if (script.isEmpty() || !QFileInfo::exists(script)) {
+        ui_.messageBox(kNoScript);
+        return Step::None;
+    }
+    const QString titre = model_.titre();
+    if (titre.isEmpty()) {
+        ui_.messageBox(kNothingToSearch);
+        return Step::None;
+    }
+    model_.clearCandidates();
+    model_.setEtape2Visible(false);
+    model_.setStatus(kStatusDownloading);
+    const QString searchPage = QStringLiteral("SearchPage");
+    const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), titre);
+    model_.setBtStopVisible(true);
+
+    std::int16_t code = 0;
+    try {
+        model_.setDownloading(true);
+        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
+        model_.setDownloading(false);
+    } catch (const std::exception&) {
+        model_.setDownloading(false);
+        if (!closed_)
+            model_.setStatus(kErrorCode);
+        return Step::None;
+    }
+    if (!stillOn(generation)) {
+        // Moved away or closed meanwhile: the fetch was stopped for this entry.
+        if (!closed_)
+            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
+        return Step::None;
+    }
+    if (code != 0) {
+        model_.setStatus(kErrorCode + QString::number(code));
+        return Step::None;
+    }
+    model_.setBtStopVisible(false);
+    model_.setStatus(kStatusAnalysing);
+
+    const QString page = readPage();
+    text::RegExp regex;
+    regex.Pattern(config::ReadIniString(script, searchPage, QStringLiteral("Pattern"), {}));
+    regex.Global(true);
+    regex.Multiline(true);
+    regex.IgnoreCase(true);
+    try {
+        if (regex.Test(page)) {
+            const text::Matches matches = regex.Execute(page);
+            for (const text::Match& match : matches) {
+                Candidate row;
+                const int link = config::groupIndex(
+                    config::ReadIniString(script, searchPage, QStringLiteral("Link"), QStringLiteral("-1"))).value_or(-1);
+                const int shortText = config::groupIndex(
+                    config::ReadIniString(script, searchPage, QStringLiteral("ShortText"), QStringLiteral("-1"))).value_or(-1);
+                const int longText = config::groupIndex(
+                    config::ReadIniString(script, searchPage, QStringLiteral("LongText"), QStringLiteral("-1"))).value_or(-1);
+                // A group the pattern does not have leaves its cell empty.
+                if (link >= 0 && link < match.SubMatchesCount())
+                    row.link = match.SubMatches(link);
+                if (shortText >= 0 && shortText < match.SubMatchesCount())
+                    row.desc1 = stripTag(match.SubMatches(shortText));
+                if (longText >= 0 && longText < match.SubMatchesCount())
+                    row.desc2 = stripTag(match.SubMatches(longText));
+                model_.addCandidate(row);
+            }
+        }
+    } catch (const text::RegExpError& error) {
+        // An invalid pattern or a match that gave up adds no (further) candidate.
+        model_.setCandidatesError(regexReason(error));
+    }
+
+    model_.setStatus(kStatusAnalysed);
+    model_.setEtape2Visible(true);
+    model_.setEtape3Visible(false);
+    model_.setDefaultButton(DefaultButton::Chercher2);
+    model_.requestFocus(FocusTarget::ListView1);
+    if (model_.candidates().size() == 1)
+        return Step::Detail;
+    ui_.beep();
+    ui_.beep();
+    return Step::None;
+}
+
+WizardEngine::Step WizardEngine::detailStep()
+{
+    const std::uint64_t generation = generation_;
+    if (model_.candidates().empty()) {
+        ui_.messageBox(kNothingToSearch);
+        return Step::None;
+    }
+    for (int k = 0; k < model_.fieldRowCount(); ++k) {
+        model_.setFieldValue(k, QString());
+        model_.setFieldTicked(k, true);
+        model_.setFieldToolTip(k, QString());
+    }
+    model_.setPicture(QImage());
+    model_.setPictureError(QString());
+    model_.setStatus(kStatusDownloading);
+
+    const QString script = state_.ScriptPath;
+    const QString filmPage = QStringLiteral("FilmPage");
+    // With rows listed but none selected, the first one is used.
+    const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
+    const QString url = config::fillTemplate(config::ReadIniString(script, filmPage, QStringLiteral("Url"), {}),
+                                             model_.candidates().at(static_cast<std::size_t>(selected)).link);
+    model_.setTbUrl(url);
+    model_.setBtStopVisible(true);
+
+    std::int16_t code = 0;
+    try {
+        model_.setDownloading(true);
+        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
+        model_.setDownloading(false);
+    } catch (const std::exception&) {
+        model_.setDownloading(false);
+        if (!closed_)
+            model_.setStatus(kErrorCode);
+        return Step::None;
+    }
+    if (!stillOn(generation)) {
+        if (!closed_)
+            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
+        return Step::None;
+    }
+    if (code != 0) {
+        model_.setStatus(kErrorCode + QString::number(code));
+        return Step::None;
+    }
+    model_.setBtStopVisible(false);
+    model_.setStatus(kStatusAnalysing);
+
+    const QString page = readPage();
+    const int count = std::max<int>(
+        config::tryToInt16(config::ReadIniString(script, filmPage, QStringLiteral("Count"), QStringLiteral("0"))).value_or(0), 0);
+    text::RegExp regex;
+    for (int k = 1; k <= count; ++k) {
+        const int row = k - 1;
+        if (row >= model_.fieldRowCount())
+            continue; // the count was raised since the script was loaded: no such row
+        regex.Global(true);
+        regex.Multiline(true);
+        regex.IgnoreCase(true);
+        const config::FieldSpec spec = config::splitFieldSpec(
+            config::ReadIniString(script, filmPage, QStringLiteral("Match%1").arg(k), QStringLiteral("??|0")));
+        auto emptyRow = [&](const QString& why) {
+            model_.setFieldValue(row, QString());
+            model_.setFieldTicked(row, false);
+            model_.setFieldToolTip(row, why);
+        };
+        if (!spec.hasPattern) {
+            emptyRow(QStringLiteral("Pas de motif : la valeur de \"Match%1\" ne contient pas de \"|\"").arg(k));
+            continue;
+        }
+        try {
+            regex.Pattern(spec.pattern);
+            if (regex.Test(page)) {
+                const text::Matches matches = regex.Execute(page);
+                // A pattern without a capture group leaves the row empty and ticked.
+                if (!matches.empty() && matches.front().SubMatchesCount() > 0)
+                    model_.setFieldValue(row, stripTag(matches.front().SubMatches(0)));
+            } else {
+                emptyRow(QString());
+            }
+        } catch (const text::RegExpError& error) {
+            emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, regexReason(error)));
+        }
+    }
+
+    model_.setEtape3Visible(true);
+    model_.setStatus(kStatusPicture);
+
+    QString address;
+    try {
+        regex.Pattern(config::ReadIniString(script, filmPage, QStringLiteral("PatternImg"), {}));
+        regex.Global(true);
+        regex.Multiline(true);
+        regex.IgnoreCase(true);
+        QFile::remove(imageFile());
+        if (regex.Test(page)) {
+            const QString imgTemplate = config::ReadIniString(script, QStringLiteral("ImgPage"), QStringLiteral("Url"), {});
+            for (const text::Match& match : regex.Execute(page)) {
+                if (match.SubMatchesCount() > 0)
+                    address = config::fillTemplate(imgTemplate, match.SubMatches(0));
+            }
+        }
+    } catch (const text::RegExpError& error) {
+        address.clear();
+        model_.setPictureError(QStringLiteral("PatternImg : %1").arg(regexReason(error)));
+    }
+
+    if (address.isEmpty()) {
+        model_.setPicture(QImage());
+        model_.setUpdateImg(false);
+    } else {
+        model_.setBtStopVisible(true);
+        QString result;
+        try {
+            model_.setDownloading(true);
+            result = services_.downloadPicture(address, imageFile(), state_.StopDownload);
+            model_.setDownloading(false);
+        } catch (const std::exception& error) {
+            model_.setDownloading(false);
+            result = QString::fromUtf8(error.what());
+            if (result.isEmpty())
+                result = QStringLiteral("échec du téléchargement");
+        }
+        if (!stillOn(generation)) {
+            if (!closed_)
+                model_.setStatus(kErrorText + (result.isEmpty() ? QStringLiteral("Téléchargement interrompu") : result));
+            return Step::None;
+        }
+        if (!result.isEmpty()) {
+            model_.setStatus(kErrorText + result);
+            return Step::None;
+        }
+        model_.setBtStopVisible(false);
+        QImageReader reader(imageFile());
+        const QImage image = reader.read();
+        if (image.isNull()) {
+            model_.setStatus(kStatusBadPicture);
+            QFile::remove(imageFile());
+            model_.setPicture(QImage());
+            model_.setUpdateImg(false);
+        } else {
+            model_.setStatus(kStatusDone);
+            model_.setPicture(image);
+            model_.setUpdateImg(true);
+        }
+    }
+
+    model_.setDefaultButton(DefaultButton::Ajouter);
+    return model_.autoSave() ? Step::Save : Step::None;
+}
+
+void WizardEngine::setItemCell(ListItem& item, const QString& value, std::int16_t column)
+{
+    if (column == 0)
+        item.Text(value.toStdString());
+    else
+        item.SubItems(column, value.toStdString());
+}
+
+WizardEngine::Step WizardEngine::saveStep()
+{
+    const std::uint64_t generation = generation_;
+    HostApplication* app = state_.HostApp.get();
+    ListItem* entry = nullptr;
+    try {
+        std::int16_t current = state_.CurrentItem;
+        if (app)
+            entry = &app->MyLV().ListItems().Item(current);
+    } catch (const std::exception&) {
+        entry = nullptr;
+    }
+    if (!entry) {
+        model_.setStatus(QStringLiteral("Aucune fiche n°%1 : rien n'a été enregistré").arg(state_.CurrentItem));
+        return Step::None;
+    }
+
+    // Columns, one by one: a failing host member or mapping value skips that column only.
+    try {
+        const std::int32_t colCount = app->ColCount();
+        const QString iniFile = mappingFile();
+        for (std::int32_t c = 1; c <= colCount; ++c) {
+            try {
+                const QString mapped = config::ReadIniString(iniFile, model_.scriptText(),
+                                                             QStringLiteral("Col%1").arg(c), QStringLiteral("0"));
+                const int k = config::tryToInt16(mapped).value_or(0);
+                if (k < 1 || k > loadedCount_ || k > model_.fieldRowCount())
+                    continue;
+                const FieldRow& row = model_.fieldRow(k - 1);
+                if (row.ticked)
+                    setItemCell(*entry, row.value, checkedInt16(c - 1));
+            } catch (const std::exception&) {
+            }
+        }
+    } catch (const std::exception&) {
+    }
+
+    if (model_.updateImg() && QFileInfo::exists(imageFile())) {
+        bool hasPicture = false;
+        try {
+            hasPicture = !entry->Tag().empty();
+        } catch (const std::exception&) {
+        }
+        if (hasPicture && !model_.autoSave()) {
+            if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
+                try {
+                    app->ilfautsauver(true);
+                } catch (const std::exception&) {
+                }
+                if (stillOn(generation))
+                    navigate(+1);
+                return Step::None;
+            }
+        }
+        const QString name = text::stripFileName(model_.titre()) + QStringLiteral(".jpg");
+        QString failure;
+        if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure)) {
+            try {
+                entry->Tag(name.toStdString());
+            } catch (const std::exception&) {
+            }
+        } else {
+            model_.setStatus(failure);
+        }
+    }
+
+    try {
+        app->ilfautsauver(true);
+    } catch (const std::exception&) {
+    }
+    if (!stillOn(generation))
+        return Step::None;
+    // The walk goes on only once the move to the next entry has fully succeeded.
+    if (!navigate(+1) || closed_)
+        return Step::None;
+    return model_.autoSave() ? Step::Search : Step::None;
+}
+
+} // namespace trouvel::wizard

@@ -1,0 +1,144 @@
+// The wizard's logic without its widgets: start-up, script loading, navigation over the host
+// entries, the search, detail and save steps, shut-down. The window Form1 forwards its events
+// here and mirrors the WizardModel; the command-line tool drives the same object directly.
+//
+// Usage without a window (what `trouvel try` / `trouvel batch` do):
+//
+//     WizardServices services{pluginFolder, workFolder, page client, picture download,
+//                             mapping opener (may do nothing), close request};
+//     WizardEngine engine(state, ui, settings, std::move(services));
+//     if (!engine.Form_Load()) return;      // throws trouvel::Error when loading fails
+//     engine.model().setAutoSave(true);     // "Sauvegarde Auto"
+//     engine.btChercher_Click();            // walks until a step stops or the list ends
+//     if (!engine.isClosed()) engine.Form_Unload();
+//
+// Every handler returns once its work (and, with "Sauvegarde Auto", the whole unattended
+// walk) is done; the walk is a loop, not nested calls, so its length does not grow the stack.
+// Downloads wait by running the event loop, so a handler may be re-entered from an event
+// meanwhile: while a download runs, the step handlers (Chercher, second Chercher, Ajouter,
+// Options, choosing a script) return at once and do nothing; Stop, Quit, Next, Previous and
+// unloading stay live. Moving to another entry or unloading ends the running step: it stops
+// at its next wait and writes nothing into the entry now current.
+#pragma once
+
+#include "common/ModuleState.h"
+#include "common/UserInteraction.h"
+#include "config/Settings.h"
+#include "text/RegExp.h"
+#include "wizard/PageClient.h"
+#include "wizard/WizardModel.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace trouvel::wizard {
+
+struct WizardServices {
+    QString pluginFolder; // holds "scripts"
+    QString workFolder;   // holds the working files "tmp.txt" and "image.jpg"
+    std::unique_ptr<PageClient> pageClient; // DL
+    PictureDownload downloadPicture;
+    // Shows the mapping dialog (frm3) modally for the current script and the given
+    // Trouvel.ini section; may throw trouvel::Error. Empty: no dialog.
+    std::function<void(const QString& section)> openMappingDialog;
+    // Called once when the wizard unloads: the window hides at once. Empty: nothing.
+    std::function<void()> requestClose;
+};
+
+// Why a script did not load: the file and the key whose value is at fault.
+struct ScriptLoadError {
+    QString file;
+    QString key;
+    QString reason;
+};
+
+class WizardEngine : public QObject {
+    Q_OBJECT
+public:
+    WizardEngine(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings, WizardServices services,
+                 QObject* parent = nullptr);
+    ~WizardEngine() override;
+
+    WizardModel& model() { return model_; }
+    const WizardModel& model() const { return model_; }
+    ModuleState& state() { return state_; }
+
+    // Start-up. false when the window must not open (an empty host list; a message has been
+    // shown). Throws trouvel::Error for an error of the host or the settings store.
+    bool Form_Load();
+    // Shut-down: stop flag, socket closed, "NBIndex" saved, close requested. Runs once.
+    void Form_Unload();
+    bool isClosed() const { return closed_; }
+
+    // The user chose script `index` in list1.
+    void list1_Click(int index);
+    // Loads a script (path, options, field rows). Throws ScriptLoadError.
+    void InitScript(const QString& file);
+    // Options read by the last load.
+    std::int16_t MethodeGet() const { return methodeGet_; }
+    std::int16_t versionHTTP() const { return versionHTTP_; }
+    // Field count of the script loaded last (rows 0..count-1 are visible).
+    int loadedFieldCount() const { return loadedCount_; }
+
+    // The three steps; with "Sauvegarde Auto" each runs the unattended walk to its end.
+    void btChercher_Click();
+    void btchercher2_Click(); // also a double click in ListView1
+    void btAjouter_Click();
+
+    void btSuivant_Click();
+    void btPrecedent_Click();
+    void btStop_Click();
+    void btQuitter_Click();
+    void btOptions_Click();
+
+    // True while a step handler runs (including its waits).
+    bool isBusy() const { return busyDepth_ > 0; }
+
+    // stripTag with the window's reg2.
+    QString stripTag(const QString& str);
+
+    QString tmpFile() const;   // <workFolder>/tmp.txt
+    QString imageFile() const; // <workFolder>/image.jpg
+
+private:
+    enum class Step { None, Search, Detail, Save };
+    struct BusyScope;
+
+    void runSteps(Step first);
+    Step searchStep();
+    Step detailStep();
+    Step saveStep();
+    // Moves by delta entries; false when the window closed instead or the host failed.
+    bool moveToEntry(int delta);
+    // moveToEntry with a host error shown in a message box.
+    bool navigate(int delta);
+    bool reportHostError(const std::exception& error);
+    void setItemCell(ListItem& item, const QString& value, std::int16_t column);
+    // False once the window closed or the entry changed since `generation`.
+    bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
+    HostApplication& host();
+    QString readPage();
+    QString mappingFile();
+    void hideFieldRowsFrom(int k);
+    void reportLoadError(const ScriptLoadError& error);
+    bool loadScriptReporting(const QString& path);
+
+    ModuleState& state_;
+    UserInteraction& ui_;
+    config::SettingsStore& settings_;
+    WizardServices services_;
+    WizardModel model_;
+    text::RegExp reg2_;
+    std::int16_t methodeGet_ = 0;
+    std::int16_t versionHTTP_ = 0;
+    int loadedCount_ = 0;
+    int busyDepth_ = 0;
+    std::uint64_t generation_ = 0; // bumped by every move to another entry
+    bool closed_ = false;
+};
+
+} // namespace trouvel::wizard

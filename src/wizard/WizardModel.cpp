@@ -1,0 +1,196 @@
+#include "wizard/WizardModel.h"
+
+namespace trouvel::wizard {
+
+namespace {
+// Assigns and tells whether anything changed.
+template <typename T>
+bool assign(T& target, const T& value)
+{
+    if (target == value)
+        return false;
+    target = value;
+    return true;
+}
+} // namespace
+
+WizardModel::WizardModel(QObject* parent)
+    : QObject(parent)
+{
+    // Row 0 is part of the window's design; the others are copies made by script loading.
+    FieldRow designed;
+    designed.visible = true;
+    rows_.push_back(designed);
+}
+
+void WizardModel::setScripts(const QStringList& names)
+{
+    if (assign(scripts_, names))
+        Q_EMIT scriptsChanged();
+}
+
+void WizardModel::setScriptIndex(int index)
+{
+    if (index < -1 || index >= scripts_.size())
+        index = -1;
+    const bool changed = assign(scriptIndex_, index);
+    setScriptText(index >= 0 ? scripts_.at(index) : QString());
+    if (changed)
+        Q_EMIT scriptIndexChanged();
+}
+
+void WizardModel::setScriptText(const QString& text)
+{
+    if (assign(scriptText_, text))
+        Q_EMIT scriptTextChanged();
+}
+
+void WizardModel::setTitre(const QString& text)
+{
+    if (assign(titre_, text))
+        Q_EMIT titreChanged();
+}
+
+void WizardModel::clearCandidates()
+{
+    candidates_.clear();
+    selectedCandidate_ = -1;
+    candidatesError_.clear();
+    Q_EMIT candidatesChanged();
+    Q_EMIT selectedCandidateChanged();
+    Q_EMIT candidatesErrorChanged();
+}
+
+void WizardModel::addCandidate(const Candidate& candidate)
+{
+    candidates_.push_back(candidate);
+    Q_EMIT candidatesChanged();
+    // The list control selects its first row as soon as it has one.
+    if (selectedCandidate_ < 0) {
+        selectedCandidate_ = 0;
+        Q_EMIT selectedCandidateChanged();
+    }
+}
+
+void WizardModel::setSelectedCandidate(int row)
+{
+    if (row < -1 || row >= static_cast<int>(candidates_.size()))
+        row = -1;
+    if (assign(selectedCandidate_, row))
+        Q_EMIT selectedCandidateChanged();
+}
+
+void WizardModel::setCandidatesError(const QString& text)
+{
+    if (assign(candidatesError_, text))
+        Q_EMIT candidatesErrorChanged();
+}
+
+void WizardModel::setTbUrl(const QString& text)
+{
+    if (assign(tbUrl_, text))
+        Q_EMIT tbUrlChanged();
+}
+
+void WizardModel::addFieldRow()
+{
+    FieldRow copy;
+    copy.name = rows_.front().name;
+    copy.visible = false;
+    rows_.push_back(copy);
+    Q_EMIT fieldRowAdded(fieldRowCount() - 1);
+}
+
+void WizardModel::setFieldName(int k, const QString& name)
+{
+    if (assign(row(k).name, name))
+        Q_EMIT fieldRowChanged(k);
+}
+
+void WizardModel::setFieldValue(int k, const QString& value)
+{
+    if (assign(row(k).value, value))
+        Q_EMIT fieldRowChanged(k);
+}
+
+void WizardModel::setFieldTicked(int k, bool ticked)
+{
+    if (assign(row(k).ticked, ticked))
+        Q_EMIT fieldRowChanged(k);
+}
+
+void WizardModel::setFieldVisible(int k, bool visible)
+{
+    if (assign(row(k).visible, visible))
+        Q_EMIT fieldRowChanged(k);
+}
+
+void WizardModel::setFieldToolTip(int k, const QString& text)
+{
+    if (assign(row(k).toolTip, text))
+        Q_EMIT fieldRowChanged(k);
+}
+
+void WizardModel::setPicture(const QImage& image)
+{
+    if (image.isNull() && picture_.isNull())
+        return;
+    picture_ = image;
+    Q_EMIT pictureChanged();
+}
+
+void WizardModel::setUpdateImg(bool ticked)
+{
+    if (assign(updateImg_, ticked))
+        Q_EMIT updateImgChanged();
+}
+
+void WizardModel::setPictureError(const QString& text)
+{
+    if (assign(pictureError_, text))
+        Q_EMIT pictureErrorChanged();
+}
+
+void WizardModel::setAutoSave(bool ticked)
+{
+    if (assign(auto_, ticked))
+        Q_EMIT autoSaveChanged();
+}
+
+void WizardModel::setStatus(const QString& text)
+{
+    if (assign(status_, text))
+        Q_EMIT statusChanged();
+}
+
+void WizardModel::setBtStopVisible(bool visible)
+{
+    if (assign(btStopVisible_, visible))
+        Q_EMIT btStopVisibleChanged();
+}
+
+void WizardModel::setEtape2Visible(bool visible)
+{
+    if (assign(etape2_, visible))
+        Q_EMIT framesChanged();
+}
+
+void WizardModel::setEtape3Visible(bool visible)
+{
+    if (assign(etape3_, visible))
+        Q_EMIT framesChanged();
+}
+
+void WizardModel::setDefaultButton(DefaultButton button)
+{
+    if (assign(defaultButton_, button))
+        Q_EMIT defaultButtonChanged();
+}
+
+void WizardModel::setDownloading(bool on)
+{
+    if (assign(downloading_, on))
+        Q_EMIT downloadingChanged();
+}
+
+} // namespace trouvel::wizard

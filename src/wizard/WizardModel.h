@@ -1,0 +1,155 @@
+// What the wizard window shows, held apart from the widgets so that the step logic runs and
+// is tested without a display, and the command-line tool can read the same state.
+//
+// The engine writes it; the window (Form1) mirrors every change into its controls and writes
+// the user's edits back through the same setters. Every setter emits its signal only when
+// the value really changes, so the two-way binding cannot loop.
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace trouvel::wizard {
+
+// One row of the candidate list (ListView1): the link (hidden "Lien" column) and two texts.
+struct Candidate {
+    QString link;
+    QString desc1;
+    QString desc2;
+};
+
+// One field row of step 3: lbl_champ(k), champ(k), update(k).
+struct FieldRow {
+    QString name;    // lbl_champ caption
+    QString value;   // champ text
+    bool ticked = true;   // update value (1 ticked)
+    bool visible = false;
+    QString toolTip; // lbl_champ tool tip: why the field's pattern gave nothing ("" when fine)
+};
+
+enum class DefaultButton { Chercher, Chercher2, Ajouter };
+enum class FocusTarget { Titre, ListView1 };
+
+class WizardModel : public QObject {
+    Q_OBJECT
+public:
+    explicit WizardModel(QObject* parent = nullptr);
+
+    // list1: the script names and the selected position (-1 none). scriptText is the combo's
+    // text: the selected name, or what the user typed; it names the Trouvel.ini section.
+    const QStringList& scripts() const { return scripts_; }
+    int scriptIndex() const { return scriptIndex_; }
+    const QString& scriptText() const { return scriptText_; }
+    void setScripts(const QStringList& names);
+    void setScriptIndex(int index); // also sets scriptText to the name (or "" for -1)
+    void setScriptText(const QString& text);
+
+    const QString& titre() const { return titre_; }
+    void setTitre(const QString& text);
+
+    // ListView1 and its selected row (-1 none; adding rows selects the first one).
+    const std::vector<Candidate>& candidates() const { return candidates_; }
+    int selectedCandidate() const { return selectedCandidate_; }
+    void clearCandidates();
+    void addCandidate(const Candidate& candidate);
+    void setSelectedCandidate(int row);
+    // Why the search pattern found nothing although the page was read ("" when fine).
+    const QString& candidatesError() const { return candidatesError_; }
+    void setCandidatesError(const QString& text);
+
+    const QString& tbUrl() const { return tbUrl_; }
+    void setTbUrl(const QString& text);
+
+    // Field rows: created on demand, never removed; rows beyond the script's count are hidden.
+    int fieldRowCount() const { return static_cast<int>(rows_.size()); }
+    const FieldRow& fieldRow(int k) const { return rows_.at(static_cast<std::size_t>(k)); }
+    void addFieldRow(); // a hidden copy of row 0
+    void setFieldName(int k, const QString& name);
+    void setFieldValue(int k, const QString& value);
+    void setFieldTicked(int k, bool ticked);
+    void setFieldVisible(int k, bool visible);
+    void setFieldToolTip(int k, const QString& text);
+
+    // Img and updateImg. pictureError: why no picture address came out ("" when fine).
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& image);
+    bool updateImg() const { return updateImg_; }
+    void setUpdateImg(bool ticked);
+    const QString& pictureError() const { return pictureError_; }
+    void setPictureError(const QString& text);
+
+    bool autoSave() const { return auto_; } // "Sauvegarde Auto"
+    void setAutoSave(bool ticked);
+
+    const QString& status() const { return status_; } // stbar
+    void setStatus(const QString& text);
+
+    bool btStopVisible() const { return btStopVisible_; }
+    void setBtStopVisible(bool visible);
+
+    bool etape2Visible() const { return etape2_; }
+    bool etape3Visible() const { return etape3_; }
+    void setEtape2Visible(bool visible);
+    void setEtape3Visible(bool visible);
+
+    DefaultButton defaultButton() const { return defaultButton_; }
+    void setDefaultButton(DefaultButton button);
+
+    // True while a page or picture download waits; the window greys nothing but the engine
+    // ignores a second step meanwhile.
+    bool downloading() const { return downloading_; }
+    void setDownloading(bool on);
+
+    void requestFocus(FocusTarget target) { Q_EMIT focusRequested(target); }
+
+Q_SIGNALS:
+    void scriptsChanged();
+    void scriptIndexChanged();
+    void scriptTextChanged();
+    void titreChanged();
+    void candidatesChanged();
+    void selectedCandidateChanged();
+    void candidatesErrorChanged();
+    void tbUrlChanged();
+    void fieldRowAdded(int k);
+    void fieldRowChanged(int k);
+    void pictureChanged();
+    void updateImgChanged();
+    void pictureErrorChanged();
+    void autoSaveChanged();
+    void statusChanged();
+    void btStopVisibleChanged();
+    void framesChanged();
+    void defaultButtonChanged();
+    void downloadingChanged();
+    void focusRequested(trouvel::wizard::FocusTarget target);
+
+private:
+    FieldRow& row(int k) { return rows_.at(static_cast<std::size_t>(k)); }
+
+    QStringList scripts_;
+    int scriptIndex_ = -1;
+    QString scriptText_;
+    QString titre_;
+    std::vector<Candidate> candidates_;
+    int selectedCandidate_ = -1;
+    QString candidatesError_;
+    QString tbUrl_;
+    std::vector<FieldRow> rows_;
+    QImage picture_;
+    bool updateImg_ = false;
+    QString pictureError_;
+    bool auto_ = false;
+    QString status_;
+    bool btStopVisible_ = false;
+    bool etape2_ = false;
+    bool etape3_ = false;
+    DefaultButton defaultButton_ = DefaultButton::Chercher;
+    bool downloading_ = false;
+};
+
+} // namespace trouvel::wizard
