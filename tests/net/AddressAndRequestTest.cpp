@@ -1,0 +1,140 @@
+// Address parsing, the request text and where the client connects: pure, no sockets.
+#include "net/Address.h"
+#include "net/DownloadWinsock.h"
+
+#include <gtest/gtest.h>
+
+namespace trouvel::net {
+namespace {
+
+struct AddressCase {
+    const char* name;
+    QString url;
+    bool matches;
+    QString scheme, authority, path, query;
+};
+
+class ParseAddress : public ::testing::TestWithParam<AddressCase> {};
+
+TEST_P(ParseAddress, CutsTheAddressIntoItsParts)
+{
+    const AddressCase& c = GetParam();
+    const std::optional<AddressParts> parts = parseAddress(c.url);
+    ASSERT_EQ(parts.has_value(), c.matches);
+    if (!parts)
+        return;
+    EXPECT_EQ(parts->scheme, c.scheme);
+    EXPECT_EQ(parts->authority, c.authority);
+    EXPECT_EQ(parts->path, c.path);
+    EXPECT_EQ(parts->query, c.query);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, ParseAddress,
+    ::testing::Values(
+        AddressCase{"Empty", "", false, {}, {}, {}, {}},
+        AddressCase{"LeadingAmpersand", "&x=1", false, {}, {}, {}, {}},
+        AddressCase{"Full", "http://www.site.fr/film/fiche.php?id=12&t=a b#haut", true, "http", "www.site.fr",
+                    "/film/fiche.php", "id=12&t=a+b"},
+        AddressCase{"AuthorityWithPort", "http://site:8080/p", true, "http", "site:8080", "/p", ""},
+        AddressCase{"NoPath", "http://site", true, "http", "site", "", ""},
+        AddressCase{"NoScheme", "site/page", true, "", "", "site/page", ""},
+        AddressCase{"FragmentOnly", "http://site/p#q=1", true, "http", "site", "/p", ""},
+        AddressCase{"CarriageReturn", "http://site/p\r\nX-Injected: 1", false, {}, {}, {}, {}},
+        AddressCase{"LineFeedInQuery", "http://site/p?a=1\nb", false, {}, {}, {}, {}},
+        AddressCase{"Nul", QStringLiteral("http://site/p") + QChar(0), false, {}, {}, {}, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SpacesToPlus, ReplacesEveryBlankAndNothingElse)
+{
+    EXPECT_EQ(SpacesToPlus(" a  b%20c+ "), "+a++b%20c++");
+    EXPECT_EQ(SpacesToPlus(""), "");
+}
+
+struct RequestCase {
+    const char* name;
+    QString url;
+    bool get;
+    bool http11;
+    bool proxy;
+    QByteArray expected;
+};
+
+const QByteArray kPostHeaders =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
+    "application/vnd.ms-excel, application/msword, */*\r\n"
+    "Accept -Language: fr\r\n"
+    "Content-Type: application/x-www-form-urlencoded\r\n"
+    "Accept -Encoding: gzip , deflate\r\n"
+    "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
+
+class BuildRequest : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(BuildRequest, WritesTheRequestByteForByte)
+{
+    const RequestCase& c = GetParam();
+    const std::optional<AddressParts> parts = parseAddress(c.url);
+    ASSERT_TRUE(parts);
+    EXPECT_EQ(buildRequest(*parts, c.get, c.http11, c.proxy), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, BuildRequest,
+    ::testing::Values(
+        RequestCase{"GetHttp10", "http://site/page", true, false, false,
+                    "GET /page HTTP/1.0\r\nHost: site\r\n\r\n"},
+        RequestCase{"GetQuerySpaces", "http://site/s?q=a b", true, true, false,
+                    "GET /s?q=a+b HTTP/1.1\r\nHost: site\r\n\r\n"},
+        RequestCase{"GetFragmentDropped", "http://site/s#frag", true, false, false,
+                    "GET /s HTTP/1.0\r\nHost: site\r\n\r\n"},
+        RequestCase{"PostBody", "http://site/f?x=1&y=2 3", false, false, false,
+                    "POST /f HTTP/1.0\r\n" + kPostHeaders + "Host: site\r\nContent-Length: 9\r\n\r\nx=1&y=2+3\r\n"},
+        RequestCase{"PostNoQuery", "http://site/f", false, true, false,
+                    "POST /f HTTP/1.1\r\n" + kPostHeaders + "Host: site\r\nContent-Length: 0\r\n\r\n\r\n"},
+        RequestCase{"PostLengthInBytes", QStringLiteral("http://site/f?t=\u00e9t\u00e9"), false, false, false,
+                    "POST /f HTTP/1.0\r\n" + kPostHeaders
+                        + "Host: site\r\nContent-Length: 7\r\n\r\nt=\xc3\xa9t\xc3\xa9\r\n"},
+        RequestCase{"ProxyGet", "http://site:8080/p?a=b", true, true, true,
+                    "GET http://site:8080/p?a=b HTTP/1.1\r\nHost: site:8080\r\n\r\n"},
+        RequestCase{"ProxyPost", "http://site/p?a=b", false, false, true,
+                    "POST http://site/p HTTP/1.0\r\n" + kPostHeaders + "Host: site\r\nContent-Length: 3\r\n\r\na=b\r\n"},
+        RequestCase{"EmptyPathGetsSlash", "http://site?q=1", true, false, false,
+                    "GET /?q=1 HTTP/1.0\r\nHost: site\r\n\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EndpointCase {
+    const char* name;
+    QString scheme, authority;
+    QString host;
+    int port;
+    bool tls;
+};
+
+class DirectEndpoint : public ::testing::TestWithParam<EndpointCase> {};
+
+TEST_P(DirectEndpoint, SplitsThePortOffTheAuthority)
+{
+    const EndpointCase& c = GetParam();
+    const Endpoint e = directEndpoint(c.scheme, c.authority);
+    EXPECT_EQ(e.host, c.host);
+    EXPECT_EQ(e.port, c.port);
+    EXPECT_EQ(e.tls, c.tls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Authorities, DirectEndpoint,
+    ::testing::Values(EndpointCase{"HttpDefault", "http", "site", "site", 80, false},
+                      EndpointCase{"HttpPort", "http", "site:8080", "site", 8080, false},
+                      EndpointCase{"HttpsDefault", "HTTPS", "site", "site", 443, true},
+                      EndpointCase{"HttpsPort", "https", "site:8443", "site", 8443, true},
+                      EndpointCase{"UserInfo", "http", "me:pw@site:81", "site", 81, false},
+                      EndpointCase{"Ipv6", "http", "[::1]:8080", "::1", 8080, false},
+                      EndpointCase{"Ipv6NoPort", "http", "[::1]", "::1", 80, false},
+                      EndpointCase{"EmptyPort", "http", "site:", "site", 80, false},
+                      EndpointCase{"PortOutOfRange", "http", "site:70000", "site:70000", 80, false},
+                      EndpointCase{"PortNotNumber", "http", "site:x", "site:x", 80, false},
+                      EndpointCase{"NoScheme", "", "site", "site", 80, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace trouvel::net
