@@ -1,11 +1,34 @@
 #include "text/RegExp.h"
 
+#include "text/PatternTranslator.h"
+
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
+
+#include <chrono>
 
 namespace trouvel::text {
 
 namespace {
+
+// Bounds on one Test, Execute or Replace, so that a pattern that backtracks without end
+// (catastrophic backtracking) on a large page fails instead of freezing the wizard.
+// JIT code does roughly 0.7e9 units of this limit a second on a desktop core; one
+// pcre2_match call is held well under a second, and a global walk over the page to
+// about two seconds by the clock.
+constexpr uint32_t kMatchLimit = 300'000'000;
+constexpr uint32_t kDepthLimit = 10'000'000;      // interpreter only (no JIT available)
+constexpr uint32_t kHeapLimitKiB = 256 * 1024;    // interpreter only
+constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
+constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
+// Our translation nests groups a little deeper than the script's pattern (see PatternTranslator).
+constexpr uint32_t kParensNestLimit = 1000;
+
+struct CodeFree { void operator()(pcre2_code* p) const { pcre2_code_free(p); } };
+struct MatchDataFree { void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); } };
+struct MatchContextFree { void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); } };
+struct CompileContextFree { void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); } };
+struct JitStackFree { void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); } };
 
 QString pcre2Message(int code)
 {
@@ -14,9 +37,59 @@ QString pcre2Message(int code)
     return n > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), n) : QStringLiteral("erreur %1").arg(code);
 }
 
-PCRE2_SPTR subject(const QString& text)
+PCRE2_SPTR units(const QString& text)
 {
     return reinterpret_cast<PCRE2_SPTR>(text.utf16());
+}
+
+PCRE2_SPTR units(const std::u16string& text)
+{
+    return reinterpret_cast<PCRE2_SPTR>(text.data());
+}
+
+[[noreturn]] void giveUp(const QString& why)
+{
+    throw RegExpError(QStringLiteral("Recherche abandonnée : %1").arg(why));
+}
+
+[[noreturn]] void matchFailed(int rc)
+{
+    switch (rc) {
+    case PCRE2_ERROR_MATCHLIMIT:
+    case PCRE2_ERROR_DEPTHLIMIT:
+    case PCRE2_ERROR_HEAPLIMIT:
+    case PCRE2_ERROR_JIT_STACKLIMIT:
+    case PCRE2_ERROR_NOMEMORY:
+        giveUp(QStringLiteral("l'expression régulière demande trop de retours en arrière sur ce texte (%1)")
+                   .arg(pcre2Message(rc)));
+    default:
+        throw RegExpError(QStringLiteral("Erreur du moteur d'expressions régulières : %1").arg(pcre2Message(rc)));
+    }
+}
+
+// Refuses an iteration that matched the empty string where the dialect refuses it.
+int emptyIterationCallout(pcre2_callout_block* block, void* data)
+{
+    const auto& checks = *static_cast<const std::vector<TranslatedPattern::EmptyCheck>*>(data);
+    size_t index = 0;
+    for (PCRE2_SIZE i = 0; i < block->callout_string_length; ++i)
+        index = index * 10 + size_t(block->callout_string[i] - u'0');
+    if (index >= checks.size())
+        return 0;
+    const TranslatedPattern::EmptyCheck& check = checks[index];
+    const PCRE2_SIZE* ov = block->offset_vector;
+    if (uint32_t(check.marker) >= block->capture_top)
+        return 0;
+    const PCRE2_SIZE iterationStart = ov[2 * check.marker];
+    if (iterationStart == PCRE2_UNSET || block->current_position != iterationStart)
+        return 0; // the iteration consumed something
+    if (check.neverEmpty)
+        return 1;
+    // Minimum above zero: empty iterations are allowed while the repetition has not moved
+    // from where it began. (PCRE2 itself ends a repetition after an empty iteration, where
+    // the dialect would go on with non-empty ones: see the known deviations of the tests.)
+    const bool atLoopStart = uint32_t(check.loopStart) < block->capture_top && ov[2 * check.loopStart] == iterationStart;
+    return atLoopStart ? 0 : 1;
 }
 
 } // namespace
@@ -34,15 +107,11 @@ const QString& Match::SubMatches(qsizetype j) const
 }
 
 struct RegExp::Compiled {
-    pcre2_code* code = nullptr;
-    pcre2_match_data* matchData = nullptr;
-    pcre2_match_context* context = nullptr;
-    ~Compiled()
-    {
-        pcre2_match_context_free(context);
-        pcre2_match_data_free(matchData);
-        pcre2_code_free(code);
-    }
+    TranslatedPattern translated;
+    std::unique_ptr<pcre2_code, CodeFree> code;
+    std::unique_ptr<pcre2_match_data, MatchDataFree> matchData;
+    std::unique_ptr<pcre2_match_context, MatchContextFree> context;
+    std::unique_ptr<pcre2_jit_stack, JitStackFree> jitStack;
 };
 
 RegExp::RegExp() = default;
@@ -73,22 +142,39 @@ void RegExp::compile()
 {
     if (compiled_)
         return;
-    uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX | PCRE2_DOLLAR_ENDONLY;
+    auto compiled = std::make_unique<Compiled>();
+    compiled->translated = translatePattern(pattern_, TranslateOptions{ignoreCase_, multiline_});
+
+    // Non-UTF mode: a code unit is a character, as in the dialect, so positions are QString
+    // positions and no text can be rejected as badly encoded.
+    uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
     if (ignoreCase_)
         options |= PCRE2_CASELESS;
-    if (multiline_)
-        options |= PCRE2_MULTILINE;
+    std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
+    pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
     int error = 0;
     PCRE2_SIZE offset = 0;
-    auto compiled = std::make_unique<Compiled>();
-    compiled->code = pcre2_compile(subject(pattern_), pattern_.size(), options, &error, &offset, nullptr);
+    const std::u16string& pcre = compiled->translated.pcre;
+    compiled->code.reset(pcre2_compile(units(pcre), pcre.size(), options, &error, &offset, compileContext.get()));
     if (!compiled->code)
-        throw RegExpError(pcre2Message(error), qsizetype(offset));
-    pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE);
-    compiled->matchData = pcre2_match_data_create_from_pattern(compiled->code, nullptr);
-    compiled->context = pcre2_match_context_create(nullptr);
-    pcre2_set_match_limit(compiled->context, 10'000'000);
-    pcre2_set_depth_limit(compiled->context, 100'000);
+        throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2Message(error)));
+    const bool jit = pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE) == 0;
+    compiled->matchData.reset(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr));
+    compiled->context.reset(pcre2_match_context_create(nullptr));
+    if (!compiled->matchData || !compiled->context)
+        throw std::bad_alloc();
+    pcre2_match_context* context = compiled->context.get();
+    pcre2_set_match_limit(context, kMatchLimit);
+    pcre2_set_depth_limit(context, kDepthLimit);
+    pcre2_set_heap_limit(context, kHeapLimitKiB);
+    if (jit) {
+        // The default 32 KiB JIT stack is too small for alternations repeated over a page.
+        compiled->jitStack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
+        if (compiled->jitStack)
+            pcre2_jit_stack_assign(context, nullptr, compiled->jitStack.get());
+    }
+    if (!compiled->translated.emptyChecks.empty())
+        pcre2_set_callout(context, emptyIterationCallout, &compiled->translated.emptyChecks);
     compiled_ = std::move(compiled);
 }
 
@@ -96,21 +182,25 @@ template <typename Visit>
 void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
 {
     compile();
-    const PCRE2_SIZE length = text.size();
+    const auto started = std::chrono::steady_clock::now();
+    pcre2_code* code = compiled_->code.get();
+    pcre2_match_data* matchData = compiled_->matchData.get();
+    const PCRE2_SIZE length = PCRE2_SIZE(text.size());
     PCRE2_SIZE start = 0;
     while (start <= length) {
-        const int rc = pcre2_match(compiled_->code, subject(text), length, start, 0, compiled_->matchData, compiled_->context);
+        const int rc = pcre2_match(code, units(text), length, start, 0, matchData, compiled_->context.get());
         if (rc == PCRE2_ERROR_NOMATCH)
             return;
         if (rc < 0)
-            throw RegExpError(pcre2Message(rc));
-        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(compiled_->matchData);
-        const uint32_t pairs = pcre2_get_ovector_count(compiled_->matchData);
-        visit(ovector, pairs);
+            matchFailed(rc);
+        const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData);
+        visit(ovector, uint32_t(rc));
         if (!all)
             return;
         // After an empty match, step one character on.
         start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
+        if (std::chrono::steady_clock::now() - started > kTimeBudget)
+            giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
     }
 }
 
@@ -124,22 +214,26 @@ bool RegExp::Test(const QString& text)
 Matches RegExp::Execute(const QString& text)
 {
     Matches result;
-    const uint32_t groups = [&] {
-        compile();
-        uint32_t n = 0;
-        pcre2_pattern_info(compiled_->code, PCRE2_INFO_CAPTURECOUNT, &n);
-        return n;
-    }();
-    forEachMatch(text, global_, [&](const PCRE2_SIZE* ov, uint32_t pairs) {
+    forEachMatch(text, global_, [&](const PCRE2_SIZE* ov, uint32_t setPairs) {
+        const TranslatedPattern& t = compiled_->translated;
         Match m;
         m.FirstIndex = qsizetype(ov[0]);
         m.Length = qsizetype(ov[1] - ov[0]);
         m.Value = text.mid(m.FirstIndex, m.Length);
-        for (uint32_t g = 1; g <= groups; ++g) {
-            if (g < pairs && ov[2 * g] != PCRE2_UNSET)
-                m.groups_.append(text.mid(qsizetype(ov[2 * g]), qsizetype(ov[2 * g + 1] - ov[2 * g])));
-            else
-                m.groups_.append(QString());
+        m.groups_.reserve(t.groupCount);
+        for (int g = 1; g <= t.groupCount; ++g) {
+            const uint32_t slot = uint32_t(t.groupSlot[g]);
+            bool set = slot < setPairs && ov[2 * slot] != PCRE2_UNSET;
+            // A group last set in an earlier iteration of a repetition around it is
+            // forgotten by the dialect when the next iteration begins.
+            for (int marker : t.groupMarkers[g]) {
+                if (!set)
+                    break;
+                const PCRE2_SIZE iterationStart = uint32_t(marker) < setPairs ? ov[2 * marker] : PCRE2_UNSET;
+                if (iterationStart != PCRE2_UNSET && ov[2 * slot] < iterationStart)
+                    set = false;
+            }
+            m.groups_.append(set ? text.mid(qsizetype(ov[2 * slot]), qsizetype(ov[2 * slot + 1] - ov[2 * slot])) : QString());
         }
         result.push_back(std::move(m));
     });

@@ -1,0 +1,42 @@
+// Reads a pattern of the scripts' dialect (ECMAScript 3rd edition with the browsers'
+// legacy extensions) and writes the PCRE2 pattern that matches the same way, or rejects
+// it with the dialect's syntax error.
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace trouvel::text {
+
+struct TranslatedPattern {
+    // PCRE2 syntax for the 16-bit library in non-UTF mode: one code unit, one character.
+    std::u16string pcre;
+    int groupCount = 0; // capture groups of the script's pattern
+    // PCRE2 group number of each of the script's groups (index 0 unused).
+    std::vector<int> groupSlot;
+    // For each of the script's groups, the marker groups of the repetitions around it. A
+    // marker records where the last iteration began: a group that last matched before
+    // that point belongs to an earlier iteration, and the dialect forgets it.
+    std::vector<std::vector<int>> groupMarkers;
+    // The dialect refuses an iteration of a repetition that matches the empty string once
+    // the minimum count is reached; PCRE2 accepts it and stops. Each check is run by a
+    // callout "(?C{k})" at the end of the iteration.
+    struct EmptyCheck {
+        int marker = 0;         // group that marks where the iteration began
+        int loopStart = -1;     // group that marks where the repetition began, or -1
+        bool neverEmpty = true; // minimum 0: no iteration may be empty
+    };
+    std::vector<EmptyCheck> emptyChecks;
+};
+
+struct TranslateOptions {
+    bool ignoreCase = false;
+    bool multiline = false;
+};
+
+// Throws RegExpError (text/RegExp.h) naming the problem and its position in `pattern`.
+TranslatedPattern translatePattern(const QString& pattern, TranslateOptions options);
+
+} // namespace trouvel::text
