@@ -346,5 +346,33 @@ TEST_F(PageClient, HttpsToAPlainServerShowsTheHandshakeError)
     EXPECT_FALSE(server.requests.front().contains("GET"));
 }
 
+// ---- https ----
+
+TEST_F(PageClient, HttpsFetchesOverTls)
+{
+    trustTestCertificate();
+    const QByteArray response = httpResponse("secret\n");
+    LoopbackServer server({send(response), holdStep()}, false, true);
+    ASSERT_EQ(download(server.url(QStringLiteral("/s?q=a b")), -1, 1), kDownloadDone);
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
+    ASSERT_EQ(server.requests.size(), 1);
+    EXPECT_EQ(server.requests.front(),
+              "GET /s?q=a+b HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n\r\n");
+    EXPECT_EQ(readFile(target), stored(response));
+}
+
+TEST_F(PageClient, HttpsRefusesACertificateForAnotherName)
+{
+    // The test certificate names 127.0.0.1 only, not "localhost".
+    trustTestCertificate();
+    LoopbackServer server({send(httpResponse("x")), holdStep()}, false, true);
+    EXPECT_EQ(download(QStringLiteral("https://localhost:%1/").arg(server.port())), kDownloadDone);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n")));
+    EXPECT_EQ(readFile(target), "");
+    EXPECT_EQ(server.connections, 1); // the handshake was made, and refused by the client
+    EXPECT_TRUE(server.requests.front().isEmpty());
+}
+
 } // namespace
 } // namespace trouvel::net

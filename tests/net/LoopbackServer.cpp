@@ -1,5 +1,10 @@
 #include "LoopbackServer.h"
 
+#include <QFile>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -37,11 +42,41 @@ bool requestComplete(const QByteArray& request)
     return request.size() >= headerEnd + 4 + length;
 }
 
+QByteArray testData(const char* name)
+{
+    QFile file(QStringLiteral(TROUVEL_TEST_DATA_DIR "/data/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data %s", name);
+    return file.readAll();
+}
+
 } // namespace
 
-LoopbackServer::LoopbackServer(QList<Step> script, bool answerBeforeRequest)
+void trustTestCertificate()
+{
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.addCaCertificate(QSslCertificate(testData("loopback-cert.pem")));
+    QSslConfiguration::setDefaultConfiguration(config);
+}
+
+void TcpOrTlsServer::incomingConnection(qintptr descriptor)
+{
+    if (!tls) {
+        QTcpServer::incomingConnection(descriptor);
+        return;
+    }
+    auto* socket = new QSslSocket(this);
+    socket->setSocketDescriptor(descriptor);
+    socket->setLocalCertificate(QSslCertificate(testData("loopback-cert.pem")));
+    socket->setPrivateKey(QSslKey(testData("loopback-key.pem"), QSsl::Rsa));
+    socket->startServerEncryption();
+    addPendingConnection(socket);
+}
+
+LoopbackServer::LoopbackServer(QList<Step> script, bool answerBeforeRequest, bool tls)
     : script_(std::move(script)), answerBeforeRequest_(answerBeforeRequest)
 {
+    server_.tls = tls;
     connect(&server_, &QTcpServer::newConnection, this, &LoopbackServer::accept);
     if (!server_.listen(QHostAddress::LocalHost, 0))
         qFatal("loopback server cannot listen: %s", qPrintable(server_.errorString()));
@@ -57,7 +92,10 @@ LoopbackServer::~LoopbackServer()
 
 QString LoopbackServer::url(const QString& pathAndQuery) const
 {
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(pathAndQuery);
+    return QStringLiteral("%1://127.0.0.1:%2%3")
+        .arg(server_.tls ? QLatin1String("https") : QLatin1String("http"))
+        .arg(port())
+        .arg(pathAndQuery);
 }
 
 void LoopbackServer::accept()

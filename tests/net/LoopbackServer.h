@@ -35,14 +35,28 @@ Step holdStep();
 QByteArray httpResponse(const QByteArray& body, const QByteArray& status = "200 OK",
                         const QByteArray& extraHeaders = {});
 
+// Accepts plain TCP, or TLS with the test certificate for 127.0.0.1 (tests/net/data).
+class TcpOrTlsServer : public QTcpServer {
+public:
+    bool tls = false;
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+};
+
+// Makes the test certificate trusted by every TLS socket of the process.
+void trustTestCertificate();
+
 class LoopbackServer : public QObject {
     Q_OBJECT
 public:
     // answerBeforeRequest: start the script as soon as a connection is accepted.
-    explicit LoopbackServer(QList<Step> script = {}, bool answerBeforeRequest = false);
+    // tls: the connection is TLS; requests are captured once decrypted.
+    explicit LoopbackServer(QList<Step> script = {}, bool answerBeforeRequest = false, bool tls = false);
     ~LoopbackServer() override;
 
     quint16 port() const { return server_.serverPort(); }
+    // "http://127.0.0.1:port" (https for a TLS server) followed by pathAndQuery.
     QString url(const QString& pathAndQuery = QStringLiteral("/")) const;
 
     void setScript(QList<Step> script) { script_ = std::move(script); }
@@ -63,7 +77,7 @@ private:
     void accept();
     void run(QTcpSocket* socket, qsizetype step, qsizetype offset);
 
-    QTcpServer server_;
+    TcpOrTlsServer server_;
     QList<Step> script_;
     bool answerBeforeRequest_;
     QList<QPointer<QTcpSocket>> sockets_;
