@@ -8,6 +8,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "text/QStringPrinter.h"
+
 #include <gtest/gtest.h>
 
 using namespace trouvel::text;
@@ -26,6 +28,7 @@ struct Case {
     QString flags;
     QString subject;
     bool error = false;
+    QString knownDeviation;
     std::vector<ExpectedMatch> matches;
     QString replaced;
 };
@@ -65,6 +68,7 @@ std::vector<Case> loadCases()
         c.flags = o.value(QLatin1String("flags")).toString();
         c.subject = decode(o.value(QLatin1String("subject")).toString());
         c.error = o.value(QLatin1String("error")).toBool();
+        c.knownDeviation = o.value(QLatin1String("knownDeviation")).toString();
         c.replaced = decode(o.value(QLatin1String("replaced")).toString());
         for (const QJsonValue& m : o.value(QLatin1String("matches")).toArray()) {
             const QJsonObject mo = m.toObject();
@@ -96,6 +100,8 @@ TEST(RegExpConformanceTable, IsLoadedAndLarge)
 TEST_P(RegExpConformance, MatchesLikeTheDialect)
 {
     const Case& c = allCases().at(GetParam());
+    if (!c.knownDeviation.isEmpty())
+        GTEST_SKIP() << "known deviation: " << c.knownDeviation.toStdString();
     RegExp re;
     re.Pattern(c.pattern);
     re.Global(c.flags.contains(u'g'));
@@ -142,8 +148,3 @@ INSTANTIATE_TEST_SUITE_P(Table, RegExpConformance, ::testing::ValuesIn(caseIndex
                          [](const ::testing::TestParamInfo<size_t>& info) { return allCases().at(info.param).name; });
 
 } // namespace
-
-// QString printing for readable failures.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE

@@ -427,6 +427,13 @@ const table = [
     ['error', '(a))', '', 'a'],
 ];
 
+// Rows where PCRE2 cannot be brought to the dialect's answer. The test reports them as
+// skipped with the reason, so that they stay visible.
+const knownDeviations = {
+    '(?:|a)+': 'PCRE2 ends a repetition after an empty first iteration; the dialect goes on with non-empty ones',
+    '(?:|a){2,}': 'PCRE2 ends a repetition after an empty iteration; the dialect counts empty iterations up to the minimum and goes on',
+};
+
 const cases = [];
 const used = new Map();
 for (const [group, pattern, flags, ...subjects] of table) {
@@ -434,6 +441,7 @@ for (const [group, pattern, flags, ...subjects] of table) {
         const n = (used.get(group) || 0) + 1;
         used.set(group, n);
         const result = run(pattern, flags, subject);
+        if (knownDeviations[pattern]) result.knownDeviation = knownDeviations[pattern];
         cases.push(Object.assign({ name: group + '_' + String(n).padStart(3, '0'),
                                    pattern: encode(pattern), flags, subject: encode(subject) }, result));
     }
@@ -447,7 +455,8 @@ for (const [group, pattern, flags, ...subjects] of table) {
         used.set('gim', n);
         cases.push(Object.assign({ name: 'gim_' + group + '_' + String(n).padStart(3, '0'),
                                    pattern: encode(pattern), flags: 'gim', subject: encode(subject) },
-                                 run(pattern, 'gim', subject)));
+                                 run(pattern, 'gim', subject),
+                                 knownDeviations[pattern] ? { knownDeviation: knownDeviations[pattern] } : {}));
     }
 }
 process.stdout.write('[\n' + cases.map(c => JSON.stringify(c)).join(',\n') + '\n]\n');

@@ -1,0 +1,191 @@
+// What the conformance table cannot show: errors and their messages, option changes on a
+// live object, limits on runaway matching, and text that is not clean UTF-16.
+#include "text/RegExp.h"
+#include "text/TextCodec.h"
+
+#include "text/QStringPrinter.h"
+
+#include <gtest/gtest.h>
+
+using namespace trouvel::text;
+
+namespace {
+
+RegExpError errorOf(const QString& pattern)
+{
+    RegExp re;
+    re.Pattern(pattern);
+    try {
+        re.compile();
+    } catch (const RegExpError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error for " << pattern.toStdString();
+    return RegExpError(QString());
+}
+
+struct ErrorRow {
+    const char* name;
+    const char* pattern;
+    qsizetype position;
+    const char* words; // part of the message naming the problem
+};
+
+class RegExpErrorMessage : public ::testing::TestWithParam<ErrorRow> {};
+
+TEST_P(RegExpErrorMessage, NamesProblemAndPosition)
+{
+    const ErrorRow& row = GetParam();
+    const RegExpError e = errorOf(QString::fromUtf8(row.pattern));
+    EXPECT_EQ(e.position(), row.position);
+    EXPECT_TRUE(e.message().contains(QString::fromUtf8(row.words))) << e.what();
+    EXPECT_TRUE(e.message().contains(QStringLiteral("position %1").arg(row.position))) << e.what();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RegExpErrorMessage, ::testing::Values(
+    ErrorRow{"UnclosedGroup", "ab(c", 2, "non fermée"},
+    ErrorRow{"StrayCloser", "abc)d", 3, "sans parenthèse ouvrante"},
+    ErrorRow{"UnclosedClass", "x[a-z", 1, "classe"},
+    ErrorRow{"NothingToRepeat", "a|*b", 2, "rien à répéter"},
+    ErrorRow{"DoubleQuantifier", "a*+", 2, "rien à répéter"},
+    ErrorRow{"BracedQuantifierAlone", "{2}", 0, "rien à répéter"},
+    ErrorRow{"AnchorRepeated", "^*", 1, "rien à répéter"},
+    ErrorRow{"QuantifierOutOfOrder", "a{3,2}", 1, "désordre"},
+    ErrorRow{"RangeOutOfOrder", "[z-a]", 1, "intervalle"},
+    ErrorRow{"TrailingBackslash", "ab\\", 2, "fin du motif"},
+    ErrorRow{"LookBehind", "x(?<=a)b", 1, "(?<"},
+    ErrorRow{"InlineFlags", "(?i)a", 0, "(?"},
+    ErrorRow{"QuantifierTooLarge", "a{70000}", 1, "trop grand"}),
+    [](const ::testing::TestParamInfo<ErrorRow>& info) { return std::string(info.param.name); });
+
+TEST(RegExpErrors, DeepNestingIsRefusedNotAStackOverflow)
+{
+    const QString deep = QString(100000, u'(') + QString(100000, u')');
+    EXPECT_TRUE(errorOf(deep).message().contains(QStringLiteral("imbriquées")));
+}
+
+TEST(RegExpErrors, SubMatchesBeyondLastGroupThrows)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("(a)(b)?"));
+    const Matches m = re.Execute(QStringLiteral("a"));
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].SubMatchesCount(), 2);
+    EXPECT_EQ(m[0].SubMatches(1), QString());
+    EXPECT_THROW(m[0].SubMatches(2), RegExpError);
+    EXPECT_THROW(m[0].SubMatches(-1), RegExpError);
+}
+
+TEST(RegExpErrors, InvalidPatternThrowsFromEveryOperation)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("a("));
+    EXPECT_THROW(re.Test(QStringLiteral("a")), RegExpError);
+    EXPECT_THROW(re.Execute(QStringLiteral("a")), RegExpError);
+    EXPECT_THROW(re.Replace(QStringLiteral("a"), QString()), RegExpError);
+    // A valid pattern afterwards works on the same object.
+    re.Pattern(QStringLiteral("a"));
+    EXPECT_TRUE(re.Test(QStringLiteral("a")));
+}
+
+TEST(RegExpOptions, ChangingAnOptionOrThePatternTakesEffect)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("^b$"));
+    const QString text = QStringLiteral("a\nB\nc");
+    EXPECT_FALSE(re.Test(text));
+    re.Multiline(true);
+    EXPECT_FALSE(re.Test(text));
+    re.IgnoreCase(true);
+    EXPECT_TRUE(re.Test(text));
+    re.Multiline(false);
+    EXPECT_FALSE(re.Test(text));
+    re.Multiline(true);
+    re.Pattern(QStringLiteral("^c$"));
+    EXPECT_EQ(re.Execute(text).at(0).FirstIndex, 4);
+    EXPECT_TRUE(re.IgnoreCase());
+    EXPECT_TRUE(re.Multiline());
+    EXPECT_FALSE(re.Global());
+}
+
+TEST(RegExpOptions, GlobalOffGivesAtMostTheFirstMatch)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("o"));
+    EXPECT_EQ(re.Execute(QStringLiteral("foo")).size(), 1u);
+    EXPECT_EQ(re.Replace(QStringLiteral("foo"), QStringLiteral("0")), QStringLiteral("f0o"));
+    re.Global(true);
+    EXPECT_EQ(re.Execute(QStringLiteral("foo")).size(), 2u);
+    EXPECT_EQ(re.Replace(QStringLiteral("foo"), QStringLiteral("0")), QStringLiteral("f00"));
+}
+
+TEST(RegExpLimits, CatastrophicBacktrackingGivesUpWithAnError)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("(x+x+)+y"));
+    const QString text = QString(40, u'x') + QStringLiteral("zy");
+    try {
+        re.Test(text);
+        FAIL() << "no error";
+    } catch (const RegExpError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Recherche abandonnée"))) << e.what();
+    }
+    // The object stays usable.
+    re.Pattern(QStringLiteral("zy"));
+    EXPECT_TRUE(re.Test(text));
+}
+
+TEST(RegExpLimits, DeepRepetitionOnALargePageSucceedsOrGivesUp)
+{
+    // Each iteration of an alternation keeps a backtracking point: on 10 MiB this is far
+    // beyond the default JIT stack. It must end in a result or a RegExpError, not a crash.
+    const QString page = QString(10 * 1024 * 1024, u'a');
+    RegExp re;
+    re.Pattern(QStringLiteral("(?:a|b)*c"));
+    try {
+        EXPECT_FALSE(re.Test(page));
+    } catch (const RegExpError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Recherche abandonnée"))) << e.what();
+    }
+    re.Pattern(QStringLiteral("<td>([\\s\\S]*?)</td>"));
+    re.Global(true);
+    const QString cell = QStringLiteral("<td>x</td>");
+    EXPECT_EQ(re.Execute(page + cell + page + cell).size(), 2u);
+}
+
+TEST(RegExpText, PositionsAreQStringPositions)
+{
+    RegExp re;
+    re.Global(true);
+    re.Pattern(QStringLiteral("b(.)"));
+    // A character outside the BMP takes two positions, as in the dialect.
+    const QString text = QStringLiteral("\U0001F3AC b\u00e9 b\U0001F3AC");
+    const Matches m = re.Execute(text);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].FirstIndex, 3);
+    EXPECT_EQ(m[0].SubMatches(0), QStringLiteral("\u00e9"));
+    EXPECT_EQ(m[1].FirstIndex, 6);
+    EXPECT_EQ(m[1].Length, 2);
+}
+
+TEST(RegExpText, BadBytesAndLoneSurrogatesDoNotStopMatching)
+{
+    // Windows-1252 "é" among UTF-8: the codec reads it as é, and matching goes on.
+    const QString page = decodeText(QByteArray("<b>Caf\xE9</b> <b>Th\xC3\xA9</b>"));
+    RegExp re;
+    re.Global(true);
+    re.IgnoreCase(true);
+    re.Pattern(QStringLiteral("<B>([^<]*\u00c9)</B>"));
+    const Matches m = re.Execute(page);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].SubMatches(0), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(m[1].SubMatches(0), QStringLiteral("Th\u00e9"));
+
+    QString broken = QStringLiteral("a?b");
+    broken[1] = QChar(0xD800);
+    re.Pattern(QStringLiteral("a.b"));
+    EXPECT_TRUE(re.Test(broken));
+    EXPECT_EQ(re.Replace(broken, QStringLiteral("-")), QStringLiteral("-"));
+}
+
+} // namespace
