@@ -95,6 +95,7 @@ void Frm3::Form_Load()
     Colonne->setColumnWidth(kColumnName, twipsToPixels(kColumnNameTwips, *this));
     Colonne->setColumnWidth(kNb, 0);
     Colonne->setColumnHidden(kNb, true);
+    Colonne->header()->setStretchLastSection(false);
     Colonne->setColumnWidth(kContenu, twipsToPixels(kContenuTwips, *this));
     Colonne->setMinimumWidth(twipsToPixels(kColumnNameTwips + kContenuTwips, *this) +
                              style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * Colonne->frameWidth());
@@ -160,6 +161,15 @@ void Frm3::done(int result)
     if (!Form_Unload())
         return;
     QDialog::done(result);
+}
+
+void Frm3::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool Frm3::eventFilter(QObject* watched, QEvent* event)

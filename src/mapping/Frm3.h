@@ -50,6 +50,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window has no cancel button: Escape does nothing.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Form_Load();

@@ -1,0 +1,160 @@
+// frmContenu on the offscreen platform: its list, the answer it writes into the opener's Tag
+// and the question asked when nothing is chosen.
+#include "mapping/FrmContenu.h"
+
+#include "mapping/MappingFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+namespace trouvel::mapping::test {
+namespace {
+
+const QString kQuestion =
+    "Vous n'avez pas choisit de contenu pour cette colonne\r\nvoulez-vous que cette colonne soit vide?";
+
+class ContentChooserTest : public MappingFixture {
+protected:
+    void SetUp() override
+    {
+        MappingFixture::SetUp();
+        script = writeScript("Site", {"[FilmPage]", "Count=3", "Match1=Titre|<h1>(.*)</h1>", "Match3=Année|(\\d{4})"});
+    }
+
+    // The chooser as the mapping dialog opens it, shown.
+    std::unique_ptr<FrmContenu> open()
+    {
+        auto chooser = std::make_unique<FrmContenu>(script, ui, tag);
+        chooser->setColumnName("Réalisateur");
+        chooser->show();
+        combo = chooser->findChild<QComboBox*>("Combo1");
+        btGO = chooser->findChild<QPushButton*>("btGO");
+        btAnnuler = chooser->findChild<QPushButton*>("btAnnuler");
+        EXPECT_TRUE(combo && btGO && btAnnuler);
+        return chooser;
+    }
+
+    QString script;
+    QString tag = "1|Titre"; // an answer left from an earlier opening
+    QComboBox* combo = nullptr;
+    QPushButton* btGO = nullptr;
+    QPushButton* btAnnuler = nullptr;
+};
+
+TEST_F(ContentChooserTest, OpensWithTheScriptFieldsAndNothingChosen)
+{
+    auto chooser = open();
+    EXPECT_EQ(chooser->windowTitle(), "Choix du Contenu");
+    EXPECT_EQ(chooser->findChild<QLabel*>("Label1")->text(),
+              "Choisissez le contenu de la colone. Pour chaque fichier avec l'extentention recherchée, le programme "
+              "tentera de remplir les colonnes avec ce que vous aurez choisi");
+    EXPECT_EQ(chooser->findChild<QLabel*>("Label2")->text(), "Réalisateur");
+    EXPECT_FALSE(combo->isEditable());
+    EXPECT_EQ(combo->currentIndex(), -1);
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    EXPECT_EQ(entries, (QStringList{"(laisser tel quel)", "Titre", " ", "Année"}));
+    EXPECT_TRUE(btGO->text().isEmpty());
+    EXPECT_TRUE(btAnnuler->text().isEmpty());
+}
+
+TEST_F(ContentChooserTest, ChoosingAFieldHandsBackItsNumberAndLabel)
+{
+    auto chooser = open();
+    combo->setCurrentIndex(3);
+    btGO->click();
+    EXPECT_EQ(tag, "3|Année");
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(chooser->result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.texts.isEmpty());
+}
+
+TEST_F(ContentChooserTest, BlankEntryIsAcceptedWithoutQuestion)
+{
+    auto chooser = open();
+    combo->setCurrentIndex(2);
+    btGO->click();
+    EXPECT_EQ(tag, "2| ");
+    EXPECT_TRUE(ui.texts.isEmpty());
+    EXPECT_FALSE(chooser->isVisible());
+}
+
+TEST_F(ContentChooserTest, EnterConfirmsTheChoice)
+{
+    auto chooser = open();
+    combo->setCurrentIndex(1);
+    QTest::keyClick(chooser.get(), Qt::Key_Return);
+    EXPECT_EQ(tag, "1|Titre");
+    EXPECT_FALSE(chooser->isVisible());
+}
+
+struct EmptyChoiceCase {
+    const char* name;
+    MsgAnswer answer;
+    const char* tag;
+    bool stillOpen;
+};
+
+class EmptyChoiceTest : public ContentChooserTest, public ::testing::WithParamInterface<EmptyChoiceCase> {};
+
+TEST_P(EmptyChoiceTest, NothingChosenAsksFirst)
+{
+    const EmptyChoiceCase& c = GetParam();
+    tag = "previous";
+    auto chooser = open();
+    ui.answers = {c.answer};
+    btGO->click();
+
+    ASSERT_EQ(ui.texts, QStringList{kQuestion});
+    EXPECT_EQ(ui.buttons.front(), MsgButtons::YesNoCancel);
+    EXPECT_EQ(tag, c.tag);
+    EXPECT_EQ(chooser->isVisible(), c.stillOpen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, EmptyChoiceTest,
+                         ::testing::Values(EmptyChoiceCase{"Yes", MsgAnswer::Yes, "0|(laisser tel quel)", false},
+                                           EmptyChoiceCase{"No", MsgAnswer::No, "(#-_-#)", false},
+                                           EmptyChoiceCase{"Cancel", MsgAnswer::Cancel, "previous", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ContentChooserTest, CancelAfterQuestionThenChoosing)
+{
+    auto chooser = open();
+    ui.answers = {MsgAnswer::Cancel};
+    btGO->click();
+    ASSERT_TRUE(chooser->isVisible());
+    combo->setCurrentIndex(1);
+    btGO->click();
+    EXPECT_EQ(tag, "1|Titre");
+    EXPECT_EQ(ui.texts.size(), 1);
+}
+
+struct CancelCase {
+    const char* name;
+    void (*cancel)(FrmContenu&, QPushButton& btAnnuler);
+};
+
+class ChooserCancelTest : public ContentChooserTest, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(ChooserCancelTest, HandsBackNoChangeWhateverTagHeld)
+{
+    auto chooser = open();
+    combo->setCurrentIndex(3);
+    GetParam().cancel(*chooser, *btAnnuler);
+    EXPECT_EQ(tag, "(#-_-#)");
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_TRUE(ui.texts.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, ChooserCancelTest,
+    ::testing::Values(CancelCase{"Annuler", [](FrmContenu&, QPushButton& b) { b.click(); }},
+                      CancelCase{"CloseBox", [](FrmContenu& w, QPushButton&) { w.close(); }},
+                      CancelCase{"Escape", [](FrmContenu& w, QPushButton&) { QTest::keyClick(&w, Qt::Key_Escape); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace trouvel::mapping::test

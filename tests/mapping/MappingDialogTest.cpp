@@ -1,0 +1,339 @@
+// frm3 on the offscreen platform, driven through its real widgets: rows from Trouvel.ini and
+// the script, the chooser opened by double click or Enter, and the write-back on closing.
+#include "mapping/Frm3.h"
+
+#include "mapping/FrmContenu.h"
+#include "mapping/MappingDialog.h"
+#include "mapping/MappingFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace trouvel::mapping::test {
+namespace {
+
+// What the chooser's user does: pick an entry (or none), then leave by one of three ways.
+enum class Leave { Go, Annuler, CloseBox };
+struct ChooserAction {
+    int pick = -1;
+    Leave leave = Leave::Go;
+};
+
+class MappingDialogTest : public MappingFixture {
+protected:
+    void SetUp() override
+    {
+        MappingFixture::SetUp();
+        addColumns({"Titre", "Réalisateur", "Année"});
+        script = writeScript("Site", {"[FilmPage]", "Count=3", "Match1=Nom|<b>(.*)</b>", "Match2=Genre|g=(\\w+)",
+                                      "Match3=Titre|<h1>(.*)</h1>"});
+    }
+
+    // frm3 shown, with the chooser driven by the queued actions instead of a nested event loop.
+    std::unique_ptr<Frm3> open(const QString& section = "Site")
+    {
+        auto dialog = std::make_unique<Frm3>(*host, script, section, ui);
+        dialog->showChooser = [this](FrmContenu& chooser) {
+            chooser.show();
+            opened << chooser.findChild<QLabel*>("Label2")->text();
+            if (actions.empty()) {
+                ADD_FAILURE() << "chooser opened unexpectedly";
+                chooser.reject();
+                return;
+            }
+            const ChooserAction action = actions.front();
+            actions.pop_front();
+            chooser.findChild<QComboBox*>("Combo1")->setCurrentIndex(action.pick);
+            if (action.leave == Leave::Go)
+                chooser.findChild<QPushButton*>("btGO")->click();
+            else if (action.leave == Leave::Annuler)
+                chooser.findChild<QPushButton*>("btAnnuler")->click();
+            else
+                chooser.close();
+        };
+        dialog->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        colonne = dialog->findChild<QTreeWidget*>("Colonne");
+        return dialog;
+    }
+
+    // A real double click: press and release, then the double click event.
+    void doubleClickAt(QPoint pos)
+    {
+        QTest::mouseClick(colonne->viewport(), Qt::LeftButton, {}, pos);
+        QTest::mouseDClick(colonne->viewport(), Qt::LeftButton, {}, pos);
+    }
+    void doubleClickRow(int row) { doubleClickAt(colonne->visualItemRect(colonne->topLevelItem(row)).center()); }
+
+    MappingRow row(const Frm3& dialog, int i) const { return dialog.rows().at(i); }
+
+    QString script;
+    QTreeWidget* colonne = nullptr;
+    std::deque<ChooserAction> actions;
+    QStringList opened; // Label2 of each chooser opened
+};
+
+TEST_F(MappingDialogTest, ShowsCaptionTextsAndColumns)
+{
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), "Exportation des informations");
+    EXPECT_EQ(dialog->findChild<QLabel*>("Label4")->text(),
+              "Choisissez le contenu des différentes colonnes. (Double cliquez sur un element)");
+    EXPECT_TRUE(dialog->findChild<QLabel*>("Label5")->text().isEmpty());
+    EXPECT_TRUE(dialog->findChild<QPushButton*>("btGo")->text().isEmpty());
+
+    const QTreeWidgetItem* header = colonne->headerItem();
+    EXPECT_EQ(header->text(0), "Nom de la Colonne");
+    EXPECT_EQ(header->text(1), "Nb");
+    EXPECT_EQ(header->text(2), "Contenu");
+    EXPECT_TRUE(colonne->isColumnHidden(1));
+    const int twips2000 = qRound(2000 * colonne->logicalDpiX() / 1440.0);
+    EXPECT_EQ(colonne->columnWidth(0), twips2000);
+    EXPECT_EQ(colonne->columnWidth(2), twips2000);
+}
+
+TEST_F(MappingDialogTest, NoHostColumnGivesEmptyListAndClosingWritesNothing)
+{
+    cadrelle::Catalogue empty;
+    host = std::make_unique<cadrelle::CatalogueHost>(empty, dir.path(), QString());
+    auto dialog = open();
+    EXPECT_EQ(colonne->topLevelItemCount(), 0);
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(QFile::exists(iniFile()));
+}
+
+TEST_F(MappingDialogTest, StoredMappingShownAndEveryRowWrittenBack)
+{
+    store("Site", "Col2", "3");
+    auto dialog = open();
+    ASSERT_EQ(colonne->topLevelItemCount(), 3);
+    EXPECT_EQ(row(*dialog, 0), (MappingRow{"Titre", "", "??"}));
+    EXPECT_EQ(row(*dialog, 1), (MappingRow{"Réalisateur", "3", "Titre"}));
+    EXPECT_EQ(colonne->topLevelItem(1)->text(2), "Titre");
+
+    QTest::mouseClick(dialog->findChild<QPushButton*>("btGo"), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(stored("Site", "Col1"), "");
+    EXPECT_EQ(stored("Site", "Col2"), "3");
+    EXPECT_EQ(stored("Site", "Col3"), "");
+    EXPECT_EQ(stored("Site", "Col4"), "<missing>");
+}
+
+TEST_F(MappingDialogTest, DoubleClickChangesTheRowUnderIt)
+{
+    auto dialog = open();
+    actions = {{2, Leave::Go}};
+    doubleClickRow(2);
+    EXPECT_EQ(opened, QStringList{"Année"});
+    EXPECT_EQ(row(*dialog, 2), (MappingRow{"Année", "2", "Genre"}));
+    EXPECT_EQ(dialog->Tag, "2|Genre");
+    dialog->close();
+    EXPECT_EQ(stored("Site", "Col3"), "2");
+}
+
+TEST_F(MappingDialogTest, DoubleClickWithNoSelectionOpensNothing)
+{
+    auto dialog = open();
+    // A current row that is not selected must not count.
+    colonne->setCurrentItem(colonne->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
+    const QRect last = colonne->visualItemRect(colonne->topLevelItem(2));
+    doubleClickAt(QPoint(last.center().x(), last.bottom() + 20));
+    dialog->Colonne_DblClick();
+    EXPECT_TRUE(colonne->selectedItems().isEmpty());
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(MappingDialogTest, CancellingLeavesTheRowEvenAfterAnEarlierChoice)
+{
+    store("Site", "Col2", "3");
+    auto dialog = open();
+    actions = {{1, Leave::Go}, {2, Leave::Annuler}, {2, Leave::CloseBox}, {-1, Leave::CloseBox}};
+    doubleClickRow(0); // leaves "1|Nom" in Tag
+    for (int i = 0; i < 3; ++i) {
+        doubleClickRow(1);
+        EXPECT_EQ(row(*dialog, 1), (MappingRow{"Réalisateur", "3", "Titre"})) << "cancellation " << i;
+    }
+    EXPECT_EQ(row(*dialog, 0), (MappingRow{"Titre", "1", "Nom"}));
+    EXPECT_EQ(opened.size(), 4);
+}
+
+TEST_F(MappingDialogTest, LeaveAsIsStoresZeroAndReopensAsFieldZero)
+{
+    store("Site", "Col1", "3");
+    {
+        auto dialog = open();
+        actions = {{0, Leave::Go}};
+        doubleClickRow(0);
+        EXPECT_EQ(row(*dialog, 0), (MappingRow{"Titre", "0", "(laisser tel quel)"}));
+        dialog->close();
+    }
+    EXPECT_EQ(stored("Site", "Col1"), "0");
+    auto reopened = open();
+    EXPECT_EQ(row(*reopened, 0), (MappingRow{"Titre", "0", "??"}));
+}
+
+TEST_F(MappingDialogTest, EmptyChoiceAnsweredYesLeavesColumnAsIs)
+{
+    store("Site", "Col3", "1");
+    auto dialog = open();
+    actions = {{-1, Leave::Go}};
+    ui.answers = {MsgAnswer::Yes};
+    doubleClickRow(2);
+    EXPECT_EQ(ui.buttons, std::vector<MsgButtons>{MsgButtons::YesNoCancel});
+    EXPECT_EQ(row(*dialog, 2), (MappingRow{"Année", "0", "(laisser tel quel)"}));
+}
+
+struct KeyCase {
+    const char* name;
+    Qt::Key key;
+    int openings;
+};
+
+class MappingKeyTest : public MappingDialogTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(MappingKeyTest, OnlyEnterOpensTheChooser)
+{
+    auto dialog = open();
+    colonne->setFocus();
+    colonne->setCurrentItem(colonne->topLevelItem(1));
+    if (GetParam().openings)
+        actions = {{3, Leave::Go}};
+    QTest::keyClick(colonne, GetParam().key);
+    EXPECT_EQ(opened.size(), GetParam().openings);
+    EXPECT_TRUE(dialog->isVisible());
+    if (GetParam().openings) {
+        EXPECT_EQ(opened.front(), "Réalisateur");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, MappingKeyTest,
+                         ::testing::Values(KeyCase{"Return", Qt::Key_Return, 1}, KeyCase{"KeypadEnter", Qt::Key_Enter, 1},
+                                           KeyCase{"Down", Qt::Key_Down, 0}, KeyCase{"Space", Qt::Key_Space, 0},
+                                           KeyCase{"Letter", Qt::Key_A, 0}, KeyCase{"Escape", Qt::Key_Escape, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MappingDialogTest, EnterReleaseLeftFromTheChooserDoesNotReopenIt)
+{
+    auto dialog = open();
+    colonne->setFocus();
+    colonne->setCurrentItem(colonne->topLevelItem(0));
+    // The chooser closes on Enter going down; the key comes up on the list.
+    actions = {{1, Leave::Go}};
+    QTest::keyClick(colonne, Qt::Key_Return);
+    QTest::keyRelease(colonne, Qt::Key_Return);
+    EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(MappingDialogTest, AnotherScriptReadsAndWritesItsOwnSection)
+{
+    store("Site", "Col1", "3");
+    store("Autre", "Col1", "2");
+    {
+        auto dialog = open("Autre");
+        EXPECT_EQ(row(*dialog, 0), (MappingRow{"Titre", "2", "Genre"}));
+        actions = {{1, Leave::Go}};
+        doubleClickRow(1);
+        dialog->close();
+    }
+    EXPECT_EQ(stored("Autre", "Col2"), "1");
+    EXPECT_EQ(stored("Site", "Col1"), "3");
+    EXPECT_EQ(stored("Site", "Col2"), "<missing>");
+    auto back = open("Site");
+    EXPECT_EQ(row(*back, 0), (MappingRow{"Titre", "3", "Titre"}));
+    EXPECT_EQ(row(*back, 1).nb, "");
+}
+
+TEST_F(MappingDialogTest, FailedWriteIsReportedAndKeepsTheMappingOnScreen)
+{
+    const QString folder = dir.filePath("travail");
+    host->setTmpFolder(folder);
+    auto dialog = open();
+    actions = {{3, Leave::Go}};
+    doubleClickRow(0);
+
+    ui.answers = {MsgAnswer::Yes};
+    dialog->close();
+    ASSERT_EQ(ui.texts.size(), 1);
+    EXPECT_TRUE(ui.texts.front().contains(folder + "/Trouvel.ini"));
+    EXPECT_EQ(ui.buttons.front(), MsgButtons::YesNo);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(row(*dialog, 0).nb, "3");
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(ui.texts.size(), 1);
+    EXPECT_EQ(config::ReadIniString(folder + "/Trouvel.ini", "Site", "Col1", "<missing>"), "3");
+}
+
+TEST_F(MappingDialogTest, FailedWriteAnsweredNoClosesWithoutSaving)
+{
+    host->setTmpFolder(dir.filePath("absent"));
+    auto dialog = open();
+    ui.answers = {MsgAnswer::No};
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(ui.texts.size(), 1);
+}
+
+// The public entry point with the real nested event loops: the chooser is closed through its
+// close box after a choice was made in an earlier opening.
+TEST_F(MappingDialogTest, ModalDialogsWithChooserClosedThroughItsCloseBox)
+{
+    store("Site", "Col2", "3");
+    int step = 0;
+    std::function<void()> drive = [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            QTimer::singleShot(0, drive);
+            return;
+        }
+        auto* frm3 = qobject_cast<Frm3*>(modal);
+        auto* chooser = qobject_cast<FrmContenu*>(modal);
+        auto* list = modal->findChild<QTreeWidget*>("Colonne");
+        if (frm3 && step == 0) {
+            list->setCurrentItem(list->topLevelItem(0));
+            ++step;
+            QTimer::singleShot(0, drive);
+            frm3->Colonne_DblClick();
+        } else if (chooser && step == 1) {
+            chooser->findChild<QComboBox*>("Combo1")->setCurrentIndex(1);
+            chooser->findChild<QPushButton*>("btGO")->click();
+            ++step;
+            QTimer::singleShot(0, drive);
+        } else if (frm3 && step == 2) {
+            list->setCurrentItem(list->topLevelItem(1));
+            ++step;
+            QTimer::singleShot(0, drive);
+            frm3->Colonne_DblClick();
+        } else if (chooser && step == 3) {
+            chooser->findChild<QComboBox*>("Combo1")->setCurrentIndex(2);
+            chooser->close();
+            ++step;
+            QTimer::singleShot(0, drive);
+        } else if (frm3 && step == 4) {
+            ++step;
+            frm3->close();
+        } else {
+            QTimer::singleShot(0, drive);
+        }
+    };
+    QTimer::singleShot(0, drive);
+    showMappingDialog(nullptr, *host, script, "Site", ui);
+
+    EXPECT_EQ(step, 5);
+    EXPECT_EQ(stored("Site", "Col1"), "1");
+    EXPECT_EQ(stored("Site", "Col2"), "3");
+    EXPECT_EQ(stored("Site", "Col3"), "");
+}
+
+} // namespace
+} // namespace trouvel::mapping::test
