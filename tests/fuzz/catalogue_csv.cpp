@@ -1,0 +1,40 @@
+// The catalogue reader: any bytes as a catalogue file. A file that loads must save and load
+// again to the same catalogue.
+#include "catalogue/Csv.h"
+#include "catalogue/CatalogueFile.h"
+#include "text/TextCodec.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void check(bool ok, const char* what)
+{
+    if (!ok) {
+        fprintf(stderr, "check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+
+    QList<QStringList> rows;
+    (void)cadrelle::csv::parse(trouvel::text::decodeText(bytes), rows);
+
+    cadrelle::Catalogue catalogue;
+    if (!cadrelle::parseCatalogue(bytes, catalogue).isEmpty())
+        return 0;
+    const QByteArray saved = cadrelle::formatCatalogue(catalogue);
+    cadrelle::Catalogue again;
+    check(cadrelle::parseCatalogue(saved, again).isEmpty(), "a saved catalogue does not load");
+    check(cadrelle::formatCatalogue(again) == saved, "a catalogue changes between save and load");
+    return 0;
+}

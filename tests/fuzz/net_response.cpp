@@ -1,0 +1,68 @@
+// The page client's response path: any bytes, split into any chunks, as a server sends them.
+// Input: one byte that seeds the chunk sizes, then the response bytes.
+// The framing and the stored form (LF as CR LF) must not depend on where the bytes were split.
+#include "net/LineEnds.h"
+#include "net/ResponseFraming.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace trouvel::net;
+
+namespace {
+
+void check(bool ok, const char* what)
+{
+    if (!ok) {
+        fprintf(stderr, "check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    std::uint32_t seed = data[0] | 1u;
+    const QByteArrayView response(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    ResponseFraming whole;
+    whole.feed(response);
+    QByteArray storedWhole;
+    appendWithCrLf(storedWhole, response);
+
+    ResponseFraming split;
+    QByteArray storedSplit;
+    qsizetype pos = 0;
+    while (pos < response.size()) {
+        seed = seed * 1103515245u + 12345u;
+        const qsizetype chunk = std::min<qsizetype>(1 + (seed >> 16) % 17, response.size() - pos);
+        const QByteArrayView piece = response.sliced(pos, chunk);
+        split.feed(piece);
+        appendWithCrLf(storedSplit, piece);
+        pos += chunk;
+        // Once complete, a client stops reading; the rest would belong to nothing.
+        if (split.complete())
+            break;
+    }
+    if (pos == response.size()) {
+        check(split.state() == whole.state(), "framing depends on how the bytes were split");
+        check(split.truncated() == whole.truncated(), "truncation depends on how the bytes were split");
+        check(storedSplit == storedWhole, "stored bytes depend on how the bytes were split");
+    } else {
+        check(whole.complete(), "complete early when split, not when whole");
+    }
+    const qsizetype lineFeeds = response.count('\n');
+    check(storedWhole.size() == response.size() + lineFeeds, "stored size is not one CR per LF more");
+    for (qsizetype i = 0; i < storedWhole.size(); ++i) {
+        if (storedWhole[i] == '\n')
+            check(i > 0 && storedWhole[i - 1] == '\r', "a LF stored without CR before it");
+    }
+    return 0;
+}

@@ -1,0 +1,49 @@
+// stripTag and stripFileName on any text.
+#include "text/RegExp.h"
+#include "text/TextCleanup.h"
+#include "text/TextCodec.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace trouvel::text;
+
+namespace {
+
+void check(bool ok, const char* what)
+{
+    if (!ok) {
+        fprintf(stderr, "check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
+{
+    const QString text = decodeText(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+
+    // The window's expression object, as the steps configure it.
+    static RegExp reg2;
+    reg2.Global(true);
+    reg2.IgnoreCase(true);
+    reg2.Multiline(true);
+    try {
+        const QString clean = stripTag(reg2, text);
+        check(!clean.startsWith(u' ') && !clean.endsWith(u' '), "stripTag left blanks at an end");
+    } catch (const RegExpError&) {
+        // A page fragment so large that a cleanup pattern gave up: reported to the step.
+    }
+
+    const QString name = stripFileName(text);
+    for (const char16_t c : u"\\/:*?<>|") {
+        if (c != 0)
+            check(!name.contains(QChar(c)), "stripFileName left a character a file name cannot hold");
+    }
+    check(!name.startsWith(u' ') && !name.endsWith(u' '), "stripFileName left blanks at an end");
+    return 0;
+}
