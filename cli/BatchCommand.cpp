@@ -1,0 +1,378 @@
+#include "BatchCommand.h"
+
+#include "Arguments.h"
+#include "CliText.h"
+#include "HostProfile.h"
+#include "Interrupt.h"
+#include "Progress.h"
+#include "WizardSession.h"
+
+#include "catalogue/CatalogueFile.h"
+#include "catalogue/CatalogueHost.h"
+#include "config/IniFile.h"
+#include "config/Script.h"
+#include "pluginhost/PluginFolders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace trouvel::cli {
+
+namespace {
+
+int fail(const QString& message, int status = 2)
+{
+    std::fprintf(stderr, "trouvel batch : %s\n", message.toUtf8().constData());
+    return status;
+}
+
+QString outcomeText(const EntryResult& r)
+{
+    switch (r.outcome) {
+    case Outcome::Filled: return r.detail.isEmpty() ? QStringLiteral("rempli") : QStringLiteral("rempli (%1)").arg(r.detail);
+    case Outcome::Ambiguous: return QStringLiteral("ambigu, %1 candidats").arg(r.candidates);
+    case Outcome::NotFound: return QStringLiteral("introuvable");
+    case Outcome::Failed: return QStringLiteral("échec : %1").arg(r.detail);
+    }
+    return {};
+}
+
+// A script named on the command line: a file, or a name in the plug-in's scripts folders.
+QString findScript(const QString& nameOrFile)
+{
+    if (QFileInfo(nameOrFile).isFile())
+        return nameOrFile;
+    if (nameOrFile.contains(QLatin1Char('/')))
+        return {};
+    for (const QString& root : cadrelle::pluginRoots(QCoreApplication::applicationDirPath())) {
+        const QString candidate = config::scriptPath(QDir(root).filePath(QStringLiteral("Trouvel")), nameOrFile);
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return {};
+}
+
+QStringList scriptFieldNames(const QString& script)
+{
+    QStringList names;
+    bool ok = false;
+    const int count = config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0")).toInt(&ok);
+    for (int k = 1; ok && k <= count && k <= 110; ++k)
+        names << config::splitFieldSpec(config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k),
+                                                              QStringLiteral("??|0")))
+                     .name;
+    return names;
+}
+
+// What one entry's steps came to, from what the session recorded.
+EntryResult classify(WizardSession& session, const QStringList& messages)
+{
+    EntryResult r;
+    const auto& pages = session.pageFetches();
+    const wizard::WizardModel& model = session.model();
+    r.candidates = int(model.candidates().size());
+    const auto pageProblem = [&](const PageFetch& fetch) -> QString {
+        if (!fetch.failure.isEmpty())
+            return fetch.failure;
+        if (fetch.code != 0)
+            return QStringLiteral("Erreur n°%1").arg(fetch.code);
+        if (fetch.http.code && !fetch.http.success())
+            return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
+        if (!fetch.http.code)
+            return messages.isEmpty() ? QStringLiteral("pas de réponse HTTP") : messages.last();
+        return {};
+    };
+    if (pages.empty()) {
+        r.detail = messages.isEmpty() ? QStringLiteral("aucune recherche") : messages.join(QStringLiteral(" ; "));
+        return r;
+    }
+    if (const QString problem = pageProblem(pages[0]); !problem.isEmpty()) {
+        r.detail = QStringLiteral("recherche : ") + problem;
+        return r;
+    }
+    if (r.candidates == 0) {
+        r.outcome = Outcome::NotFound;
+        if (!model.candidatesError().isEmpty())
+            r.detail = model.candidatesError();
+        return r;
+    }
+    if (r.candidates > 1) {
+        r.outcome = Outcome::Ambiguous;
+        return r;
+    }
+    if (pages.size() < 2) {
+        r.detail = QStringLiteral("fiche non lue");
+        return r;
+    }
+    if (const QString problem = pageProblem(pages[1]); !problem.isEmpty()) {
+        r.detail = QStringLiteral("fiche : ") + problem;
+        return r;
+    }
+    const auto& pictures = session.pictureFetches();
+    if (!pictures.empty() && !pictures.back().result.isEmpty()) {
+        r.detail = QStringLiteral("image : ") + pictures.back().result;
+        return r;
+    }
+    r.outcome = Outcome::Filled;
+    if (pictures.empty())
+        r.detail = QStringLiteral("sans image");
+    else if (!model.updateImg())
+        r.detail = QStringLiteral("image illisible");
+    return r;
+}
+
+void waitMs(int ms, InterruptWatch& interrupt)
+{
+    if (ms <= 0 || interrupt.interrupted())
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    auto previous = interrupt.onInterrupt;
+    interrupt.onInterrupt = [&](int n) {
+        if (previous)
+            previous(n);
+        loop.quit();
+    };
+    loop.exec();
+    interrupt.onInterrupt = previous;
+}
+
+} // namespace
+
+int BatchSummary::count(Outcome outcome) const
+{
+    int n = 0;
+    for (const EntryResult& r : entries)
+        n += r.outcome == outcome;
+    return n;
+}
+
+QString BatchSummary::text() const
+{
+    QString out;
+    out += QStringLiteral("Entrées traitées : %1%2\n").arg(entries.size()).arg(interrupted ? QStringLiteral(" (interrompu)") : QString());
+    out += QStringLiteral("Remplies : %1\n").arg(count(Outcome::Filled));
+    out += QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous));
+    for (const EntryResult& r : entries)
+        if (r.outcome == Outcome::Ambiguous)
+            out += QStringLiteral("  %1. %2 : %3 candidats\n").arg(r.row + 1).arg(r.title).arg(r.candidates);
+    out += QStringLiteral("Introuvables : %1\n").arg(count(Outcome::NotFound));
+    for (const EntryResult& r : entries)
+        if (r.outcome == Outcome::NotFound)
+            out += QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(r.title);
+    out += QStringLiteral("Échecs : %1\n").arg(count(Outcome::Failed));
+    for (const EntryResult& r : entries)
+        if (r.outcome == Outcome::Failed)
+            out += QStringLiteral("  %1. %2 : %3\n").arg(r.row + 1).arg(r.title, r.detail);
+    return out;
+}
+
+QString resolveMapping(const QString& spec, const QStringList& columns, const QStringList& fields, int* column, int* field)
+{
+    const qsizetype eq = spec.lastIndexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return QStringLiteral("--map attend COLONNE=CHAMP, pas « %1 »").arg(spec);
+    const QString col = spec.left(eq).trimmed();
+    const QString fld = spec.mid(eq + 1).trimmed();
+    bool ok = false;
+    *column = col.toInt(&ok);
+    if (!ok) {
+        *column = 0;
+        for (int c = 0; c < columns.size(); ++c)
+            if (columns[c].compare(col, Qt::CaseInsensitive) == 0) {
+                *column = c + 1;
+                break;
+            }
+    }
+    if (*column < 1 || *column > columns.size())
+        return QStringLiteral("--map : pas de colonne « %1 » dans le catalogue").arg(col);
+    *field = fld.toInt(&ok);
+    if (!ok) {
+        *field = -1;
+        for (int k = 0; k < fields.size(); ++k)
+            if (fields[k].compare(fld, Qt::CaseInsensitive) == 0) {
+                *field = k + 1;
+                break;
+            }
+    }
+    if (*field < 0 || *field > fields.size())
+        return QStringLiteral("--map : pas de champ « %1 » dans le script").arg(fld);
+    return {};
+}
+
+int runBatch(const QStringList& args)
+{
+    Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy")},
+                        {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no")});
+    if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
+        std::fprintf(stderr, "trouvel batch : %s\n%s",
+                     arguments.error().isEmpty() ? "CATALOGUE.csv et --script attendus" : qPrintable(arguments.error()), kUsage);
+        return 2;
+    }
+    const bool dryRun = arguments.isSet(QStringLiteral("dry-run"));
+    const QString cataloguePath = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
+    const QString script = findScript(arguments.value(QStringLiteral("script")));
+    if (script.isEmpty())
+        return fail(QStringLiteral("script introuvable : %1").arg(arguments.value(QStringLiteral("script"))));
+    if (QFile f(script); !f.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("script illisible : %1").arg(script));
+
+    QFile file(cataloguePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("catalogue illisible : %1").arg(cataloguePath));
+    const QByteArray original = file.readAll();
+    file.close();
+    cadrelle::Catalogue catalogue;
+    if (const QString error = cadrelle::parseCatalogue(original, catalogue); !error.isEmpty())
+        return fail(QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(cataloguePath, error));
+    if (catalogue.entryCount() == 0)
+        return fail(QStringLiteral("le catalogue est vide"), 0);
+    if (const QString limit = cadrelle::pluginLimitMessage(catalogue); !limit.isEmpty())
+        return fail(limit);
+
+    int from = 1;
+    if (arguments.isSet(QStringLiteral("from"))) {
+        bool ok = false;
+        from = arguments.value(QStringLiteral("from")).toInt(&ok);
+        if (!ok || from < 1 || from > catalogue.entryCount())
+            return fail(QStringLiteral("--from attend un numéro d'entrée de 1 à %1").arg(catalogue.entryCount()));
+    }
+
+    SessionOptions options;
+    options.scriptFile = script;
+    options.cadrelleIni = defaultCadrelleIni();
+    options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
+    options.quietMessages = true;
+    std::unique_ptr<WizardSession> session;
+    try {
+        session = std::make_unique<WizardSession>(options);
+    } catch (const std::exception& e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
+    if (arguments.isSet(QStringLiteral("proxy"))) {
+        QString error;
+        options.cadrelleIni = writeProxyProfile(arguments.value(QStringLiteral("proxy")), session->scratchFolder(), &error);
+        if (options.cadrelleIni.isEmpty())
+            return fail(error);
+    }
+
+    int delay = isLoopbackAddress(config::ReadIniString(script, QStringLiteral("SearchPage"), QStringLiteral("Url"), {})) ? 0 : 1000;
+    if (arguments.isSet(QStringLiteral("delay"))) {
+        bool ok = false;
+        delay = arguments.value(QStringLiteral("delay")).toInt(&ok);
+        if (!ok || delay < 0)
+            return fail(QStringLiteral("--delay attend un nombre de millisecondes"));
+    }
+
+    // The host's working folder: the catalogue's folder (Trouvel.ini, pictures), or for a dry
+    // run a private copy of what is read from it.
+    const QString catalogueFolder = QFileInfo(cataloguePath).absolutePath();
+    QString workFolder = catalogueFolder;
+    if (dryRun) {
+        workFolder = QDir(session->scratchFolder()).filePath(QStringLiteral("catalogue"));
+        QDir().mkpath(workFolder);
+        QFile::copy(QDir(catalogueFolder).filePath(QStringLiteral("Trouvel.ini")), QDir(workFolder).filePath(QStringLiteral("Trouvel.ini")));
+    }
+    const QString mappingFile = QDir(workFolder).filePath(QStringLiteral("Trouvel.ini"));
+    const QString section = session->scriptName();
+
+    if (arguments.isSet(QStringLiteral("map"))) {
+        // As the mapping dialog does: one key for every column, the others kept as they were.
+        QStringList values;
+        for (int c = 1; c <= catalogue.columnCount(); ++c)
+            values << config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), {});
+        const QStringList fields = scriptFieldNames(script);
+        for (const QString& spec : arguments.values(QStringLiteral("map"))) {
+            int column = 0;
+            int field = 0;
+            if (const QString error = resolveMapping(spec, catalogue.columns(), fields, &column, &field); !error.isEmpty())
+                return fail(error);
+            values[column - 1] = QString::number(field);
+        }
+        for (int c = 1; c <= catalogue.columnCount(); ++c)
+            if (!config::WriteIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]))
+                return fail(QStringLiteral("impossible d'écrire « %1 »").arg(mappingFile), 1);
+    }
+    bool mapped = false;
+    for (int c = 1; c <= catalogue.columnCount(); ++c)
+        mapped |= config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), QStringLiteral("0")).toInt() > 0;
+    if (!mapped)
+        std::fprintf(stderr, "trouvel batch : aucune colonne n'est associée à un champ du script « %s » (--map COL=CHAMP)\n",
+                     qPrintable(section));
+
+    auto host = std::make_shared<cadrelle::CatalogueHost>(catalogue, workFolder, options.cadrelleIni);
+    host->setSelectedRows({from - 1});
+
+    InterruptWatch interrupt;
+    interrupt.onInterrupt = [&](int n) {
+        if (n == 1)
+            std::fprintf(stderr, "\ntrouvel batch : interruption, arrêt après l'entrée en cours (Ctrl-C encore : arrêt immédiat)\n");
+        else if (session->state().HostApp)
+            session->engine().btStop_Click();
+    };
+
+    BatchSummary summary;
+    try {
+        if (!session->start(host))
+            return fail(QStringLiteral("l'assistant n'a pas démarré"), 1);
+        session->ui().takeMessages();
+        wizard::WizardEngine& engine = session->engine();
+        const int total = catalogue.entryCount() - from + 1;
+        Progress progress(total, ::isatty(STDERR_FILENO));
+        int done = 0;
+        while (!engine.isClosed() && !interrupt.interrupted()) {
+            if (done > 0)
+                waitMs(delay, interrupt);
+            const int row = session->state().CurrentItem - 1;
+            const QString title = session->model().titre();
+            session->clearRecord();
+            engine.btChercher_Click();
+            EntryResult result = classify(*session, session->ui().takeMessages());
+            result.row = row;
+            result.title = title;
+            if (interrupt.count() > 1 && result.outcome == Outcome::Filled)
+                result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("interrompu")};
+            if (result.outcome == Outcome::Filled)
+                engine.btAjouter_Click(); // saves, then moves on
+            else
+                engine.btSuivant_Click();
+            summary.entries.push_back(result);
+            progress.entryDone(++done, title, outcomeText(result));
+        }
+        progress.finish();
+        summary.interrupted = interrupt.interrupted();
+        session->finish();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trouvel batch : %s\n", e.what());
+        summary.interrupted = true;
+    }
+
+    int status = summary.interrupted ? 130 : 0;
+    if (!dryRun) {
+        const QByteArray updated = cadrelle::formatCatalogue(catalogue);
+        if (updated != original) {
+            if (const QString error = cadrelle::saveCatalogue(cataloguePath, catalogue); !error.isEmpty()) {
+                std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(error));
+                status = 1;
+            } else {
+                summary.written = true;
+            }
+        }
+    }
+    QString text = summary.text();
+    text += dryRun ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
+                   : summary.written ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
+                                     : QStringLiteral("Catalogue inchangé.\n");
+    std::fputs(text.toUtf8().constData(), stdout);
+    std::fflush(stdout);
+    return status;
+}
+
+} // namespace trouvel::cli

@@ -1,0 +1,35 @@
+// trouvel batch CATALOGUE.csv --script NAME|FILE: the unattended walk over a catalogue.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace trouvel::cli {
+
+enum class Outcome { Filled, Ambiguous, NotFound, Failed };
+
+struct EntryResult {
+    int row = 0; // 0-based
+    QString title;
+    Outcome outcome = Outcome::Failed;
+    int candidates = 0;
+    QString detail; // why it failed, or a note on a filled entry
+};
+
+struct BatchSummary {
+    std::vector<EntryResult> entries;
+    bool interrupted = false;
+    bool written = false; // the catalogue file was rewritten
+    int count(Outcome outcome) const;
+    QString text() const;
+};
+
+// Column and field given to --map as numbers or names; "" when both resolved, else why not.
+// columns: the catalogue's captions; fields: the script's field names (field k is fields[k-1]).
+QString resolveMapping(const QString& spec, const QStringList& columns, const QStringList& fields, int* column, int* field);
+
+int runBatch(const QStringList& args);
+
+} // namespace trouvel::cli

@@ -1,0 +1,30 @@
+#include "CliInteraction.h"
+
+#include <cstdio>
+
+namespace trouvel::cli {
+
+MsgAnswer CliInteraction::messageBox(const QString& text, MsgButtons buttons)
+{
+    messages_.append(text);
+    MsgAnswer answer = MsgAnswer::Ok;
+    if (buttons != MsgButtons::Ok)
+        answer = answer_;
+    if (!quiet_) {
+        QString shown = text;
+        shown.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        if (buttons != MsgButtons::Ok)
+            shown += answer == MsgAnswer::No ? QStringLiteral(" -> non") : QStringLiteral(" -> oui");
+        std::fprintf(stderr, "trouvel: %s\n", qPrintable(shown));
+    }
+    return answer;
+}
+
+QStringList CliInteraction::takeMessages()
+{
+    QStringList taken;
+    taken.swap(messages_);
+    return taken;
+}
+
+} // namespace trouvel::cli

@@ -1,0 +1,240 @@
+#include "TryCommand.h"
+
+#include "Arguments.h"
+#include "CliText.h"
+#include "HostProfile.h"
+#include "JsonText.h"
+#include "WizardSession.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueHost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace trouvel::cli {
+
+namespace {
+
+void print(std::FILE* to, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
+}
+
+QString stepJson(const StepReport& step)
+{
+    return QStringLiteral("\"address\": %1, \"code\": %2, \"status\": %3")
+        .arg(jsonString(step.address))
+        .arg(step.code)
+        .arg(jsonString(step.status));
+}
+
+QString stepText(const QString& label, const StepReport& step)
+{
+    QString http = step.http.code ? QStringLiteral(", HTTP %1 %2").arg(step.http.code).arg(step.http.reason).trimmed()
+                                  : QString();
+    return QStringLiteral("%1 : %2\n  code %3%4 ; état : %5\n").arg(label, step.address).arg(step.code).arg(http, step.status);
+}
+
+// Where try leaves the downloaded picture, so that its path stays valid after the run.
+QString keptPictureFolder()
+{
+    const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)).filePath(QStringLiteral("trouvel"));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace
+
+QString tryReportJson(const TryReport& report)
+{
+    QString out = QStringLiteral("{\"search\": {") + stepJson(report.search) + QStringLiteral(", \"candidates\": [");
+    for (std::size_t i = 0; i < report.candidates.size(); ++i) {
+        const wizard::Candidate& c = report.candidates[i];
+        if (i)
+            out += QStringLiteral(", ");
+        out += QStringLiteral("{\"link\": %1, \"desc1\": %2, \"desc2\": %3}").arg(jsonString(c.link), jsonString(c.desc1), jsonString(c.desc2));
+    }
+    out += QStringLiteral("]}, \"detail\": ");
+    if (!report.detailRan) {
+        out += QStringLiteral("null}");
+        return out;
+    }
+    out += QStringLiteral("{") + stepJson(report.detail) + QStringLiteral(", \"fields\": [");
+    for (std::size_t i = 0; i < report.fields.size(); ++i) {
+        const wizard::FieldRow& f = report.fields[i];
+        if (i)
+            out += QStringLiteral(", ");
+        out += QStringLiteral("{\"name\": %1, \"value\": %2, \"ticked\": %3}")
+                   .arg(jsonString(f.name), jsonString(f.value), f.ticked ? QStringLiteral("true") : QStringLiteral("false"));
+    }
+    out += QStringLiteral("], \"picture\": {\"address\": %1, \"file\": %2}}}").arg(jsonString(report.pictureAddress), jsonString(report.pictureFile));
+    return out;
+}
+
+QString tryReportText(const TryReport& report)
+{
+    QString out = stepText(QStringLiteral("Recherche"), report.search);
+    if (!report.candidatesError.isEmpty())
+        out += QStringLiteral("  motif de recherche en erreur : %1\n").arg(report.candidatesError);
+    out += QStringLiteral("  %1 candidat(s)\n").arg(report.candidates.size());
+    int n = 0;
+    for (const wizard::Candidate& c : report.candidates)
+        out += QStringLiteral("  %1. [%2] %3 | %4\n").arg(++n).arg(c.link, c.desc1, c.desc2);
+    if (!report.detailRan) {
+        if (report.candidates.size() > 1)
+            out += QStringLiteral("Plusieurs candidats : --pick N pour en ouvrir un.\n");
+        return out;
+    }
+    out += stepText(QStringLiteral("Fiche"), report.detail);
+    for (const wizard::FieldRow& f : report.fields) {
+        out += QStringLiteral("  [%1] %2 : %3\n").arg(f.ticked ? QLatin1Char('x') : QLatin1Char(' ')).arg(f.name, f.value);
+        if (!f.toolTip.isEmpty())
+            out += QStringLiteral("      motif : %1\n").arg(f.toolTip);
+    }
+    if (!report.pictureError.isEmpty())
+        out += QStringLiteral("  motif d'image en erreur : %1\n").arg(report.pictureError);
+    out += QStringLiteral("Image : %1\n").arg(report.pictureAddress.isEmpty() ? QStringLiteral("(aucune adresse)") : report.pictureAddress);
+    out += QStringLiteral("  fichier : %1\n").arg(report.pictureFile.isEmpty() ? QStringLiteral("(aucun)") : report.pictureFile);
+    return out;
+}
+
+int runTry(const QStringList& args)
+{
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy")},
+                        {QStringLiteral("json"), QStringLiteral("yes"), QStringLiteral("no")});
+    if (!arguments.parse(args) || arguments.positional().size() != 2) {
+        std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
+        return 2;
+    }
+    int pick = 0;
+    if (arguments.isSet(QStringLiteral("pick"))) {
+        bool ok = false;
+        pick = arguments.value(QStringLiteral("pick")).toInt(&ok);
+        if (!ok || pick < 1) {
+            std::fprintf(stderr, "trouvel try : --pick attend un numéro de candidat à partir de 1\n");
+            return 2;
+        }
+    }
+    const QString scriptFile = arguments.positional().at(0);
+    const QString title = arguments.positional().at(1);
+    if (QFile file(scriptFile); QFileInfo(scriptFile).isDir() || !file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "trouvel try : script illisible : %s\n", qPrintable(scriptFile));
+        return 2;
+    }
+    const bool json = arguments.isSet(QStringLiteral("json"));
+
+    SessionOptions options;
+    options.scriptFile = scriptFile;
+    options.cadrelleIni = defaultCadrelleIni();
+    options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
+    std::unique_ptr<WizardSession> session;
+    try {
+        session = std::make_unique<WizardSession>(options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trouvel try : %s\n", e.what());
+        return 2;
+    }
+    if (arguments.isSet(QStringLiteral("proxy"))) {
+        QString error;
+        const QString profile = writeProxyProfile(arguments.value(QStringLiteral("proxy")), session->scratchFolder(), &error);
+        if (profile.isEmpty()) {
+            std::fprintf(stderr, "trouvel try : %s\n", qPrintable(error));
+            return 2;
+        }
+        options.cadrelleIni = profile;
+    }
+
+    // A one-entry catalogue whose entry is the title: the wizard searches its text.
+    cadrelle::Catalogue catalogue;
+    catalogue.addColumn(QStringLiteral("Titre"));
+    catalogue.addEntry({title});
+    auto host = std::make_shared<cadrelle::CatalogueHost>(catalogue, session->scratchFolder(), options.cadrelleIni);
+    host->setSelectedRows({0});
+
+    TryReport report;
+    try {
+        if (!session->start(host)) {
+            std::fprintf(stderr, "trouvel try : l'assistant n'a pas démarré\n");
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "trouvel try : %s\n", e.what());
+        return 1;
+    }
+    wizard::WizardEngine& engine = session->engine();
+    wizard::WizardModel& model = session->model();
+
+    // The search hands over to the detail step itself when it lists one candidate; the status
+    // it ended with is the one shown just before the detail step's first one.
+    QString previousStatus;
+    QString currentStatus = model.status();
+    QObject::connect(&model, &wizard::WizardModel::statusChanged, &model,
+                     [&] { previousStatus = std::exchange(currentStatus, model.status()); });
+    QString searchEndStatus;
+    bool detailStarted = false;
+    session->beforePageFetch = [&](const QString&) {
+        if (session->pageFetches().size() == 1 && !detailStarted) {
+            detailStarted = true;
+            searchEndStatus = previousStatus;
+        }
+    };
+
+    engine.btChercher_Click();
+    if (!detailStarted)
+        searchEndStatus = model.status();
+    report.candidates = model.candidates();
+    report.candidatesError = model.candidatesError();
+
+    int exitStatus = 0;
+    if (!detailStarted && pick > 0 && report.candidates.size() > 1) {
+        if (pick > int(report.candidates.size())) {
+            std::fprintf(stderr, "trouvel try : --pick %d, mais la recherche n'a donné que %d candidat(s)\n", pick,
+                         int(report.candidates.size()));
+            exitStatus = 2;
+        } else {
+            model.setSelectedCandidate(pick - 1);
+            detailStarted = true;
+            engine.btchercher2_Click();
+        }
+    }
+
+    const auto& fetches = session->pageFetches();
+    if (!fetches.empty()) {
+        report.search.address = fetches[0].address;
+        report.search.code = fetches[0].code;
+        report.search.http = fetches[0].http;
+    }
+    report.search.status = searchEndStatus;
+    if (detailStarted && fetches.size() >= 2) {
+        report.detailRan = true;
+        report.detail.address = fetches[1].address;
+        report.detail.code = fetches[1].code;
+        report.detail.http = fetches[1].http;
+        report.detail.status = model.status();
+        for (int k = 0; k < engine.loadedFieldCount() && k < model.fieldRowCount(); ++k)
+            report.fields.push_back(model.fieldRow(k));
+        report.pictureError = model.pictureError();
+        if (!session->pictureFetches().empty())
+            report.pictureAddress = session->pictureFetches().back().address;
+        if (QFileInfo::exists(engine.imageFile())) {
+            const QString kept = QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg"));
+            QFile::remove(kept);
+            if (QFile::copy(engine.imageFile(), kept))
+                report.pictureFile = kept;
+        }
+    }
+    report.messages = session->ui().takeMessages();
+    session->finish();
+
+    print(stdout, json ? tryReportJson(report) + QLatin1Char('\n') : tryReportText(report));
+    std::fflush(stdout);
+    return exitStatus;
+}
+
+} // namespace trouvel::cli

@@ -1,0 +1,87 @@
+// One run of the wizard's engine without a window: the script given on the command line as
+// the only script of a private plug-in folder, the host's proxy profile, message boxes
+// answered by CliInteraction, and a record of every download the steps made.
+#pragma once
+
+#include "CliInteraction.h"
+#include "HttpStatus.h"
+#include "MemorySettings.h"
+
+#include "common/ModuleState.h"
+#include "wizard/PageClient.h"
+#include "wizard/WizardEngine.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace trouvel::cli {
+
+struct PageFetch {
+    QString address;
+    std::int16_t code = 0;
+    HttpStatus http;   // of the stored response, when code is 0
+    QString failure;   // the fetch failed outright (no code)
+};
+
+struct PictureFetch {
+    QString address;
+    QString result; // "" when the picture arrived, else the message the step shows
+};
+
+struct SessionOptions {
+    QString scriptFile;
+    QString cadrelleIni; // the host profile file with the proxy settings
+    MsgAnswer yesNoAnswer = MsgAnswer::Yes;
+    bool quietMessages = false;
+};
+
+class WizardSession {
+public:
+    // Throws std::runtime_error when the private folders cannot be made or the script copied.
+    explicit WizardSession(const SessionOptions& options);
+    ~WizardSession();
+
+    // The script's name: its file name less the extension (the Trouvel.ini section).
+    const QString& scriptName() const { return scriptName_; }
+    const QString& cadrelleIni() const { return cadrelleIni_; }
+    // A folder for the tool's own temporary files, removed with the session.
+    QString scratchFolder() const;
+
+    // Creates the engine over host and runs its start-up. false when it refused to start.
+    // Throws trouvel::Error as the engine's start-up does.
+    bool start(std::shared_ptr<HostApplication> host);
+
+    wizard::WizardEngine& engine() { return *engine_; }
+    wizard::WizardModel& model() { return engine_->model(); }
+    CliInteraction& ui() { return ui_; }
+    ModuleState& state() { return state_; }
+
+    // Downloads since the last clear, oldest first.
+    const std::vector<PageFetch>& pageFetches() const { return pages_; }
+    const std::vector<PictureFetch>& pictureFetches() const { return pictures_; }
+    void clearRecord();
+    // Called just before each page fetch, with its address.
+    std::function<void(const QString& address)> beforePageFetch;
+
+    // Ends the engine (unload) if it is still running.
+    void finish();
+
+private:
+    class RecordingPageClient;
+
+    QTemporaryDir folder_;
+    QString scriptName_;
+    QString cadrelleIni_;
+    ModuleState state_;
+    CliInteraction ui_;
+    MemorySettings settings_;
+    std::vector<PageFetch> pages_;
+    std::vector<PictureFetch> pictures_;
+    std::unique_ptr<wizard::WizardEngine> engine_;
+};
+
+} // namespace trouvel::cli

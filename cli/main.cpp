@@ -1,0 +1,48 @@
+// trouvel: the wizard's steps from the command line (try one title, or fill a catalogue).
+#include "BatchCommand.h"
+#include "CliText.h"
+#include "TryCommand.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char* argv[])
+{
+    // Pictures are decoded with QtGui, which needs an application object but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("trouvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
+
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    if (args.isEmpty()) {
+        std::fputs(trouvel::cli::kUsage, stderr);
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        std::fputs(trouvel::cli::kUsage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(trouvel::cli::kHelp, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("--version")) {
+        std::printf("trouvel %s\n", TROUVEL_VERSION);
+        return 0;
+    }
+    if (args.contains(QLatin1String("--help"))) {
+        std::fputs(trouvel::cli::kHelp, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("try"))
+        return trouvel::cli::runTry(args);
+    if (command == QLatin1String("batch"))
+        return trouvel::cli::runBatch(args);
+    std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
+    return 2;
+}
