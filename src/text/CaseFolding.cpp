@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace trouvel::text {
 
@@ -13,6 +14,8 @@ struct FoldTable {
     std::array<char16_t, 0x10000> canonical{};
     // Cycle through the code units sharing one canonical form (a unit alone points to itself).
     std::array<char16_t, 0x10000> nextEquivalent{};
+    // The code units that have another case: the only ones a closure needs to visit.
+    std::vector<char16_t> foldable;
 
     FoldTable()
     {
@@ -43,6 +46,10 @@ struct FoldTable {
             nextEquivalent[last] = char16_t(c);
             lastOfClass[canon] = char16_t(c);
         }
+        for (char32_t c = 0; c <= 0xFFFF; ++c) {
+            if (nextEquivalent[c] != c)
+                foldable.push_back(char16_t(c));
+        }
     }
 };
 
@@ -63,12 +70,12 @@ CharSet caseClosure(const CharSet& set)
 {
     const FoldTable& t = table();
     CharSet result = set;
-    for (const CharSet::Range& r : set.ranges()) {
-        for (char32_t c = r.first; c <= r.second; ++c) {
-            for (char16_t e = t.nextEquivalent[c]; e != c; e = t.nextEquivalent[e]) {
-                if (!result.contains(e))
-                    result.add(e);
-            }
+    for (const char16_t c : t.foldable) {
+        if (!set.contains(c))
+            continue;
+        for (char16_t e = t.nextEquivalent[c]; e != c; e = t.nextEquivalent[e]) {
+            if (!result.contains(e))
+                result.add(e);
         }
     }
     return result;

@@ -23,6 +23,7 @@ constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
 constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
 // Our translation nests groups a little deeper than the script's pattern (see PatternTranslator).
 constexpr uint32_t kParensNestLimit = 1000;
+constexpr size_t kRecentPrograms = 8;
 
 struct CodeFree { void operator()(pcre2_code* p) const { pcre2_code_free(p); } };
 struct MatchDataFree { void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); } };
@@ -107,34 +108,61 @@ const QString& Match::SubMatches(qsizetype j) const
 }
 
 struct RegExp::Compiled {
+    QString pattern;
+    bool ignoreCase = false;
+    bool multiline = false;
     TranslatedPattern translated;
     std::unique_ptr<pcre2_code, CodeFree> code;
     std::unique_ptr<pcre2_match_data, MatchDataFree> matchData;
     std::unique_ptr<pcre2_match_context, MatchContextFree> context;
-    std::unique_ptr<pcre2_jit_stack, JitStackFree> jitStack;
 };
+
+struct RegExp::JitStack {
+    std::unique_ptr<pcre2_jit_stack, JitStackFree> stack;
+};
+
+RegExp::JitStack& RegExp::jitStack()
+{
+    if (!jitStack_) {
+        jitStack_ = std::make_unique<JitStack>();
+        jitStack_->stack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
+    }
+    return *jitStack_;
+}
 
 RegExp::RegExp() = default;
 RegExp::~RegExp() = default;
+RegExp::RegExp(RegExp&&) noexcept = default;
+RegExp& RegExp::operator=(RegExp&&) noexcept = default;
+
+void RegExp::setAside()
+{
+    tested_ = TestedMatch{};
+    if (!compiled_)
+        return;
+    recent_.insert(recent_.begin(), std::move(compiled_));
+    if (recent_.size() > kRecentPrograms)
+        recent_.pop_back();
+}
 
 void RegExp::Pattern(const QString& pattern)
 {
     if (pattern != pattern_)
-        compiled_.reset();
+        setAside();
     pattern_ = pattern;
 }
 
 void RegExp::IgnoreCase(bool on)
 {
     if (on != ignoreCase_)
-        compiled_.reset();
+        setAside();
     ignoreCase_ = on;
 }
 
 void RegExp::Multiline(bool on)
 {
     if (on != multiline_)
-        compiled_.reset();
+        setAside();
     multiline_ = on;
 }
 
@@ -142,7 +170,18 @@ void RegExp::compile()
 {
     if (compiled_)
         return;
+    for (auto it = recent_.begin(); it != recent_.end(); ++it) {
+        const Compiled& c = **it;
+        if (c.pattern == pattern_ && c.ignoreCase == ignoreCase_ && c.multiline == multiline_) {
+            compiled_ = std::move(*it);
+            recent_.erase(it);
+            return;
+        }
+    }
     auto compiled = std::make_unique<Compiled>();
+    compiled->pattern = pattern_;
+    compiled->ignoreCase = ignoreCase_;
+    compiled->multiline = multiline_;
     compiled->translated = translatePattern(pattern_, TranslateOptions{ignoreCase_, multiline_});
 
     // Non-UTF mode: a code unit is a character, as in the dialect, so positions are QString
@@ -169,9 +208,8 @@ void RegExp::compile()
     pcre2_set_heap_limit(context, kHeapLimitKiB);
     if (jit) {
         // The default 32 KiB JIT stack is too small for alternations repeated over a page.
-        compiled->jitStack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
-        if (compiled->jitStack)
-            pcre2_jit_stack_assign(context, nullptr, compiled->jitStack.get());
+        if (pcre2_jit_stack* stack = jitStack().stack.get())
+            pcre2_jit_stack_assign(context, nullptr, stack);
     }
     if (!compiled->translated.emptyChecks.empty())
         pcre2_set_callout(context, emptyIterationCallout, &compiled->translated.emptyChecks);
@@ -187,6 +225,16 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     pcre2_match_data* matchData = compiled_->matchData.get();
     const PCRE2_SIZE length = PCRE2_SIZE(text.size());
     PCRE2_SIZE start = 0;
+    if (tested_.valid && tested_.text.constData() == text.constData() && tested_.text.size() == text.size()) {
+        // Test has already looked for the first match in this very text.
+        if (!tested_.found)
+            return;
+        const PCRE2_SIZE* ovector = tested_.ovector.data();
+        visit(ovector, tested_.pairs);
+        if (!all)
+            return;
+        start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
+    }
     while (start <= length) {
         const int rc = pcre2_match(code, units(text), length, start, 0, matchData, compiled_->context.get());
         if (rc == PCRE2_ERROR_NOMATCH)
@@ -206,9 +254,16 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
 
 bool RegExp::Test(const QString& text)
 {
-    bool found = false;
-    forEachMatch(text, false, [&](const PCRE2_SIZE*, uint32_t) { found = true; });
-    return found;
+    TestedMatch tested;
+    forEachMatch(text, false, [&](const PCRE2_SIZE* ov, uint32_t pairs) {
+        tested.found = true;
+        tested.pairs = pairs;
+        tested.ovector.assign(ov, ov + 2 * size_t(pairs));
+    });
+    tested.valid = true;
+    tested.text = text;
+    tested_ = std::move(tested);
+    return tested_.found;
 }
 
 Matches RegExp::Execute(const QString& text)

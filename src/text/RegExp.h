@@ -47,6 +47,8 @@ public:
     ~RegExp();
     RegExp(const RegExp&) = delete;
     RegExp& operator=(const RegExp&) = delete;
+    RegExp(RegExp&&) noexcept;
+    RegExp& operator=(RegExp&&) noexcept;
 
     void Pattern(const QString& pattern);
     const QString& Pattern() const { return pattern_; }
@@ -70,11 +72,31 @@ private:
     template <typename Visit>
     void forEachMatch(const QString& text, bool all, Visit&& visit);
 
+    struct JitStack;
+    // Sets compiled_ aside in the cache when the pattern or an option changes.
+    void setAside();
+    JitStack& jitStack();
+
     QString pattern_;
     bool global_ = false;
     bool ignoreCase_ = false;
     bool multiline_ = false;
-    std::unique_ptr<Compiled> compiled_;
+    // One JIT stack for all the programs of this object (declared first: outlives them).
+    std::unique_ptr<JitStack> jitStack_;
+    std::unique_ptr<Compiled> compiled_; // for the current pattern and options, once compiled
+    // The last few programs, most recent first: stripTag and the steps switch one object
+    // between a handful of patterns, which then compile once.
+    std::vector<std::unique_ptr<Compiled>> recent_;
+    // The first match found by the last Test, which the steps follow with Execute on the
+    // same page. `text` shares the page's buffer: if the caller changes its string, the
+    // string detaches and the buffers no longer compare equal.
+    struct TestedMatch {
+        bool valid = false;
+        bool found = false;
+        QString text;
+        std::vector<size_t> ovector;
+        uint32_t pairs = 0;
+    } tested_;
 };
 
 } // namespace trouvel::text

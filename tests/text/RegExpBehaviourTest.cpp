@@ -189,3 +189,38 @@ TEST(RegExpText, BadBytesAndLoneSurrogatesDoNotStopMatching)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RegExpReuse, ExecuteAfterTestSeesChangesMadeToTheText)
+{
+    RegExp re;
+    re.Global(true);
+    re.Pattern(QStringLiteral("v(\\d)"));
+    QString page = QStringLiteral("v1 v2");
+    ASSERT_TRUE(re.Test(page));
+    page[1] = u'7'; // in place: the first match Test found is no longer there
+    const Matches m = re.Execute(page);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[0].SubMatches(0), QStringLiteral("7"));
+
+    page = QStringLiteral("none");
+    EXPECT_FALSE(re.Test(page));
+    page.replace(0, 4, QStringLiteral("v5xx"));
+    EXPECT_EQ(re.Execute(page).size(), 1u);
+}
+
+TEST(RegExpReuse, ExecuteAfterTestWithAnotherPatternDoesNotReuse)
+{
+    RegExp re;
+    const QString page = QStringLiteral("ab");
+    re.Pattern(QStringLiteral("a"));
+    ASSERT_TRUE(re.Test(page));
+    re.Pattern(QStringLiteral("b"));
+    EXPECT_EQ(re.Execute(page).at(0).FirstIndex, 1);
+    re.IgnoreCase(true);
+    re.Pattern(QStringLiteral("a")); // back to a program kept aside, options differ
+    EXPECT_EQ(re.Replace(page, QStringLiteral("-")), QStringLiteral("-b"));
+}
+
+} // namespace

@@ -1,0 +1,205 @@
+// Benchmarks of the text layer: field extraction as the detail step does it, compared
+// with the same work in Node.js (run once per process by field_extraction.js), and
+// stripTag on a large fragment.
+#include "BenchPages.h"
+
+#include "text/RegExp.h"
+#include "text/TextCleanup.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <optional>
+
+using namespace trouvel;
+
+namespace {
+
+constexpr qsizetype kPageSize = 1024 * 1024;
+constexpr int kFields = 110;
+
+const bench::FieldPage& fieldPage()
+{
+    static const bench::FieldPage page = bench::buildFieldPage(kPageSize, kFields);
+    return page;
+}
+
+const QString& fragment()
+{
+    static const QString f = bench::buildFragment(kPageSize);
+    return f;
+}
+
+text::RegExp makeReg2()
+{
+    text::RegExp reg2;
+    reg2.Global(true);
+    reg2.IgnoreCase(true);
+    reg2.Multiline(true);
+    return reg2;
+}
+
+// One detail step: a new expression object, every field pattern run over the page.
+std::vector<std::optional<QString>> extractFields(const bench::FieldPage& p, text::RegExp& reg2)
+{
+    std::vector<std::optional<QString>> values;
+    text::RegExp detail;
+    detail.Global(true);
+    detail.IgnoreCase(true);
+    detail.Multiline(true);
+    for (const QString& pattern : p.patterns) {
+        detail.Pattern(pattern);
+        if (!detail.Test(p.page)) {
+            values.emplace_back();
+            continue;
+        }
+        const text::Matches matches = detail.Execute(p.page);
+        values.emplace_back(text::stripTag(reg2, matches.at(0).SubMatches(0)));
+    }
+    return values;
+}
+
+struct NodeFigures {
+    bool ran = false;
+    QString problem;
+    double msPerIteration = 0;
+    QJsonObject output;
+};
+
+NodeFigures runNode(const QStringList& arguments, const QString& file, const QByteArray& content)
+{
+    NodeFigures figures;
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    if (node.isEmpty()) {
+        figures.problem = QStringLiteral("node not found");
+        return figures;
+    }
+    QTemporaryDir dir;
+    QFile out(dir.filePath(file));
+    if (!dir.isValid() || !out.open(QIODevice::WriteOnly) || out.write(content) != content.size()) {
+        figures.problem = QStringLiteral("cannot write the page for node");
+        return figures;
+    }
+    out.close();
+    QStringList args{QStringLiteral(TROUVEL_BENCH_TEXT_DIR "/field_extraction.js")};
+    for (const QString& a : arguments)
+        args << (a.startsWith(u'@') ? dir.filePath(a.mid(1)) : a);
+    QProcess process;
+    process.start(node, args);
+    if (!process.waitForFinished(10 * 60 * 1000) || process.exitCode() != 0) {
+        figures.problem = QStringLiteral("node failed: ") + QString::fromUtf8(process.readAllStandardError());
+        return figures;
+    }
+    figures.output = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    figures.msPerIteration = figures.output.value(QLatin1String("msPerIteration")).toDouble();
+    figures.ran = figures.msPerIteration > 0;
+    return figures;
+}
+
+const NodeFigures& nodeExtraction()
+{
+    static const NodeFigures figures = [] {
+        const bench::FieldPage& p = fieldPage();
+        QTemporaryDir dir;
+        QFile patterns(dir.filePath(QStringLiteral("patterns.json")));
+        const QByteArray json = QJsonDocument(QJsonArray::fromStringList(p.patterns)).toJson();
+        NodeFigures f;
+        if (!dir.isValid() || !patterns.open(QIODevice::WriteOnly) || patterns.write(json) != json.size()) {
+            f.problem = QStringLiteral("cannot write the patterns for node");
+            return f;
+        }
+        patterns.close();
+        return runNode({QStringLiteral("extract"), QStringLiteral("@page.html"), patterns.fileName(), QStringLiteral("20")},
+                       QStringLiteral("page.html"), p.page.toUtf8());
+    }();
+    return figures;
+}
+
+const NodeFigures& nodeStripTag()
+{
+    static const NodeFigures figures = runNode({QStringLiteral("striptag"), QStringLiteral("@fragment.html"), QStringLiteral("20")},
+                                               QStringLiteral("fragment.html"), fragment().toUtf8());
+    return figures;
+}
+
+void reportAgainstNode(benchmark::State& state, const NodeFigures& node, double oursMs)
+{
+    state.counters["ours_ms"] = oursMs;
+    if (!node.ran) {
+        state.SetLabel(("no Node.js figure: " + node.problem).toStdString());
+        return;
+    }
+    state.counters["node_ms"] = node.msPerIteration;
+    state.counters["node_over_ours"] = node.msPerIteration / oursMs;
+}
+
+void BM_FieldExtraction(benchmark::State& state)
+{
+    const bench::FieldPage& p = fieldPage();
+    text::RegExp reg2 = makeReg2();
+    std::vector<std::optional<QString>> values;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        values = extractFields(p, reg2);
+        benchmark::DoNotOptimize(values);
+    }
+    const double oursMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count()
+                          / double(state.iterations());
+    const NodeFigures& node = nodeExtraction();
+    reportAgainstNode(state, node, oursMs);
+    if (node.ran) {
+        // Both sides must have done the same work.
+        const QJsonArray theirs = node.output.value(QLatin1String("values")).toArray();
+        int mismatches = theirs.size() == qsizetype(values.size()) ? 0 : int(values.size());
+        for (qsizetype i = 0; mismatches == 0 && i < theirs.size(); ++i) {
+            const std::optional<QString>& ours = values[size_t(i)];
+            if (theirs[i].isNull() != !ours.has_value() || (ours && theirs[i].toString() != *ours))
+                ++mismatches;
+        }
+        state.counters["mismatches"] = mismatches;
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * p.page.size() * 2 * kFields);
+}
+BENCHMARK(BM_FieldExtraction)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_StripTagFragment(benchmark::State& state)
+{
+    const QString& f = fragment();
+    text::RegExp reg2 = makeReg2();
+    QString out;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        out = text::stripTag(reg2, f);
+        benchmark::DoNotOptimize(out);
+    }
+    const double oursMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count()
+                          / double(state.iterations());
+    const NodeFigures& node = nodeStripTag();
+    reportAgainstNode(state, node, oursMs);
+    if (node.ran)
+        state.counters["length_differs"] = node.output.value(QLatin1String("length")).toInteger() != out.size();
+    state.SetBytesProcessed(int64_t(state.iterations()) * f.size() * 2);
+}
+BENCHMARK(BM_StripTagFragment)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The cost of one call on a short field value, the common case of the search step.
+void BM_StripTagShortValue(benchmark::State& state)
+{
+    const QString value = QStringLiteral("<td class=t>Am&eacute;lie&nbsp;&amp;&nbsp;<b>Nino</b>\r\n   (2001)</td>");
+    text::RegExp reg2 = makeReg2();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(text::stripTag(reg2, value));
+}
+BENCHMARK(BM_StripTagShortValue);
+
+} // namespace
+
+BENCHMARK_MAIN();
