@@ -1,6 +1,8 @@
 // Where the plug-in finds its scripts and writes the working files of its fetches.
 #pragma once
 
+#include <trouvel/Trouvel.h>
+
 #include <QString>
 
 namespace trouvel::plugin {
