@@ -11,8 +11,10 @@ constexpr qsizetype kMaxFileNameBytes = 255;
 
 QString pictureNameProblem(const QString& name)
 {
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        return QStringLiteral("nom de fichier vide");
+    // The title part (before ".jpg") must name something: not empty, not "." or "..".
+    const QString base = name.endsWith(QStringLiteral(".jpg")) ? name.chopped(4) : name;
+    if (base.trimmed().isEmpty() || base == QStringLiteral(".") || base == QStringLiteral(".."))
+        return QStringLiteral("titre vide ou réservé");
     if (name.contains(u'/') || name.contains(QChar(u'\0')))
         return QStringLiteral("nom de fichier invalide");
     if (QFile::encodeName(name).size() > kMaxFileNameBytes)

@@ -6,8 +6,9 @@
 
 namespace trouvel::wizard {
 
-// Why a name cannot be used as a picture file inside the folder ("" when it can): empty,
-// "." or "..", a path separator or NUL, or longer than 255 bytes on disk.
+// Why a name cannot be used as a picture file inside the folder ("" when it can): a title
+// part (before ".jpg") that is empty, "." or "..", a path separator or NUL, or a name longer
+// than 255 bytes on disk.
 QString pictureNameProblem(const QString& name);
 
 // Copies source to folder/name, replacing a file of that name. The copy is written to a

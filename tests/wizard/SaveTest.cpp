@@ -1,0 +1,182 @@
+// The save step: mapped columns, the picture and its question, the move to the next entry.
+#include "WizardFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace trouvel::wizard::test {
+namespace {
+
+class Save : public WizardTest {
+protected:
+    // Loads a 3-field script on a 4-column host with the fields set by hand, no picture.
+    void start(const QString& mapping, int entries = 3)
+    {
+        writeDemoScript();
+        makeHost(entries, 4);
+        writeMapping(QStringLiteral("Demo"), mapping);
+        ASSERT_TRUE(engine().Form_Load());
+        host->mustSaveCount = 0; // the mapping check at load may have set it
+        WizardModel& m = engine().model();
+        m.setFieldValue(0, QStringLiteral("Heat"));
+        m.setFieldValue(1, QStringLiteral("1995"));
+        m.setFieldValue(2, QString());
+        for (FakeEntry& e : host->entries)
+            e.columns = {"t", "a", "b", "c"};
+    }
+    void putPicture()
+    {
+        QFile file(engine().imageFile());
+        file.open(QIODevice::WriteOnly);
+        file.write(pngBytes());
+        engine().model().setUpdateImg(true);
+    }
+};
+
+struct MappingCase {
+    const char* name;
+    const char* mapping;
+    std::vector<std::string> expected;
+    int untickedRow;
+};
+
+class SaveMapping : public Save, public ::testing::WithParamInterface<MappingCase> {};
+
+TEST_P(SaveMapping, WritesMappedTickedFields)
+{
+    start(QString::fromLatin1(GetParam().mapping));
+    if (GetParam().untickedRow >= 0)
+        engine().model().setFieldTicked(GetParam().untickedRow, false);
+    engine().btAjouter_Click();
+    EXPECT_EQ(host->entry(1).columns, GetParam().expected);
+    EXPECT_EQ(host->mustSaveCount, 1);
+    EXPECT_EQ(state.CurrentItem, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SaveMapping,
+    ::testing::Values(MappingCase{"Col1IsText", "Col1=2", {"1995", "a", "b", "c"}, -1},
+                      MappingCase{"Col3IsSubItem2", "Col3=1", {"t", "a", "Heat", "c"}, -1},
+                      MappingCase{"TwoColumnsOneField", "Col2=1\nCol4=1", {"t", "Heat", "b", "Heat"}, -1},
+                      MappingCase{"ZeroEmptyTextMissing", "Col1=0\nCol2=\nCol3=abc", {"t", "a", "b", "c"}, -1},
+                      MappingCase{"NoSuchField", "Col1=4\nCol2=-1", {"t", "a", "b", "c"}, -1},
+                      MappingCase{"UntickedFieldKeepsColumn", "Col2=1", {"t", "a", "b", "c"}, 0},
+                      MappingCase{"EmptyTickedFieldEmptiesColumn", "Col4=3", {"t", "a", "b", ""}, -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
+{
+    start(QStringLiteral("Col1=0"));
+    engine().model().setTitre(QStringLiteral("Heat: AC/DC"));
+    QFile old(hostFile(QStringLiteral("Heat- AC-DC.jpg")));
+    old.open(QIODevice::WriteOnly);
+    old.write("old");
+    old.close();
+    putPicture();
+    engine().btAjouter_Click();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(host->entry(1).tag, "Heat- AC-DC.jpg");
+    QFile stored(hostFile(QStringLiteral("Heat- AC-DC.jpg")));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), pngBytes());
+}
+
+TEST_F(Save, ReplaceQuestionAndItsNo)
+{
+    start(QStringLiteral("Col2=1"));
+    host->entry(1).tag = "ancienne.jpg";
+    putPicture();
+    ui.answers.push_back(MsgAnswer::No);
+    engine().model().setTitre(QStringLiteral("Heat"));
+    engine().btAjouter_Click();
+    ASSERT_EQ(ui.messages, QStringList{QStringLiteral("voulez vous remplacer l'image ?")});
+    EXPECT_EQ(host->entry(1).tag, "ancienne.jpg");
+    EXPECT_EQ(host->entry(1).columns[1], "Heat");
+    EXPECT_FALSE(QFileInfo::exists(hostFile(QStringLiteral("Heat.jpg"))));
+    EXPECT_EQ(host->mustSaveCount, 1);
+    EXPECT_EQ(state.CurrentItem, 2);
+
+    // With "Sauvegarde Auto" there is no question.
+    host->entry(2).tag = "ancienne.jpg";
+    engine().model().setAutoSave(true);
+    engine().model().setTitre(QStringLiteral("Heat"));
+    putPicture();
+    absent << QStringLiteral("Film 3"); // the search that follows stops
+    engine().btAjouter_Click();
+    EXPECT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
+}
+
+TEST_F(Save, NoPictureFileMeansNoQuestionAndNoCopy)
+{
+    start(QString());
+    host->entry(1).tag = "x.jpg";
+    engine().model().setUpdateImg(true);
+    QFile::remove(engine().imageFile());
+    engine().btAjouter_Click();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(host->entry(1).tag, "x.jpg");
+    EXPECT_EQ(host->mustSaveCount, 1); // set although nothing was written
+}
+
+struct BadNameCase {
+    const char* name;
+    const char* title;
+};
+
+class PictureNotStored : public Save, public ::testing::WithParamInterface<BadNameCase> {};
+
+TEST_P(PictureNotStored, KeepsTheTagAndSaysSo)
+{
+    start(QString());
+    host->entry(1).tag = "old.jpg";
+    engine().model().setAutoSave(true); // no question; the search after it finds nothing
+    absent << QStringLiteral("Film 2");
+    putPicture();
+    engine().model().setTitre(QString::fromUtf8(GetParam().title));
+    engine().btAjouter_Click();
+    EXPECT_EQ(host->entry(1).tag, "old.jpg");
+    EXPECT_EQ(QDir(hostFolder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".jpg")).size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, PictureNotStored,
+                         ::testing::Values(BadNameCase{"EmptyTitle", "  "}, BadNameCase{"Dot", "."},
+                                           BadNameCase{"DotDot", ".."},
+                                           BadNameCase{"TooLong", "ééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééé"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Save, CopyFailureIsReportedInTheStatusBar)
+{
+    start(QString());
+    putPicture();
+    host->folder = (hostFolder + QStringLiteral("/missing")).toStdString();
+    engine().model().setTitre(QStringLiteral("Heat"));
+    engine().btAjouter_Click();
+    EXPECT_TRUE(engine().model().status().contains(QStringLiteral("Heat.jpg"))) << engine().model().status().toStdString();
+    EXPECT_EQ(host->entry(1).tag, "");
+}
+
+TEST_F(Save, EntryThatDoesNotExistIsNotWritten)
+{
+    start(QStringLiteral("Col1=1"));
+    state.CurrentItem = 9;
+    engine().btAjouter_Click();
+    EXPECT_FALSE(engine().model().status().isEmpty());
+    EXPECT_EQ(host->mustSaveCount, 0);
+    EXPECT_EQ(state.CurrentItem, 9);
+}
+
+TEST_F(Save, SavingTheLastEntryClosesWithoutSearching)
+{
+    start(QStringLiteral("Col2=1"), 2);
+    state.CurrentItem = 2;
+    engine().model().setAutoSave(true);
+    engine().btAjouter_Click();
+    EXPECT_EQ(host->entry(2).columns[1], "Heat");
+    EXPECT_TRUE(engine().isClosed());
+    EXPECT_TRUE(site.requestLines.isEmpty());
+}
+
+} // namespace
+} // namespace trouvel::wizard::test

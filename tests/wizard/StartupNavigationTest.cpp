@@ -1,0 +1,168 @@
+// Start-up, moving between host entries and shut-down.
+#include "WizardFixture.h"
+
+#include <QFile>
+
+namespace trouvel::wizard::test {
+namespace {
+
+using Startup = WizardTest;
+
+TEST_F(Startup, LastOfSeveralSelectedEntriesIsCurrent)
+{
+    writeDemoScript();
+    makeHost(10);
+    for (int i : {2, 5, 7})
+        host->entry(i).selected = true;
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_EQ(state.CurrentItem, 7);
+    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 7"));
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Trouvel (sur le net) by Ruvarir"));
+}
+
+TEST_F(Startup, NoSelectionStartsOnEntryOneAndAnEmptyListDoesNotOpen)
+{
+    writeDemoScript();
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_EQ(state.CurrentItem, 1);
+    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 1"));
+
+    makeHost(0);
+    engine_.reset();
+    ui.messages.clear();
+    EXPECT_FALSE(engine().Form_Load());
+    EXPECT_EQ(ui.messages.size(), 1);
+}
+
+struct NbIndexCase {
+    const char* name;
+    const char* stored;
+    int expected;
+};
+
+class StoredScriptPosition : public WizardTest, public ::testing::WithParamInterface<NbIndexCase> {};
+
+TEST_P(StoredScriptPosition, SelectsAndWritesBack)
+{
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+        writeDemoScript(QString::fromLatin1(name));
+    settings.values.insert(QStringLiteral("Options/NBIndex"), QString::fromLatin1(GetParam().stored));
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_EQ(engine().model().scriptIndex(), GetParam().expected);
+    EXPECT_TRUE(state.ScriptPath.endsWith(engine().model().scriptText() + QStringLiteral(".tvs")));
+    EXPECT_TRUE(ui.messages.isEmpty());
+    engine().list1_Click(1);
+    engine().btQuitter_Click();
+    EXPECT_EQ(settings.values.value(QStringLiteral("Options/NBIndex")), QStringLiteral("1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredScriptPosition,
+                         ::testing::Values(NbIndexCase{"Third", "2", 2}, NbIndexCase{"NotANumber", "x", 0},
+                                           NbIndexCase{"BeyondTheList", "9", 0}, NbIndexCase{"Negative", "-1", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
+{
+    const QString first = writeDemoScript(QStringLiteral("Alpha"));
+    const QString second = writeDemoScript(QStringLiteral("Beta"));
+    ASSERT_TRUE(engine().Form_Load());
+    QFile::remove(second);
+    engine().list1_Click(1);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages.first(), u'\'' + second + QStringLiteral("' n'existe pas"));
+    EXPECT_EQ(state.ScriptPath, first);
+}
+
+TEST_F(Startup, EmptyScriptsFolderOpensTheMappingDialog)
+{
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_TRUE(engine().model().scripts().isEmpty());
+    EXPECT_EQ(mappingDialogs, 1);
+    EXPECT_EQ(host->mustSaveCount, 1);
+}
+
+struct MappingCheckCase {
+    const char* name;
+    int fieldCount;
+    const char* mapping;
+    bool opens;
+};
+
+class MappingCheck : public WizardTest, public ::testing::WithParamInterface<MappingCheckCase> {};
+
+TEST_P(MappingCheck, OpensOnlyWithoutAMappingBelowTheFieldCount)
+{
+    QString script = QStringLiteral("[FilmPage]\nCount=%1\n").arg(GetParam().fieldCount);
+    writeScript(QStringLiteral("S"), script);
+    writeMapping(QStringLiteral("S"), QString::fromLatin1(GetParam().mapping));
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_EQ(mappingDialogs, GetParam().opens ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MappingCheck,
+                         ::testing::Values(MappingCheckCase{"ThreeFieldsMapped", 3, "Col2=1", false},
+                                           MappingCheckCase{"ThreeFieldsOnlyHighColumns", 3, "Col3=1\nCol4=2", true},
+                                           MappingCheckCase{"SingleFieldAlwaysOpens", 1, "Col1=1", true},
+                                           MappingCheckCase{"EmptyValues", 3, "Col1=\nCol2=", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using Navigation = WizardTest;
+
+TEST_F(Navigation, NextFromThreeOfTen)
+{
+    writeDemoScript();
+    makeHost(10);
+    host->entry(3).selected = true;
+    ASSERT_TRUE(engine().Form_Load());
+    engine().model().addCandidate({QStringLiteral("x"), QStringLiteral("kept"), {}});
+    engine().model().setEtape2Visible(true);
+    engine().model().setEtape3Visible(true);
+    engine().btSuivant_Click();
+    EXPECT_EQ(state.CurrentItem, 4);
+    EXPECT_FALSE(host->entry(3).selected);
+    EXPECT_TRUE(host->entry(4).selected);
+    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 4"));
+    EXPECT_FALSE(engine().model().etape2Visible());
+    EXPECT_FALSE(engine().model().etape3Visible());
+    EXPECT_EQ(engine().model().candidates().size(), 1u);
+    engine().btPrecedent_Click();
+    EXPECT_EQ(state.CurrentItem, 3);
+    EXPECT_FALSE(engine().isClosed());
+}
+
+TEST_F(Navigation, NextOnLastAndPreviousOnFirstClose)
+{
+    writeDemoScript();
+    makeHost(3);
+    host->entry(3).selected = true;
+    ASSERT_TRUE(engine().Form_Load());
+    engine().btSuivant_Click();
+    EXPECT_TRUE(engine().isClosed());
+    EXPECT_EQ(state.StopDownload, kTrue);
+    EXPECT_EQ(closeRequests, 1);
+
+    engine_.reset();
+    host->entry(3).selected = false;
+    state.CurrentItem = 0;
+    host->entry(1).selected = true;
+    ASSERT_TRUE(engine().Form_Load());
+    engine().btPrecedent_Click();
+    EXPECT_TRUE(engine().isClosed());
+    engine().Form_Unload(); // runs once
+    EXPECT_EQ(closeRequests, 2);
+}
+
+TEST_F(Navigation, HostErrorIsShownAndTheWindowStays)
+{
+    writeDemoScript();
+    ASSERT_TRUE(engine().Form_Load());
+    host->entry(1).failSelected = true;
+    engine().btSuivant_Click();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages.first(), QStringLiteral("Selected a échoué"));
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_EQ(state.CurrentItem, 1);
+}
+
+} // namespace
+} // namespace trouvel::wizard::test

@@ -1,0 +1,251 @@
+// The search and detail steps against the loopback site.
+#include "WizardFixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace trouvel::wizard::test {
+namespace {
+
+class Steps : public WizardTest {
+protected:
+    void start(int entries = 5)
+    {
+        makeHost(entries);
+        writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=1"));
+        ASSERT_TRUE(engine().Form_Load());
+    }
+    const WizardModel& m() { return engine().model(); }
+    QString replaceInScript(const QString& from, const QString& to)
+    {
+        QFile file(state.ScriptPath);
+        file.open(QIODevice::ReadOnly);
+        QString text = QString::fromUtf8(file.readAll()).replace(from, to);
+        file.close();
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text.toUtf8());
+        return text;
+    }
+};
+
+TEST_F(Steps, SingleCandidateGoesStraightToTheDetails)
+{
+    writeDemoScript();
+    start();
+    engine().btChercher_Click();
+    ASSERT_EQ(m().candidates().size(), 1u);
+    EXPECT_EQ(m().candidates()[0].link, QStringLiteral("1"));
+    EXPECT_EQ(m().candidates()[0].desc1, QStringLiteral("Film 1")); // <b> removed
+    EXPECT_EQ(ui.beeps, 0);
+    EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
+    EXPECT_EQ(m().fieldRow(1).value, QStringLiteral("1901"));
+    EXPECT_EQ(m().fieldRow(2).value, QStringLiteral("Un résumé sur deux lignes"));
+    EXPECT_EQ(m().tbUrl(), site.base() + QStringLiteral("/film/1"));
+    EXPECT_EQ(m().status(), QStringLiteral("Terminé"));
+    EXPECT_TRUE(m().updateImg());
+    EXPECT_FALSE(m().picture().isNull());
+    EXPECT_FALSE(m().btStopVisible());
+    EXPECT_TRUE(m().etape2Visible() && m().etape3Visible());
+    EXPECT_EQ(m().defaultButton(), DefaultButton::Ajouter);
+}
+
+TEST_F(Steps, NoMatchAndTwoMatchesBeepTwice)
+{
+    writeDemoScript();
+    start();
+    absent << QStringLiteral("Film 1");
+    ambiguous << QStringLiteral("Film 2");
+    engine().model().setEtape3Visible(true);
+    engine().btChercher_Click();
+    EXPECT_EQ(ui.beeps, 2);
+    EXPECT_TRUE(m().candidates().empty());
+    EXPECT_TRUE(m().etape2Visible());
+    EXPECT_FALSE(m().etape3Visible());
+    EXPECT_EQ(m().status(), QStringLiteral("Analyse terminee"));
+    EXPECT_EQ(m().defaultButton(), DefaultButton::Chercher2);
+
+    engine().model().setTitre(QStringLiteral("Film 2"));
+    engine().btChercher_Click();
+    EXPECT_EQ(ui.beeps, 4);
+    EXPECT_EQ(m().candidates().size(), 2u);
+    EXPECT_EQ(site.requestLines.size(), 2); // no detail fetch
+}
+
+struct TitleCase {
+    const char* name;
+    const char* title;
+    const char* requestLine;
+};
+
+class TitleInAddress : public Steps, public ::testing::WithParamInterface<TitleCase> {};
+
+TEST_P(TitleInAddress, IsSentAsTyped)
+{
+    writeDemoScript();
+    start();
+    engine().model().setTitre(QString::fromUtf8(GetParam().title));
+    engine().btChercher_Click();
+    ASSERT_FALSE(site.requestLines.isEmpty());
+    EXPECT_EQ(site.requestLines.first(), QByteArray(GetParam().requestLine));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, TitleInAddress,
+                         ::testing::Values(TitleCase{"OneBlank", " ", "GET /search?q=+ HTTP/1.0"},
+                                           TitleCase{"HashCutsTheAddress", "A#B", "GET /search?q=A HTTP/1.0"},
+                                           TitleCase{"AmpersandAddsAParameter", "A&b=c", "GET /search?q=A&b=c HTTP/1.0"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Steps, RefusedStartsChangeNothing)
+{
+    start(); // no script at all
+    engine().btChercher_Click();
+    EXPECT_EQ(ui.messages.last(), QStringLiteral("Le fichier de script n'existe pas !"));
+    writeDemoScript();
+    engine_.reset();
+    ASSERT_TRUE(engine().Form_Load());
+    engine().model().setTitre(QString());
+    engine().btChercher_Click();
+    EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
+    engine().btchercher2_Click(); // empty list
+    EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
+    EXPECT_TRUE(site.requestLines.isEmpty());
+}
+
+TEST_F(Steps, MissingSearchUrlGivesCode3AndKeepsStopVisible)
+{
+    writeScript(QStringLiteral("Demo"), QStringLiteral("[SearchPage]\nPattern=x\n"));
+    start();
+    engine().btChercher_Click();
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur n°3"));
+    EXPECT_TRUE(m().btStopVisible());
+    EXPECT_FALSE(m().etape2Visible());
+}
+
+TEST_F(Steps, GroupNumbersLessOneRoundedHalfToEven)
+{
+    writeDemoScript();
+    start();
+    replaceInScript(QStringLiteral("Link=1"), QStringLiteral("Link=0"));
+    replaceInScript(QStringLiteral("ShortText=2"), QStringLiteral("ShortText=2.5\nLongText=3")); // 1.5 -> 2: no such group
+    ambiguous << QStringLiteral("Film 1");
+    engine().btChercher_Click();
+    ASSERT_EQ(m().candidates().size(), 2u);
+    EXPECT_EQ(m().candidates()[0].link, QString());
+    EXPECT_EQ(m().candidates()[0].desc1, QString());
+    replaceInScript(QStringLiteral("ShortText=2.5"), QStringLiteral("ShortText=1.5")); // 0.5 -> 0: group 1
+    engine().btChercher_Click();
+    EXPECT_EQ(m().candidates()[0].desc1, QStringLiteral("1"));
+}
+
+TEST_F(Steps, InvalidSearchPatternListsNothingAndSaysWhy)
+{
+    writeDemoScript();
+    start();
+    replaceInScript(QStringLiteral("Pattern=<a"), QStringLiteral("Pattern=(<a"));
+    engine().btChercher_Click();
+    EXPECT_TRUE(m().candidates().empty());
+    EXPECT_FALSE(m().candidatesError().isEmpty());
+    EXPECT_EQ(ui.beeps, 2);
+}
+
+TEST_F(Steps, FieldPatternsFirstMatchCaseAndLines)
+{
+    writeScript(QStringLiteral("Demo"), QString::fromUtf8(R"tvs([SearchPage]
+Url=%SITE%/search?q=%1
+Pattern=/film/(\d+)
+Link=1
+[FilmPage]
+Url=%SITE%/film/%1
+Count=6
+Match1=Ligne|^<P>ANN(.*)$
+Match2=Premier|(\d)
+Match3=Rien|introuvable(x)
+Match4=SansBarre
+Match5=Invalide|(ab
+Match6=SansGroupe|html
+)tvs"));
+    start();
+    engine().btChercher_Click();
+    EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("ée : 1901"));
+    EXPECT_EQ(m().fieldRow(1).value, QStringLiteral("1"));
+    for (int row : {2, 3, 4}) {
+        EXPECT_TRUE(m().fieldRow(row).value.isEmpty()) << row;
+        EXPECT_FALSE(m().fieldRow(row).ticked) << row;
+    }
+    EXPECT_FALSE(m().fieldRow(3).toolTip.isEmpty());
+    EXPECT_TRUE(m().fieldRow(4).toolTip.contains(QStringLiteral("position"))) << m().fieldRow(4).toolTip.toStdString();
+    EXPECT_TRUE(m().fieldRow(5).ticked && m().fieldRow(5).value.isEmpty());
+    // No picture keys: nothing fetched, the status stays at the picture text.
+    EXPECT_EQ(m().status(), QStringLiteral("Telechargement de l'image en cours..."));
+    EXPECT_FALSE(m().updateImg());
+}
+
+TEST_F(Steps, UnmatchedFieldIsEmptiedEvenWhenItHeldText)
+{
+    writeDemoScript();
+    start();
+    replaceInScript(QStringLiteral("Année : (\\d+)"), QStringLiteral("Nulle part (\\d+)"));
+    engine().model().setFieldValue(1, QStringLiteral("ancien"));
+    engine().btChercher_Click();
+    EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
+    EXPECT_FALSE(m().fieldRow(1).ticked);
+}
+
+TEST_F(Steps, LastPictureMatchWins)
+{
+    writeDemoScript();
+    start();
+    site.page("/film/1", "<h1>x</h1><img src=\"/img/a.png\"><img src=\"/img/b.png\">");
+    engine().btChercher_Click();
+    EXPECT_EQ(site.requestLines.last(), QByteArray("GET /img/b.png HTTP/1.1"));
+    EXPECT_EQ(m().status(), QStringLiteral("Terminé"));
+}
+
+TEST_F(Steps, PictureThatIsNotAPicture)
+{
+    writeDemoScript();
+    start();
+    site.page("/img/1.png", "<html>not a picture</html>");
+    engine().model().setAutoSave(false);
+    engine().btChercher_Click();
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
+    EXPECT_FALSE(QFileInfo::exists(engine().imageFile()));
+    EXPECT_FALSE(m().updateImg());
+    EXPECT_EQ(m().defaultButton(), DefaultButton::Ajouter);
+}
+
+TEST_F(Steps, PictureDownloadFailureEndsTheStep)
+{
+    writeDemoScript();
+    start();
+    site.page("/img/1.png", "gone", 404);
+    engine().btChercher_Click();
+    EXPECT_TRUE(m().status().startsWith(QStringLiteral("Erreur :"))) << m().status().toStdString();
+    EXPECT_NE(m().status(), QStringLiteral("Erreur :"));
+    EXPECT_TRUE(m().btStopVisible());
+}
+
+TEST_F(Steps, InvalidPicturePatternGivesNoAddress)
+{
+    writeDemoScript();
+    start();
+    replaceInScript(QStringLiteral("PatternImg=img"), QStringLiteral("PatternImg=[img"));
+    engine().btChercher_Click();
+    EXPECT_FALSE(m().updateImg());
+    EXPECT_FALSE(m().pictureError().isEmpty());
+    EXPECT_EQ(site.requestLines.size(), 2);
+}
+
+TEST_F(Steps, EmptyDetailAddressGivesCode3WithRowsEmptyAndTicked)
+{
+    writeDemoScript();
+    start();
+    replaceInScript(QStringLiteral("Url=") + site.base() + QStringLiteral("/film/%1"), QStringLiteral("Url="));
+    engine().model().setFieldTicked(0, false);
+    engine().btChercher_Click();
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur n°3"));
+    EXPECT_TRUE(m().fieldRow(0).ticked && m().fieldRow(0).value.isEmpty());
+}
+
+} // namespace
+} // namespace trouvel::wizard::test

@@ -1,0 +1,142 @@
+// The unattended walk ("Sauvegarde Auto") and what may happen while a step waits for the network.
+#include "WizardFixture.h"
+
+#include <QSet>
+
+namespace trouvel::wizard::test {
+namespace {
+
+class Walk : public WizardTest {
+protected:
+    void start(int entries)
+    {
+        writeDemoScript();
+        makeHost(entries);
+        writeMapping(QStringLiteral("Demo"), QStringLiteral("Col2=1\nCol3=2"));
+        ASSERT_TRUE(engine().Form_Load());
+        engine().model().setAutoSave(true);
+    }
+    bool saved(int i) { return host->entry(i).columns[1] == "Titre " + std::to_string(i); }
+};
+
+TEST_F(Walk, StopsAtTheFirstSearchWithoutExactlyOneCandidate)
+{
+    start(20);
+    ambiguous << QStringLiteral("Film 12");
+    engine().btChercher_Click();
+    for (int i = 1; i <= 11; ++i) {
+        EXPECT_TRUE(saved(i)) << i;
+        EXPECT_EQ(host->entry(i).tag, "Film " + std::to_string(i) + ".jpg") << i;
+    }
+    for (int i = 12; i <= 20; ++i)
+        EXPECT_FALSE(saved(i)) << i;
+    EXPECT_EQ(state.CurrentItem, 12);
+    EXPECT_EQ(ui.beeps, 2);
+    EXPECT_EQ(engine().model().candidates().size(), 2u);
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_EQ(host->mustSaveCount, 11); // one per save; the mapping exists, so none at load
+}
+
+TEST_F(Walk, RunsToTheEndAndClosesTheWindow)
+{
+    start(20);
+    engine().btChercher_Click();
+    for (int i = 1; i <= 20; ++i)
+        EXPECT_TRUE(saved(i)) << i;
+    EXPECT_TRUE(engine().isClosed());
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(ui.beeps, 0);
+    // Search, detail and picture once per entry (the URL service may retry a picture request).
+    const QSet<QByteArray> distinct(site.requestLines.begin(), site.requestLines.end());
+    EXPECT_EQ(distinct.size(), 60);
+    EXPECT_TRUE(distinct.contains("GET /search?q=Film+20 HTTP/1.0"));
+}
+
+TEST_F(Walk, StopsWhereAPictureDownloadFails)
+{
+    start(20);
+    site.page("/img/5.png", "gone", 404);
+    engine().btChercher_Click();
+    EXPECT_TRUE(saved(4));
+    EXPECT_FALSE(saved(5));
+    EXPECT_EQ(state.CurrentItem, 5);
+    EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Erreur :")));
+}
+
+using WhileWaiting = Walk;
+
+TEST_F(WhileWaiting, QuitEndsTheWaitingStepAndNothingMoreIsTouched)
+{
+    start(3);
+    site.hold("/search?q=Film+1", [this] { engine().btQuitter_Click(); });
+    engine().btChercher_Click();
+    EXPECT_TRUE(engine().isClosed());
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Telechargement des donnees en cours..."));
+    EXPECT_FALSE(engine().model().etape2Visible());
+    EXPECT_EQ(site.requestLines.size(), 1);
+    EXPECT_EQ(state.CurrentItem, 1);
+}
+
+struct MoveCase {
+    const char* name;
+    const char* heldPath;
+};
+
+class MoveWhileWaiting : public Walk, public ::testing::WithParamInterface<MoveCase> {};
+
+TEST_P(MoveWhileWaiting, StopsTheStepAndWritesNoEntry)
+{
+    start(3);
+    site.hold(GetParam().heldPath, [this] { engine().btSuivant_Click(); });
+    engine().btChercher_Click();
+    EXPECT_EQ(state.CurrentItem, 2);
+    EXPECT_FALSE(saved(1));
+    EXPECT_FALSE(saved(2));
+    EXPECT_EQ(host->entry(2).columns[1], "");
+    EXPECT_EQ(host->entry(1).tag, "");
+    EXPECT_EQ(host->entry(2).tag, "");
+    EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Erreur"))) << engine().model().status().toStdString();
+    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 2"));
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_FALSE(engine().isBusy());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, MoveWhileWaiting,
+                         ::testing::Values(MoveCase{"DuringSearch", "/search?q=Film+1"},
+                                           MoveCase{"DuringDetail", "/film/1"},
+                                           MoveCase{"DuringPicture", "/img/1.png"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WhileWaiting, SecondStepsAreIgnoredAndStopStaysLive)
+{
+    writeDemoScript(QStringLiteral("Other"));
+    start(3);
+    const QString script = state.ScriptPath;
+    const int index = engine().model().scriptIndex();
+    const int dialogs = mappingDialogs;
+    engine().model().setAutoSave(false);
+    site.hold("/search?q=Film+1", [this] {
+        engine().btChercher_Click();
+        engine().btchercher2_Click();
+        engine().btAjouter_Click();
+        engine().btOptions_Click();
+        engine().list1_Click(engine().model().scriptIndex() == 0 ? 1 : 0);
+        engine().btStop_Click();
+    });
+    engine().btChercher_Click();
+    EXPECT_EQ(site.requestLines.size(), 1);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Erreur n°4"));
+    EXPECT_TRUE(engine().model().btStopVisible());
+    EXPECT_TRUE(engine().model().candidates().empty());
+    EXPECT_FALSE(engine().model().etape2Visible());
+    EXPECT_EQ(state.ScriptPath, script);
+    EXPECT_EQ(engine().model().scriptIndex(), index);
+    EXPECT_EQ(mappingDialogs, dialogs);
+    EXPECT_EQ(host->mustSaveCount, 0);
+    EXPECT_EQ(state.CurrentItem, 1);
+    EXPECT_TRUE(ui.messages.isEmpty());
+}
+
+} // namespace
+} // namespace trouvel::wizard::test
