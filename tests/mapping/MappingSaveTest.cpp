@@ -1,0 +1,123 @@
+// From the mapping dialog to the host entry: the wizard opens frm3 at load (the script has no
+// mapping yet), the user maps columns through the chooser, and the saving step then writes
+// the fields into exactly the mapped columns.
+#include "mapping/Frm3.h"
+
+#include "common/ModuleState.h"
+#include "config/Settings.h"
+#include "mapping/FrmContenu.h"
+#include "mapping/MappingFixture.h"
+#include "wizard/WizardEngine.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <map>
+
+namespace trouvel::mapping::test {
+namespace {
+
+class MemorySettings : public config::SettingsStore {
+public:
+    QString GetSetting(const QString&, const QString& section, const QString& key, const QString& def) override
+    {
+        const auto found = values.find(section + '/' + key);
+        return found == values.end() ? def : found->second;
+    }
+    void SaveSetting(const QString&, const QString& section, const QString& key, const QString& value) override
+    {
+        values[section + '/' + key] = value;
+    }
+    std::map<QString, QString> values;
+};
+
+class MappingSaveTest : public MappingFixture {
+protected:
+    void SetUp() override
+    {
+        MappingFixture::SetUp();
+        addColumns({"Titre", "Réalisateur", "Année", "Genre"});
+        catalogue.addEntry({"Heat", "inconnu", "", "Policier"});
+        catalogue.addEntry({"Ronin"});
+        pluginFolder = dir.filePath("plugin");
+        ASSERT_TRUE(QDir().mkpath(pluginFolder + "/scripts"));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("work")));
+        writeScript("plugin/scripts/Site", {"[FilmPage]", "Count=3", "Match1=Titre|<h1>(.*)</h1>",
+                                            "Match2=Réalisateur|de (\\w+)", "Match3=Année|(\\d{4})"});
+        sharedHost = std::make_shared<cadrelle::CatalogueHost>(catalogue, dir.path(), dir.filePath("Cadrelle.ini"));
+        sharedHost->setSelectedRows({0});
+        state.HostApp = sharedHost;
+    }
+
+    // The mapping dialog as the user works it: Enter on a row, then a pick in the chooser.
+    void mapInDialog(const QString& section, const std::vector<std::pair<int, int>>& rowToField)
+    {
+        ++dialogOpenings;
+        Frm3 dialog(*sharedHost, state.ScriptPath, section, ui);
+        int pick = -1;
+        dialog.showChooser = [&pick](FrmContenu& chooser) {
+            chooser.show();
+            chooser.findChild<QComboBox*>("Combo1")->setCurrentIndex(pick);
+            chooser.findChild<QPushButton*>("btGO")->click();
+        };
+        dialog.show();
+        auto* list = dialog.findChild<QTreeWidget*>("Colonne");
+        list->setFocus();
+        for (const auto& [row, field] : rowToField) {
+            pick = field;
+            list->setCurrentItem(list->topLevelItem(row));
+            QTest::keyClick(list, Qt::Key_Return);
+        }
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btGo"), Qt::LeftButton);
+        EXPECT_FALSE(dialog.isVisible());
+    }
+
+    QString pluginFolder;
+    std::shared_ptr<cadrelle::CatalogueHost> sharedHost;
+    ModuleState state;
+    MemorySettings settings;
+    int dialogOpenings = 0;
+};
+
+TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
+{
+    wizard::WizardServices services;
+    services.pluginFolder = pluginFolder;
+    services.workFolder = dir.filePath("work");
+    services.openMappingDialog = [this](const QString& section) {
+        // Réalisateur <- field 2, Année <- field 3, Titre left as is, Genre never touched.
+        mapInDialog(section, {{1, 2}, {2, 3}, {0, 0}});
+    };
+    wizard::WizardEngine engine(state, ui, settings, std::move(services));
+
+    ASSERT_TRUE(engine.Form_Load());
+    ASSERT_EQ(dialogOpenings, 1);
+    EXPECT_EQ(stored("Site", "Col1"), "0");
+    EXPECT_EQ(stored("Site", "Col2"), "2");
+    EXPECT_EQ(stored("Site", "Col3"), "3");
+    EXPECT_EQ(stored("Site", "Col4"), "");
+
+    // What the detail step would have put into the field rows.
+    engine.model().setFieldValue(0, "Heat (1995)");
+    engine.model().setFieldValue(1, "Mann");
+    engine.model().setFieldValue(2, "1995");
+    sharedHost->clearSaveRequest();
+    engine.btAjouter_Click();
+
+    EXPECT_EQ(catalogue.entry(0).cells, (QStringList{"Heat", "Mann", "1995", "Policier"}));
+    EXPECT_EQ(catalogue.entry(1).cells, (QStringList{"Ronin", "", "", ""}));
+    EXPECT_TRUE(sharedHost->saveRequested());
+    EXPECT_EQ(state.CurrentItem, 2);
+
+    // The mapping is kept: a second load does not ask again.
+    wizard::WizardEngine again(state, ui, settings, {pluginFolder, dir.filePath("work"), nullptr, {},
+                                                     [this](const QString& section) { mapInDialog(section, {}); }, {}});
+    ASSERT_TRUE(again.Form_Load());
+    EXPECT_EQ(dialogOpenings, 1);
+}
+
+} // namespace
+} // namespace trouvel::mapping::test
