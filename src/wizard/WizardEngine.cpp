@@ -3,15 +3,7 @@
 #include "config/Convert.h"
 #include "config/IniFile.h"
 #include "config/Script.h"
-#if __has_include("text/TextCleanup.h")
 #include "text/TextCleanup.h"
-#else
-// TEMPORARY until the text layer's cleanup lands: no cleaning at all.
-namespace trouvel::text {
-inline QString stripTag(RegExp&, const QString& s) { return s; }
-inline QString stripFileName(const QString& s) { return s; }
-} // namespace trouvel::text
-#endif
 #include "text/TextCodec.h"
 #include "wizard/PictureStore.h"
 
