@@ -123,9 +123,10 @@ void CatalogueModel::entryChanged(int row)
         Q_EMIT dataChanged(index(row, 0), index(row, catalogue_.columnCount() - 1));
 }
 
-void CatalogueModel::reload()
+void CatalogueModel::replaceContent(const std::function<void()>& change)
 {
     beginResetModel();
+    change();
     endResetModel();
 }
 

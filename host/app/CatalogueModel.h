@@ -6,6 +6,8 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
+
 namespace cadrelle {
 
 class CatalogueModel final : public QAbstractTableModel {
@@ -28,7 +30,8 @@ public:
     void setTag(int row, const QString& tag);
     // The catalogue changed behind the model's back (a file was loaded, a plug-in wrote).
     void entryChanged(int row);
-    void reload();
+    // Runs change, which replaces the catalogue's whole content, as one model reset.
+    void replaceContent(const std::function<void()>& change);
 
 Q_SIGNALS:
     void edited();

@@ -206,9 +206,10 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::newCatalogue()
 {
-    catalogue_.clear();
-    catalogue_.addColumn(tr("Titre"));
-    model_->reload();
+    model_->replaceContent([this] {
+        catalogue_.clear();
+        catalogue_.addColumn(tr("Titre"));
+    });
     filePath_.clear();
     setModified(false);
     showPicture();
@@ -230,8 +231,7 @@ bool MainWindow::openCatalogue(const QString& path)
         QMessageBox::critical(this, tr("Ouvrir"), error);
         return false;
     }
-    catalogue_ = std::move(loaded);
-    model_->reload();
+    model_->replaceContent([&] { catalogue_ = std::move(loaded); });
     filePath_ = QFileInfo(path).absoluteFilePath();
     setModified(false);
     if (catalogue_.entryCount() > 0)

@@ -1,0 +1,122 @@
+// The Cadrelle window running a plug-in: what the plug-in does shows in the window, its
+// errors are shown without ending the host, and a catalogue too long for it is not handed over.
+#include "MainWindow.h"
+#include "catalogue/CatalogueFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+
+namespace {
+
+using namespace cadrelle;
+
+// Closes each message box as soon as it shows, keeping its text.
+class MessageCatcher : public QObject {
+public:
+    MessageCatcher() { qApp->installEventFilter(this); }
+    ~MessageCatcher() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box != nullptr && event->type() == QEvent::Show) {
+            texts.append(box->text());
+            QPointer<QMessageBox> target(box);
+            QTimer::singleShot(0, this, [target] {
+                if (target)
+                    target->reject();
+            });
+        }
+        return false;
+    }
+};
+
+class WindowWithPlugin : public ::testing::Test {
+protected:
+    // A catalogue whose first caption tells the fake plug-in what to do.
+    void open(const QString& command, int entries)
+    {
+        Catalogue c;
+        c.addColumn(command);
+        c.addColumn(QStringLiteral("Vu"));
+        c.reserve(entries);
+        for (int i = 0; i < entries; ++i)
+            c.addEntry({QStringLiteral("Film %1").arg(i + 1)});
+        path = dir.filePath(QStringLiteral("films.csv"));
+        ASSERT_EQ(saveCatalogue(path, c), QString());
+        ASSERT_TRUE(window.openCatalogue(path));
+    }
+
+    QAction* pluginAction()
+    {
+        for (QAction* menu : window.menuBar()->actions()) {
+            if (!menu->menu())
+                continue;
+            for (QAction* a : menu->menu()->actions()) {
+                if (a->text() == QLatin1String("Factice 3.0.7"))
+                    return a;
+            }
+        }
+        return nullptr;
+    }
+
+    QTreeView* view() { return window.findChild<QTreeView*>(); }
+    QString cell(int row, int column) { return view()->model()->index(row, column).data(Qt::EditRole).toString(); }
+
+    QTemporaryDir dir;
+    QString path;
+    MainWindow window{dir.filePath(QStringLiteral("Cadrelle.ini")), {QStringLiteral(CADRELLE_FAKE_PLUGIN)}};
+};
+
+TEST_F(WindowWithPlugin, PluginChangesShowAndMarkTheCatalogueModified)
+{
+    open(QStringLiteral("save"), 4);
+    QAction* run = pluginAction();
+    ASSERT_NE(run, nullptr);
+    view()->selectionModel()->select(view()->model()->index(1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_FALSE(window.isWindowModified());
+    run->trigger();
+    EXPECT_EQ(cell(1, 1), QStringLiteral("vu"));
+    EXPECT_EQ(cell(0, 1), QString());
+    EXPECT_TRUE(window.isWindowModified());
+    // The plug-in moved the selection on to the next entry.
+    const QModelIndexList rows = view()->selectionModel()->selectedRows();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().row(), 2);
+}
+
+TEST_F(WindowWithPlugin, PluginErrorIsShownAndTheHostCarriesOn)
+{
+    open(QStringLiteral("throw"), 2);
+    MessageCatcher catcher;
+    pluginAction()->trigger();
+    EXPECT_EQ(catcher.texts, QStringList{QStringLiteral("échec voulu")});
+    EXPECT_FALSE(window.isWindowModified());
+    // Still usable: the next run goes through the same way.
+    pluginAction()->trigger();
+    EXPECT_EQ(catcher.texts.size(), 2);
+}
+
+TEST_F(WindowWithPlugin, CatalogueTooLongForPluginIsNotHandedOver)
+{
+    open(QStringLiteral("save"), kMaxPluginEntries + 1);
+    view()->selectionModel()->select(view()->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    MessageCatcher catcher;
+    pluginAction()->trigger();
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_TRUE(catcher.texts.first().contains(QStringLiteral("32766"))) << catcher.texts.first().toStdString();
+    EXPECT_EQ(cell(0, 1), QString()) << "the plug-in ran anyway";
+    EXPECT_FALSE(window.isWindowModified());
+}
+
+} // namespace
