@@ -31,7 +31,7 @@ struct TwipsRect {
 
 constexpr TwipsRect kList1{120, 120, 10860, 330};
 constexpr TwipsRect kEtape1{120, 540, 10860, 840};
-constexpr TwipsRect kLabel1{240, 345, 1200, 285};
+constexpr TwipsRect kLabel1{240, 315, 1200, 330};
 constexpr TwipsRect kTitre{1500, 315, 7560, 330};
 constexpr TwipsRect kBtChercher{9240, 285, 1440, 390};
 constexpr TwipsRect kEtape2{120, 1440, 10860, 2520};
@@ -41,7 +41,7 @@ constexpr TwipsRect kBtChercher2{9240, 2010, 1440, 390};
 constexpr TwipsRect kEtape3{120, 4020, 10860, 3540};
 constexpr TwipsRect kFieldArea{120, 285, 7440, 3135};
 // Row 0 inside the scrolled field panel; row k is kRowStep * k lower.
-constexpr TwipsRect kLblChamp0{60, 45, 1740, 255};
+constexpr TwipsRect kLblChamp0{60, 15, 1740, 285};
 constexpr TwipsRect kChamp0{1860, 15, 5040, 285};
 constexpr TwipsRect kUpdate0{7020, 30, 255, 255};
 constexpr TwipsRect kImg{7680, 285, 3060, 2820};
@@ -133,6 +133,7 @@ void Form1::buildControls()
     etape1_ = named(new QGroupBox(QStringLiteral("Etape 1 : titre du film"), this), "etape1");
     place(etape1_, kEtape1);
     label1_ = named(new QLabel(QStringLiteral("Titre du film"), etape1_), "Label1");
+    label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(label1_, kLabel1);
     titre_ = named(new QLineEdit(etape1_), "titre");
     place(titre_, kTitre);
@@ -188,8 +189,12 @@ void Form1::buildControls()
     stbar_ = named(new QStatusBar(this), "stbar");
     stbar_->setSizeGripEnabled(false);
     stbarText_ = named(new QLabel(stbar_), "stbarText");
+    stbarText_->setFrameShape(QFrame::StyledPanel);
+    stbarText_->setFrameShadow(QFrame::Sunken);
+    stbarText_->setIndent(twipsX(60));
     stbar_->addWidget(stbarText_, 1);
-    stbar_->setGeometry(0, twipsY(kClientHeight - kStbarHeight), twipsX(kClientWidth), twipsY(kStbarHeight));
+    stbar_->setGeometry(twipsX(60), twipsY(kClientHeight - kStbarHeight - 45), twipsX(kClientWidth - 120),
+                        twipsY(kStbarHeight));
 
     for (int k = 0; k < engine_->model().fieldRowCount(); ++k)
         addFieldRowWidgets(k);
@@ -208,6 +213,7 @@ void Form1::addFieldRowWidgets(int k)
     };
     auto* label = new QLabel(fieldPanel_);
     label->setObjectName(QStringLiteral("lbl_champ_%1").arg(k));
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(label, kLblChamp0);
     auto* value = new QLineEdit(fieldPanel_);
     value->setObjectName(QStringLiteral("champ_%1").arg(k));
