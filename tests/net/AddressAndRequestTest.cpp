@@ -14,6 +14,8 @@ struct AddressCase {
     QString scheme, authority, path, query;
 };
 
+void PrintTo(const AddressCase& c, std::ostream* os) { *os << c.name; }
+
 class ParseAddress : public ::testing::TestWithParam<AddressCase> {};
 
 TEST_P(ParseAddress, CutsTheAddressIntoItsParts)
@@ -59,6 +61,8 @@ struct RequestCase {
     bool proxy;
     QByteArray expected;
 };
+
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
 
 const QByteArray kPostHeaders =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
@@ -109,6 +113,8 @@ struct EndpointCase {
     int port;
     bool tls;
 };
+
+void PrintTo(const EndpointCase& c, std::ostream* os) { *os << c.name; }
 
 class DirectEndpoint : public ::testing::TestWithParam<EndpointCase> {};
 

@@ -60,6 +60,8 @@ struct RequestCase {
     QByteArray expected; // "{authority}" stands for 127.0.0.1:port
 };
 
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
+
 class RequestOnTheWire : public PageClient, public ::testing::WithParamInterface<RequestCase> {};
 
 TEST_P(RequestOnTheWire, ServerReceivesExactlyTheseBytes)
@@ -131,6 +133,8 @@ struct EarlyCase {
     std::int16_t code;
 };
 
+void PrintTo(const EarlyCase& c, std::ostream* os) { *os << c.name; }
+
 class EarlyReturn : public PageClient, public ::testing::WithParamInterface<EarlyCase> {};
 
 TEST_P(EarlyReturn, LeavesTheTargetAndTheNetworkAlone)
@@ -192,6 +196,8 @@ struct KeepAliveCase {
     QList<Step> body; // followed by Hold
     QByteArray raw;   // what the server sent
 };
+
+void PrintTo(const KeepAliveCase& c, std::ostream* os) { *os << c.name; }
 
 class KeepAlive : public PageClient, public ::testing::WithParamInterface<KeepAliveCase> {};
 

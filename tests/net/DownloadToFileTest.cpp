@@ -73,6 +73,8 @@ struct SizeCase {
     bool chunked;
 };
 
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+
 class PictureSizes : public PictureDownload, public ::testing::WithParamInterface<SizeCase> {};
 
 TEST_P(PictureSizes, TargetReplacedByExactlyTheResource)
@@ -110,6 +112,8 @@ struct FailureCase {
     qint64 maxBytes;
     QString expectedStart;
 };
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class PictureFailures : public PictureDownload, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -155,6 +159,8 @@ struct AddressCase {
     const char* name;
     QString url;
 };
+
+void PrintTo(const AddressCase& c, std::ostream* os) { *os << c.name; }
 
 class PictureAddresses : public PictureDownload, public ::testing::WithParamInterface<AddressCase> {};
 
