@@ -89,6 +89,12 @@ ParseResult takeRequest(QByteArray& buffer, HttpRequest& request)
     HttpRequest parsed;
     parsed.method = requestLine[0];
     parsed.target = requestLine[1];
+    // The absolute form that proxies receive ("GET http://host/path"): a server accepts it too.
+    if (parsed.target.startsWith("http://") || parsed.target.startsWith("https://")) {
+        const qsizetype authority = parsed.target.indexOf("//") + 2;
+        const qsizetype slash = parsed.target.indexOf('/', authority);
+        parsed.target = slash < 0 ? QByteArray("/") : parsed.target.mid(slash);
+    }
     parsed.minorVersion = version.back() - '0';
     for (const QByteArray& line : lines) {
         const qsizetype colon = line.indexOf(':');
