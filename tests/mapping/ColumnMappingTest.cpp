@@ -1,11 +1,8 @@
-// The mapping model: rows read from Trouvel.ini and the script, the chooser's entries, the
-// chooser's answer and the write-back.
+// The mapping model: rows read from Trouvel.ini and the script, and the chooser's entries.
 #include "mapping/ColumnMapping.h"
 
 #include "config/Convert.h"
 #include "mapping/MappingFixture.h"
-
-#include <QFile>
 
 namespace trouvel::mapping::test {
 namespace {
@@ -13,15 +10,6 @@ namespace {
 const QString kTitre = "Match3=Titre|<h1>(.*)</h1>";
 
 class ColumnMappingTest : public MappingFixture {};
-
-TEST_F(ColumnMappingTest, NoHostColumnGivesNoRowAndWritesNothing)
-{
-    const QString script = writeScript("Site", {"[FilmPage]", "Count=3", kTitre});
-    const auto rows = loadMappingRows(*host, iniFile(), "Site", script);
-    EXPECT_TRUE(rows.empty());
-    EXPECT_TRUE(writeMappingRows(iniFile(), "Site", rows));
-    EXPECT_FALSE(QFile::exists(iniFile()));
-}
 
 struct RowCase {
     const char* name;
@@ -60,39 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RowCase{"ValueWithoutBar", "4", {"Match4=Durée"}, "4", "Durée"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ColumnMappingTest, SectionIsTheScriptNameSoEachScriptHasItsOwnMapping)
-{
-    addColumns({"Titre", "Genre"});
-    const QString script = writeScript("A", {"[FilmPage]", "Count=3", kTitre});
-    store("A", "Col1", "3");
-    store("B", "Col1", "1");
-
-    EXPECT_EQ(loadMappingRows(*host, iniFile(), "A", script)[0].nb, "3");
-    EXPECT_EQ(loadMappingRows(*host, iniFile(), "B", script)[0].nb, "1");
-}
-
-TEST_F(ColumnMappingTest, WriteBackStoresEveryRowEmptyValuesAsEmptyKeys)
-{
-    store("Site", "Col2", "3");
-    store("Autre", "Col1", "2");
-    const std::vector<MappingRow> rows{{"Titre", "", "??"}, {"Genre", "", "??"}, {"Année", "1", "Nom"}};
-
-    ASSERT_TRUE(writeMappingRows(iniFile(), "Site", rows));
-
-    EXPECT_EQ(stored("Site", "Col1"), "");
-    EXPECT_EQ(stored("Site", "Col2"), "");
-    EXPECT_EQ(stored("Site", "Col3"), "1");
-    EXPECT_EQ(stored("Site", "Col4"), "<missing>");
-    EXPECT_EQ(stored("Autre", "Col1"), "2");
-}
-
-TEST_F(ColumnMappingTest, WriteBackIntoMissingFolderReportsFailure)
-{
-    const QString file = dir.filePath("absent/Trouvel.ini");
-    EXPECT_FALSE(writeMappingRows(file, "Site", {{"Titre", "1", "Nom"}}));
-    EXPECT_FALSE(QFile::exists(file));
-}
-
 struct EntriesCase {
     const char* name;
     QStringList script;
@@ -127,34 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
         EntriesCase{"NoScriptFile", {}, {"(laisser tel quel)"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct AnswerCase {
-    const char* name;
-    const char* tag;
-    std::optional<MappingChoice> choice;
-};
-
-class ChooserAnswerTest : public ::testing::TestWithParam<AnswerCase> {};
-
-TEST_P(ChooserAnswerTest, TagGivesRowChange)
-{
-    EXPECT_EQ(parseChooserAnswer(GetParam().tag), GetParam().choice);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Answers, ChooserAnswerTest,
-    ::testing::Values(AnswerCase{"NoChange", "(#-_-#)", std::nullopt},
-                      AnswerCase{"EmptyTag", "", std::nullopt},
-                      AnswerCase{"Field", "3|Titre", MappingChoice{"3", "Titre"}},
-                      AnswerCase{"LeaveAsIs", "0|(laisser tel quel)", MappingChoice{"0", "(laisser tel quel)"}},
-                      AnswerCase{"BlankEntry", "2| ", MappingChoice{"2", " "}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ChooserAnswerRoundTrip, AnswerReadsBackAsTheChosenEntry)
-{
-    EXPECT_EQ(chooserAnswer(2, "Année"), "2|Année");
-    EXPECT_EQ(parseChooserAnswer(chooserAnswer(0, "(laisser tel quel)")), (MappingChoice{"0", "(laisser tel quel)"}));
-}
-
 // A host whose column count does not fit the 16 bits the dialog counts with.
 class WideHost : public HostApplication, public ListView {
 public:
@@ -172,21 +99,6 @@ TEST(ColumnMappingHostLimits, ColumnCountBeyondSixteenBitsFails)
 {
     WideHost wide;
     EXPECT_THROW(loadMappingRows(wide, "/nonexistent/Trouvel.ini", "Site", {}), config::ConversionError);
-}
-
-TEST_F(ColumnMappingTest, HostErrorIsPassedOn)
-{
-    // ColumnHeaders of a column the catalogue does not have throws.
-    class ShortHost : public WideHost {
-        std::int32_t ColCount() const override { return 2; }
-        std::string ColumnHeaders(std::int16_t k) const override
-        {
-            if (k > 1)
-                throw Error("Colonne inexistante");
-            return "Titre";
-        }
-    } shortHost;
-    EXPECT_THROW(loadMappingRows(shortHost, iniFile(), "Site", {}), Error);
 }
 
 } // namespace
