@@ -213,7 +213,9 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     QObject::disconnect(socket, nullptr, socket, nullptr);
     socket->abort();
     d->current = outer;
-    file.close();
+    file.close(); // flushes: a full disk shows here
+    if (file.error() != QFileDevice::NoError)
+        transfer.writeFailed = true;
 
     if (transfer.hasError) {
         d->ui.messageBox(QStringLiteral("Une erreur est survenue lors de la connection :") + QLatin1String("\r\n")

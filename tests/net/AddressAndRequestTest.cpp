@@ -1,4 +1,6 @@
 // Address parsing, the request text and where the client connects: pure, no sockets.
+#include "NetTestSupport.h"
+
 #include "net/Address.h"
 #include "net/DownloadWinsock.h"
 
@@ -6,6 +8,8 @@
 
 namespace trouvel::net {
 namespace {
+
+using test::kPostHeaders;
 
 struct AddressCase {
     const char* name;
@@ -64,13 +68,6 @@ struct RequestCase {
 
 void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
 
-const QByteArray kPostHeaders =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
-    "application/vnd.ms-excel, application/msword, */*\r\n"
-    "Accept -Language: fr\r\n"
-    "Content-Type: application/x-www-form-urlencoded\r\n"
-    "Accept -Encoding: gzip , deflate\r\n"
-    "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
 
 class BuildRequest : public ::testing::TestWithParam<RequestCase> {};
 

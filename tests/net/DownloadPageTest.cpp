@@ -2,6 +2,7 @@
 // errors, stopping and the end of a response on a connection the server keeps open.
 #include "FakeUserInteraction.h"
 #include "LoopbackServer.h"
+#include "NetTestSupport.h"
 
 #include "net/DownloadWinsock.h"
 #include "net/LineEnds.h"
@@ -16,18 +17,7 @@ namespace {
 
 using namespace test;
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QByteArray stored(const QByteArray& raw)
 {
@@ -76,13 +66,6 @@ TEST_P(RequestOnTheWire, ServerReceivesExactlyTheseBytes)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
 }
 
-const QByteArray kPostHeaders =
-    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
-    "application/vnd.ms-excel, application/msword, */*\r\n"
-    "Accept -Language: fr\r\n"
-    "Content-Type: application/x-www-form-urlencoded\r\n"
-    "Accept -Encoding: gzip , deflate\r\n"
-    "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     EdgeList, RequestOnTheWire,
@@ -244,12 +227,8 @@ TEST_F(PageClient, KeepAliveStoresWhatACloseTerminatedTransferStores)
 
 TEST_F(PageClient, RefusedConnectionShowsTheMessageAndLeavesAnEmptyFile)
 {
-    quint16 freePort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        freePort = probe.serverPort();
-    }
+    const quint16 freePort = closedPort();
+    ASSERT_NE(freePort, 0);
     writeFile(target, "old");
     EXPECT_EQ(download(QStringLiteral("http://127.0.0.1:%1/").arg(freePort)), kDownloadDone);
     EXPECT_EQ(readFile(target), "");
@@ -257,6 +236,15 @@ TEST_F(PageClient, RefusedConnectionShowsTheMessageAndLeavesAnEmptyFile)
     EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n10061 : ")))
         << ui.messages.front().toStdString();
     EXPECT_GT(ui.messages.front().size(), QStringLiteral("Une erreur est survenue lors de la connection :\r\n10061 : ").size());
+}
+
+TEST_F(PageClient, AddressWithoutHostShowsTheMessage)
+{
+    writeFile(target, "old");
+    EXPECT_EQ(download(QStringLiteral("page.html")), kDownloadDone);
+    EXPECT_EQ(readFile(target), "");
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n")));
 }
 
 TEST_F(PageClient, ResetMidBodyShowsTheMessage)

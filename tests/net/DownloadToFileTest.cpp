@@ -1,6 +1,7 @@
 // The picture download against a loopback server: sizes, replacement of the target only
 // after a whole download, the failure texts, stopping, redirects and the system proxy.
 #include "LoopbackServer.h"
+#include "NetTestSupport.h"
 
 #include "net/Download.h"
 
@@ -17,18 +18,7 @@ using namespace test;
 
 const QString kCannotDownload = QStringLiteral("Le fichier specifié ne peut être telechargé");
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QByteArray pattern(qsizetype size)
 {
@@ -145,12 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PictureDownload, RefusedConnectionCannotDownload)
 {
-    quint16 freePort = 0;
-    {
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        freePort = probe.serverPort();
-    }
+    const quint16 freePort = closedPort();
+    ASSERT_NE(freePort, 0);
     EXPECT_EQ(download(QStringLiteral("http://127.0.0.1:%1/x.jpg").arg(freePort)), kCannotDownload);
     EXPECT_EQ(readFile(target), kOldPicture);
 }

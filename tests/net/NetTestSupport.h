@@ -1,0 +1,44 @@
+// Helpers shared by the network tests.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QHostAddress>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace trouvel::net::test {
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// A loopback port nobody listens on: connecting to it is refused.
+inline quint16 closedPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+// The five header lines of every POST, as the page client sends them.
+inline const QByteArray kPostHeaders =
+    "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
+    "application/vnd.ms-excel, application/msword, */*\r\n"
+    "Accept -Language: fr\r\n"
+    "Content-Type: application/x-www-form-urlencoded\r\n"
+    "Accept -Encoding: gzip , deflate\r\n"
+    "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
+
+} // namespace trouvel::net::test
