@@ -114,23 +114,18 @@ HttpResponse SiteContent::respond(const HttpRequest& request)
         return busy;
     }
 
-    const bool read = request.method == "GET" || request.method == "HEAD";
+    // Every page answers POST as well: a script's method applies to its detail pages too.
+    if (request.method != "GET" && request.method != "HEAD" && request.method != "POST") {
+        HttpResponse r = errorPage(405, QStringLiteral("Méthode non acceptée."));
+        r.extraHeaders.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD, POST")));
+        return r;
+    }
     if (path == "/recherche") {
-        if (!read && request.method != "POST") {
-            HttpResponse r = errorPage(405, QStringLiteral("Méthode non acceptée."));
-            r.extraHeaders.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD, POST")));
-            return r;
-        }
         // A POST form carries the title in its body; a query in the address counts too.
         QHash<QString, QString> form = parseForm(request.query());
         if (request.method == "POST")
             form.insert(parseForm(request.body));
         return searchPage(form.value(QStringLiteral("titre")));
-    }
-    if (!read) {
-        HttpResponse r = errorPage(405, QStringLiteral("Méthode non acceptée."));
-        r.extraHeaders.append(qMakePair(QByteArray("Allow"), QByteArray("GET, HEAD")));
-        return r;
     }
     if (path == "/" || path == "/index.html")
         return homePage();

@@ -113,6 +113,7 @@ TEST_F(SiteContentTest, StatusesOfOtherRequests)
     EXPECT_EQ(get("/nulle/part").status, 404);
     EXPECT_EQ(get("/film/101", "DELETE").status, 405);
     EXPECT_EQ(get("/recherche", "PUT").status, 405);
+    EXPECT_EQ(get("/film/101", "POST").status, 200);
     EXPECT_EQ(get("/affiches/118.jpg").status, 404) << "the film without a poster";
     content.forceStatus("/recherche", 503);
     const HttpResponse busy = get("/recherche?titre=x");
