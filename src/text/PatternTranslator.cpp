@@ -480,6 +480,22 @@ private:
     int depth_ = 0;
 };
 
+constexpr const char16_t* kAsciiWordBoundary =
+    u"(?-i:(?<=[0-9A-Z_a-z])(?![0-9A-Z_a-z])|(?<![0-9A-Z_a-z])(?=[0-9A-Z_a-z]))";
+constexpr const char16_t* kAsciiNotWordBoundary =
+    u"(?-i:(?<=[0-9A-Z_a-z])(?=[0-9A-Z_a-z])|(?<![0-9A-Z_a-z])(?![0-9A-Z_a-z]))";
+
+bool hasBackReference(const Node& n)
+{
+    if (n.kind == Node::Kind::BackReference)
+        return true;
+    for (const NodePtr& c : n.children) {
+        if (hasBackReference(*c))
+            return true;
+    }
+    return false;
+}
+
 bool isNullable(const Node& n)
 {
     switch (n.kind) {
@@ -552,10 +568,11 @@ public:
             out_ += options_.multiline ? u"(?![^\\x{a}\\x{d}])" : u"\\z";
             break;
         case Node::Kind::WordBoundary:
-            out_ += u"\\b"; // ASCII word characters: PCRE2 runs without UCP
+            // ASCII word characters: PCRE2's own \b is ASCII only without UCP.
+            out_ += options_.unicodeCaseless ? kAsciiWordBoundary : u"\\b";
             break;
         case Node::Kind::NotWordBoundary:
-            out_ += u"\\B";
+            out_ += options_.unicodeCaseless ? kAsciiNotWordBoundary : u"\\B";
             break;
         case Node::Kind::LookAhead:
         case Node::Kind::NegativeLookAhead:
@@ -602,22 +619,32 @@ private:
         if (numberingOnly_)
             return;
         if (!n.negated && n.set.isSingle() && (!options_.ignoreCase || n.set.ranges()[0].first < 0x80)) {
-            // ASCII letters fold through PCRE2_CASELESS, which knows no other letters here.
-            appendLiteral(out_, n.set.ranges()[0].first);
+            const char16_t c = n.set.ranges()[0].first;
+            // ASCII letters fold through PCRE2_CASELESS, which knows no other letters here;
+            // with Unicode case rules it would also fold 's' to U+017F and 'k' to U+212A.
+            if (options_.unicodeCaseless && (c == u's' || c == u'S' || c == u'k' || c == u'K')) {
+                out_ += c == u's' || c == u'S' ? u"(?-i:[Ss])" : u"(?-i:[Kk])";
+                return;
+            }
+            appendLiteral(out_, c);
             return;
         }
         const CharSet set = options_.ignoreCase ? caseClosure(n.set) : n.set;
+        // The closure is already the dialect's: keep PCRE2's Unicode case rules out of it.
+        const bool shield = options_.unicodeCaseless;
+        if (shield)
+            out_ += u"(?-i:";
         if (set.empty()) {
             out_ += n.negated ? u"[\\x{0}-\\x{ffff}]" : u"[^\\x{0}-\\x{ffff}]";
-            return;
-        }
-        if (!n.negated && set.isSingle()) {
+        } else if (!n.negated && set.isSingle()) {
             appendLiteral(out_, set.ranges()[0].first);
-            return;
+        } else {
+            out_ += n.negated ? u"[^" : u"[";
+            set.appendClassBody(out_);
+            out_ += u']';
         }
-        out_ += n.negated ? u"[^" : u"[";
-        set.appendClassBody(out_);
-        out_ += u']';
+        if (shield)
+            out_ += u')';
     }
 
     void appendQuantifier(const Node& n)
@@ -697,13 +724,18 @@ TranslatedPattern translatePattern(const QString& pattern, TranslateOptions opti
     Parser parser(pattern);
     const NodePtr root = parser.parse();
     const int groups = parser.groupCount();
+    // A back-reference ignoring case must fold accented letters too: only PCRE2's Unicode
+    // case rules do that, so they are turned on, and kept away from everything else.
+    options.unicodeCaseless = options.ignoreCase && hasBackReference(*root);
     // Two passes: a back-reference may name a group written after it, whose PCRE2 number is
     // only known once the whole pattern has been written.
     Emitter numbering(options, groups, {}, true);
     numbering.emit(*root);
     Emitter final(options, groups, numbering.slots(), false);
     final.emit(*root);
-    return std::move(final).result(groups);
+    TranslatedPattern result = std::move(final).result(groups);
+    result.unicodeCaseless = options.unicodeCaseless;
+    return result;
 }
 
 } // namespace trouvel::text

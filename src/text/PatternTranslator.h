@@ -29,11 +29,14 @@ struct TranslatedPattern {
         bool neverEmpty = true; // minimum 0: no iteration may be empty
     };
     std::vector<EmptyCheck> emptyChecks;
+    // To be compiled with PCRE2_UCP (see translatePattern).
+    bool unicodeCaseless = false;
 };
 
 struct TranslateOptions {
     bool ignoreCase = false;
     bool multiline = false;
+    bool unicodeCaseless = false; // set by translatePattern itself
 };
 
 // Throws RegExpError (text/RegExp.h) naming the problem and its position in `pattern`.

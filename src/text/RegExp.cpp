@@ -187,9 +187,10 @@ void RegExp::compile()
 
     // Non-UTF mode: a code unit is a character, as in the dialect, so positions are QString
     // positions and no text can be rejected as badly encoded.
-    uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP | PCRE2_NEVER_BACKSLASH_C;
+    uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_BACKSLASH_C;
     if (ignoreCase_)
         options |= PCRE2_CASELESS;
+    options |= compiled->translated.unicodeCaseless ? PCRE2_UCP : PCRE2_NEVER_UCP;
     std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
     pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
     int error = 0;
@@ -198,7 +199,10 @@ void RegExp::compile()
     compiled->code.reset(pcre2_compile(units(pcre), pcre.size(), options, &error, &offset, compileContext.get()));
     if (!compiled->code)
         throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2Message(error)));
-    const bool jit = pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE) == 0;
+    // PCRE2 10.42's JIT ignores Unicode case rules in back-references outside UTF mode (its
+    // interpreter does not): such rare patterns run interpreted.
+    const bool jit = !compiled->translated.unicodeCaseless
+                     && pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE) == 0;
     compiled->matchData.reset(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr));
     compiled->context.reset(pcre2_match_context_create(nullptr));
     if (!compiled->matchData || !compiled->context)

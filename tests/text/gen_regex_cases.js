@@ -343,6 +343,10 @@ const table = [
     ['backref', '(.)\\1{2}', 'g', 'aaabbbb'],
     ['backref', '(\u00e9)\\1', 'i', '\u00e9\u00c9', '\u00e9\u00e9'],
     ['backref', '(?:(a)|b\\1)+', '', 'aba', 'abab', 'ba'],
+    ['backref', '(a)\\1 s[k-m]\\b', 'i', 'aA SL', 'aa \u017fl', 'aa s\u212a', 'AA sm!', 'aa smx'],
+    ['backref', '(\\w)\\1\\B.\\b[^k]', 'i', 'xXyz k', 'xxyz K', 'xxy \u212a', 'xxyz\u00e9'],
+    ['backref', '(\u00e0|\u00df)\\1[\u00e9\u00e0-\u00e2]', 'i', '\u00e0\u00c0\u00c9', '\u00df\u1e9e\u00e9', '\u00c0\u00e0\u00c2'],
+    ['backref', '(s)\\1', 'i', 'sS', 's\u017f'],
     ['backref', '(?:(a)|b)\\1', '', 'ab', 'aa'],
     // Look-ahead
     ['lookahead', 'a(?=b)', 'g', 'abac'],
@@ -435,8 +439,8 @@ const table = [
 function knownDeviation(pattern, flags, subject) {
     if (pattern === '(?:|a)+' || pattern === '(?:|a){2,}')
         return 'PCRE2 ends a repetition after an empty iteration; the dialect goes on with non-empty ones';
-    if (pattern === '(\u00e9)\\1' && flags.includes('i') && subject === '\u00e9\u00c9')
-        return 'a case-insensitive back-reference folds ASCII letters only';
+    if (flags.includes('i') && (subject === 's\u017f' || subject === '\u00df\u1e9e\u00e9'))
+        return "a case-insensitive back-reference follows Unicode's case folding, where 's' and U+017F, 'ß' and U+1E9E are one letter";
     if (pattern === '(?:(a)|b\\1)+' && subject !== 'ba')
         return 'a back-reference inside a repetition still sees a group of an earlier iteration';
     return undefined;
