@@ -1,0 +1,18 @@
+# Makes DEST hold exactly the *.tvs scripts of SOURCE: new and changed ones copied, ones
+# removed from SOURCE removed. Run at every build, so nothing has to be reconfigured.
+cmake_policy(SET CMP0057 NEW)
+file(GLOB sources "${SOURCE}/*.tvs")
+file(MAKE_DIRECTORY "${DEST}")
+set(names)
+foreach(script IN LISTS sources)
+  get_filename_component(name "${script}" NAME)
+  list(APPEND names "${name}")
+  file(COPY_FILE "${script}" "${DEST}/${name}" ONLY_IF_DIFFERENT)
+endforeach()
+file(GLOB copies "${DEST}/*.tvs")
+foreach(copy IN LISTS copies)
+  get_filename_component(name "${copy}" NAME)
+  if(NOT name IN_LIST names)
+    file(REMOVE "${copy}")
+  endif()
+endforeach()
