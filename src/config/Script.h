@@ -27,8 +27,10 @@ std::optional<int> groupIndex(const QString& value);
 QString scriptsFolder(const QString& pluginFolder);
 // "<pluginFolder>/scripts/<name>.tvs"
 QString scriptPath(const QString& pluginFolder, const QString& name);
-// Script names (file names less ".tvs") in the scripts folder, in listing order,
-// hidden files left out; empty when the folder is missing.
+// Script names (file names less their last 4 characters) of the "*.tvs" files in the scripts
+// folder, the extension compared exactly, hidden files left out; empty when the folder is
+// missing. Sorted by name (letter case ignored, then exact order), so that a stored position
+// finds the same script again whatever order the directory lists them in.
 QStringList listScripts(const QString& pluginFolder);
 
 } // namespace trouvel::config
