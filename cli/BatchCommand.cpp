@@ -327,9 +327,11 @@ int runBatch(const QStringList& args)
         const int total = catalogue.entryCount() - from + 1;
         Progress progress(total, ::isatty(STDERR_FILENO));
         int done = 0;
-        while (!engine.isClosed() && !interrupt.interrupted()) {
+        while (!engine.isClosed()) {
             if (done > 0)
                 waitMs(delay, interrupt);
+            if (interrupt.interrupted())
+                break;
             const int row = session->state().CurrentItem - 1;
             const QString title = session->model().titre();
             session->clearRecord();

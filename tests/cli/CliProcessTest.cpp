@@ -1,0 +1,409 @@
+// The trouvel program run as a separate process against the demo site of this process:
+// `try --json` field by field, and `batch` over a copy of the demo catalogue.
+#include "demo/DemoSiteFixture.h"
+
+#include "catalogue/CatalogueFile.h"
+#include "config/IniFile.h"
+#include "site/SiteText.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sys/stat.h>
+
+using namespace trouvel;
+using namespace trouvel::demo;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_ino;
+}
+
+class CliProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(home.path()).mkpath(QStringLiteral("config"));
+        QDir(home.path()).mkpath(QStringLiteral("cache"));
+        catalogueDir = QDir(home.path()).filePath(QStringLiteral("films"));
+        QDir().mkpath(catalogueDir);
+        for (const char* name : {"demo.csv", "Trouvel.ini"})
+            ASSERT_TRUE(QFile::copy(QStringLiteral(TROUVEL_SOURCE_DIR "/demo/catalogue/") + QLatin1String(name),
+                                    QDir(catalogueDir).filePath(QLatin1String(name))));
+        QFile::setPermissions(QDir(catalogueDir).filePath(QStringLiteral("demo.csv")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        cataloguePath = QDir(catalogueDir).filePath(QStringLiteral("demo.csv"));
+    }
+
+    // Runs trouvel with args, serving the site meanwhile. onErrLine sees each stderr line.
+    ToolRun trouvel(const QStringList& args, const std::function<void(const QString&, QProcess&)>& onErrLine = {})
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home.path()).filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), QDir(home.path()).filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        ToolRun run;
+        QByteArray errBytes;
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
+            errBytes += process.readAllStandardError();
+            qsizetype eol;
+            while ((eol = errBytes.indexOf('\n')) >= 0) {
+                const QString line = QString::fromUtf8(errBytes.left(eol));
+                run.err += line + QLatin1Char('\n');
+                errBytes.remove(0, eol + 1);
+                if (onErrLine)
+                    onErrLine(line, process);
+            }
+        });
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                loop.quit();
+        });
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
+            ADD_FAILURE() << "trouvel did not finish";
+            process.kill();
+        });
+        guard.start(60000);
+        process.start(QStringLiteral(TROUVEL_BINARY_DIR "/bin/trouvel"), args);
+        loop.exec();
+        run.out = QString::fromUtf8(process.readAllStandardOutput());
+        run.err += QString::fromUtf8(errBytes + process.readAllStandardError());
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return run;
+    }
+
+    QJsonObject tryJson(const QString& title, const QStringList& extra = {})
+    {
+        QStringList args{QStringLiteral("try"), fixture.scriptPath(), title, QStringLiteral("--json")};
+        args += extra;
+        const ToolRun run = trouvel(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+        EXPECT_TRUE(doc.isObject()) << error.errorString().toStdString() << run.out.toStdString();
+        return doc.object();
+    }
+
+    const Film& film(int id) { return *fixture.films().find(id); }
+
+    cadrelle::Catalogue loadCatalogue()
+    {
+        cadrelle::Catalogue c;
+        EXPECT_EQ(cadrelle::loadCatalogue(cataloguePath, c), QString());
+        return c;
+    }
+
+    QStringList batchArgs(const QStringList& extra = {})
+    {
+        QStringList args{QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath()};
+        args += extra;
+        return args;
+    }
+
+    testsupport::DemoSiteFixture fixture;
+    QTemporaryDir home;
+    QString catalogueDir;
+    QString cataloguePath;
+};
+
+QStringList keys(const QJsonObject& o)
+{
+    QStringList k = o.keys();
+    k.sort();
+    return k;
+}
+
+TEST_F(CliProcessTest, TryJsonOneCandidateFieldByField)
+{
+    const QJsonObject o = tryJson(QStringLiteral("Nord/Sud"));
+    EXPECT_EQ(keys(o), QStringList({QStringLiteral("detail"), QStringLiteral("search")}));
+    const QJsonObject search = o[QStringLiteral("search")].toObject();
+    EXPECT_EQ(keys(search), QStringList({QStringLiteral("address"), QStringLiteral("candidates"), QStringLiteral("code"),
+                                          QStringLiteral("status")}));
+    EXPECT_EQ(search[QStringLiteral("address")].toString(),
+              QStringLiteral("http://127.0.0.1:%1/recherche?titre=Nord/Sud").arg(fixture.site().port()));
+    EXPECT_EQ(search[QStringLiteral("code")].toInt(-1), 0);
+    EXPECT_EQ(search[QStringLiteral("status")].toString(), QStringLiteral("Analyse terminee"));
+    const QJsonArray candidates = search[QStringLiteral("candidates")].toArray();
+    ASSERT_EQ(candidates.size(), 1);
+    const QJsonObject c = candidates[0].toObject();
+    EXPECT_EQ(keys(c), QStringList({QStringLiteral("desc1"), QStringLiteral("desc2"), QStringLiteral("link")}));
+    EXPECT_EQ(c[QStringLiteral("link")].toString(), QStringLiteral("108"));
+    EXPECT_EQ(c[QStringLiteral("desc1")].toString(), QStringLiteral("Nord/Sud"));
+    EXPECT_EQ(c[QStringLiteral("desc2")].toString(), QStringLiteral("1988 - Road movie de Lazare Fontanille"));
+
+    const QJsonObject detail = o[QStringLiteral("detail")].toObject();
+    EXPECT_EQ(keys(detail), QStringList({QStringLiteral("address"), QStringLiteral("code"), QStringLiteral("fields"),
+                                          QStringLiteral("picture"), QStringLiteral("status")}));
+    EXPECT_EQ(detail[QStringLiteral("address")].toString(), QStringLiteral("http://127.0.0.1:%1/film/108").arg(fixture.site().port()));
+    EXPECT_EQ(detail[QStringLiteral("code")].toInt(-1), 0);
+    EXPECT_EQ(detail[QStringLiteral("status")].toString(), QString::fromUtf8("Terminé"));
+    const Film& f = film(108);
+    const QStringList values = {f.title,          QString::number(f.year), f.director, f.castText(),   f.genre,       f.country,
+                                f.durationText(), f.language,              f.released, f.distributor, f.ratingText(), f.synopsis};
+    const QJsonArray fields = detail[QStringLiteral("fields")].toArray();
+    ASSERT_EQ(fields.size(), values.size());
+    for (int k = 0; k < values.size(); ++k) {
+        const QJsonObject field = fields[k].toObject();
+        EXPECT_EQ(keys(field), QStringList({QStringLiteral("name"), QStringLiteral("ticked"), QStringLiteral("value")}));
+        EXPECT_EQ(field[QStringLiteral("value")].toString(), values[k]) << k;
+        EXPECT_TRUE(field[QStringLiteral("ticked")].toBool()) << k;
+    }
+    EXPECT_EQ(fields[1].toObject()[QStringLiteral("name")].toString(), QString::fromUtf8("Année"));
+    const QJsonObject picture = detail[QStringLiteral("picture")].toObject();
+    EXPECT_EQ(picture[QStringLiteral("address")].toString(),
+              QStringLiteral("http://127.0.0.1:%1/affiches/108.jpg").arg(fixture.site().port()));
+    const QString file = picture[QStringLiteral("file")].toString();
+    ASSERT_FALSE(file.isEmpty());
+    EXPECT_EQ(QImage(file).size(), QSize(300, 450));
+}
+
+TEST_F(CliProcessTest, TryJsonKeepsTheDocumentedKeyOrder)
+{
+    const ToolRun run = trouvel({QStringLiteral("try"), fixture.scriptPath(), QStringLiteral("Minuit"), QStringLiteral("--json")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.trimmed(),
+              QStringLiteral("{\"search\": {\"address\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"code\": 0, "
+                             "\"status\": \"Analyse terminee\", \"candidates\": []}, \"detail\": null}")
+                  .arg(fixture.site().port()));
+}
+
+TEST_F(CliProcessTest, TryJsonAmbiguousThenPicked)
+{
+    const QJsonObject listed = tryJson(QString::fromUtf8("Les Oiseaux de passage"));
+    EXPECT_TRUE(listed[QStringLiteral("detail")].isNull());
+    const QJsonArray candidates = listed[QStringLiteral("search")].toObject()[QStringLiteral("candidates")].toArray();
+    ASSERT_EQ(candidates.size(), 3);
+    EXPECT_EQ(candidates[2].toObject()[QStringLiteral("link")].toString(), QStringLiteral("105"));
+
+    const QJsonObject picked = tryJson(QString::fromUtf8("Les Oiseaux de passage"), {QStringLiteral("--pick"), QStringLiteral("3")});
+    const QJsonObject detail = picked[QStringLiteral("detail")].toObject();
+    EXPECT_TRUE(detail[QStringLiteral("address")].toString().endsWith(QStringLiteral("/film/105")));
+    EXPECT_EQ(detail[QStringLiteral("fields")].toArray()[1].toObject()[QStringLiteral("value")].toString(), QStringLiteral("2011"));
+    EXPECT_EQ(picked[QStringLiteral("search")].toObject()[QStringLiteral("status")].toString(), QStringLiteral("Analyse terminee"));
+}
+
+TEST_F(CliProcessTest, TryJsonWithoutPosterAndWithBadPoster)
+{
+    const QJsonObject none = tryJson(QStringLiteral("Brouillard sur la Loire"));
+    const QJsonObject nonePicture = none[QStringLiteral("detail")].toObject()[QStringLiteral("picture")].toObject();
+    EXPECT_EQ(nonePicture[QStringLiteral("address")].toString(), QString());
+    EXPECT_EQ(nonePicture[QStringLiteral("file")].toString(), QString());
+
+    const QJsonObject bad = tryJson(QString::fromUtf8("Les Ombres du marché couvert"));
+    const QJsonObject detail = bad[QStringLiteral("detail")].toObject();
+    EXPECT_EQ(detail[QStringLiteral("status")].toString(), QString::fromUtf8("Erreur lors du téléchargement de l'image"));
+    EXPECT_TRUE(detail[QStringLiteral("picture")].toObject()[QStringLiteral("address")].toString().endsWith(QStringLiteral("/affiches/119.jpg")));
+    EXPECT_EQ(detail[QStringLiteral("picture")].toObject()[QStringLiteral("file")].toString(), QString());
+}
+
+TEST_F(CliProcessTest, TryReportsPatternsThatDoNotCompile)
+{
+    const QString broken = QDir(fixture.folder()).filePath(QStringLiteral("Broken.tvs"));
+    fixture.writeScript(broken, {{QStringLiteral("Pattern=<a class"), QStringLiteral("Pattern=(<a class")},
+                                 {QStringLiteral("Match2=Année|"), QStringLiteral("Match2=Année|[")}});
+    ToolRun run = trouvel({QStringLiteral("try"), broken, QStringLiteral("Nord/Sud")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("motif de recherche en erreur"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("position"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("0 candidat(s)")));
+}
+
+TEST_F(CliProcessTest, BadUsageExitsWithTwo)
+{
+    const QString missing = QDir(fixture.folder()).filePath(QStringLiteral("absent.tvs"));
+    const QList<QStringList> cases = {
+        {},
+        {QStringLiteral("essai")},
+        {QStringLiteral("try"), fixture.scriptPath()},
+        {QStringLiteral("try"), missing, QStringLiteral("Nord/Sud")},
+        {QStringLiteral("try"), fixture.folder(), QStringLiteral("Nord/Sud")},
+        {QStringLiteral("try"), fixture.scriptPath(), QStringLiteral("x"), QStringLiteral("--pick"), QStringLiteral("0")},
+        {QStringLiteral("try"), fixture.scriptPath(), QStringLiteral("x"), QStringLiteral("--jsn")},
+        {QStringLiteral("batch"), cataloguePath},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), missing},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--from"), QStringLiteral("99")},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--map"), QStringLiteral("Titre=Pays2")},
+    };
+    for (const QStringList& args : cases)
+        EXPECT_EQ(trouvel(args).exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+    const ToolRun help = trouvel({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains(QStringLiteral("trouvel try SCRIPT TITRE")));
+    const ToolRun version = trouvel({QStringLiteral("--version")});
+    EXPECT_EQ(version.out.trimmed(), QStringLiteral("trouvel " TROUVEL_TEST_VERSION));
+}
+
+TEST_F(CliProcessTest, BatchFillsSkipsAndReports)
+{
+    const QByteArray before = [&] { QFile f(cataloguePath); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const ino_t inodeBefore = inodeOf(cataloguePath);
+    const ToolRun run = trouvel(batchArgs());
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Remplies : 19\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Ambiguës : 3\n  1. Le Dernier Été : 2 candidats\n  2. Les Oiseaux de passage : 3 candidats\n")));
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Introuvables : 3\n  6. Minuit à Carcassonne\n")));
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Échecs : 0\n")));
+    // Not a terminal: one line per entry.
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8("3/25 Nord/Sud : rempli\n"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8("12/25 Brouillard sur la Loire : rempli (sans image)\n")));
+
+    // Written by renaming a complete new file over the old one; nothing else left behind.
+    EXPECT_NE(inodeOf(cataloguePath), inodeBefore);
+    for (const QString& name : QDir(catalogueDir).entryList(QDir::Files))
+        EXPECT_TRUE(name == QLatin1String("demo.csv") || name == QLatin1String("Trouvel.ini") || name.endsWith(QLatin1String(".jpg")))
+            << name.toStdString();
+
+    cadrelle::Catalogue original;
+    ASSERT_EQ(cadrelle::parseCatalogue(before, original), QString());
+    const cadrelle::Catalogue filled = loadCatalogue();
+    ASSERT_EQ(filled.entryCount(), original.entryCount());
+    int checked = 0;
+    for (int row = 0; row < filled.entryCount(); ++row) {
+        const QString title = original.cell(row, 0);
+        SCOPED_TRACE(title.toStdString());
+        EXPECT_EQ(filled.cell(row, 0), title) << "the title column is not mapped";
+        EXPECT_EQ(filled.cell(row, 7), original.cell(row, 7)) << "Support is not mapped";
+        const auto found = fixture.site().content().search(title);
+        if (found.size() != 1) {
+            EXPECT_EQ(filled.entry(row).cells, original.entry(row).cells);
+            EXPECT_EQ(filled.tag(row), QString());
+            continue;
+        }
+        const Film& f = *found[0];
+        EXPECT_EQ(filled.cell(row, 1), QString::number(f.year));
+        EXPECT_EQ(filled.cell(row, 2), f.director);
+        EXPECT_EQ(filled.cell(row, 3), f.castText());
+        EXPECT_EQ(filled.cell(row, 4), f.genre);
+        EXPECT_EQ(filled.cell(row, 5), f.durationText());
+        EXPECT_EQ(filled.cell(row, 6), f.synopsis);
+        if (f.poster == PosterKind::Picture) {
+            EXPECT_FALSE(filled.tag(row).isEmpty());
+            EXPECT_FALSE(QImage(QDir(catalogueDir).filePath(filled.tag(row))).isNull());
+        } else {
+            EXPECT_EQ(filled.tag(row), QString());
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 19);
+
+    // A second run finds the same and leaves the file alone.
+    const QByteArray first = [&] { QFile f(cataloguePath); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const ino_t inodeFirst = inodeOf(cataloguePath);
+    const ToolRun again = trouvel(batchArgs());
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_TRUE(again.out.contains(QString::fromUtf8("Catalogue inchangé.")));
+    QFile f(cataloguePath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), first);
+    EXPECT_EQ(inodeOf(cataloguePath), inodeFirst);
+}
+
+TEST_F(CliProcessTest, DryRunWritesNothingEvenWithMap)
+{
+    const QString ini = QDir(catalogueDir).filePath(QStringLiteral("Trouvel.ini"));
+    const QByteArray csvBefore = [&] { QFile f(cataloguePath); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const QByteArray iniBefore = [&] { QFile f(ini); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--dry-run"), QStringLiteral("--map"), QStringLiteral("Support=Pays")}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Remplies : 19\n")));
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Essai à blanc")));
+    QFile csv(cataloguePath), settings(ini);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly) && settings.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), csvBefore);
+    EXPECT_EQ(settings.readAll(), iniBefore);
+    EXPECT_TRUE(QDir(catalogueDir).entryList({QStringLiteral("*.jpg")}).isEmpty());
+}
+
+TEST_F(CliProcessTest, MapWritesEveryColumnAsTheDialogDoes)
+{
+    const QString ini = QDir(catalogueDir).filePath(QStringLiteral("Trouvel.ini"));
+    ASSERT_TRUE(QFile::remove(ini));
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--map"), QString::fromUtf8("Année=2"), QStringLiteral("--map"),
+                                       QStringLiteral("8=Pays"), QStringLiteral("--from"), QStringLiteral("3")}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString section = QStringLiteral("Demo");
+    const QStringList expected = {QString(), QStringLiteral("2"), QString(), QString(), QString(), QString(), QString(), QStringLiteral("6")};
+    for (int c = 1; c <= 8; ++c)
+        EXPECT_EQ(config::ReadIniString(ini, section, QStringLiteral("Col%1").arg(c), QStringLiteral("missing")), expected[c - 1]) << c;
+    const cadrelle::Catalogue filled = loadCatalogue();
+    EXPECT_EQ(filled.cell(2, 1), QStringLiteral("1988"));
+    EXPECT_EQ(filled.cell(2, 7), QStringLiteral("France"));
+    EXPECT_EQ(filled.cell(2, 2), QString()) << "unmapped column";
+    EXPECT_EQ(filled.cell(0, 7), QStringLiteral("DVD")) << "entries before --from are not visited";
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Entrées traitées : 23\n")));
+}
+
+TEST_F(CliProcessTest, UnsuccessfulStatusIsReportedNotNotFound)
+{
+    fixture.site().content().forceStatus("/recherche", 503);
+    ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("24")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Introuvables : 0\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Échecs : 2\n  24. Paris/Lisbonne : aller simple : recherche : HTTP 503 Service Unavailable\n")));
+    fixture.site().content().forceStatus("/recherche", 0);
+
+    fixture.site().content().forceStatus("/film/108", 429);
+    run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3")}));
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  3. Nord/Sud : fiche : HTTP 429 Too Many Requests\n"))) << run.out.toStdString();
+    EXPECT_EQ(loadCatalogue().cell(2, 1), QString()) << "the error page is not saved as the film's data";
+}
+
+TEST_F(CliProcessTest, ProxyFromTheOptionCarriesThePageRequests)
+{
+    const QString viaProxy = QDir(fixture.folder()).filePath(QStringLiteral("Demo.tvs"));
+    const QString direct = QStringLiteral("http://127.0.0.1:%1").arg(fixture.site().port());
+    fixture.writeScript(viaProxy, {{direct + QStringLiteral("/recherche"), QStringLiteral("http://films.invalid/recherche")},
+                                   {direct + QStringLiteral("/film"), QStringLiteral("http://films.invalid/film")}});
+    const QString proxy = QStringLiteral("127.0.0.1:%1").arg(fixture.site().port());
+    const ToolRun run = trouvel({QStringLiteral("try"), viaProxy, QStringLiteral("Nord/Sud"), QStringLiteral("--proxy"), proxy});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("[x] Genre : Road movie"))) << run.out.toStdString() << run.err.toStdString();
+}
+
+TEST_F(CliProcessTest, CtrlCStopsAfterTheCurrentEntryAndSaves)
+{
+    bool sent = false;
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3"), QStringLiteral("--delay"), QStringLiteral("60000")}),
+                            [&](const QString& line, QProcess& process) {
+                                if (!sent && line.startsWith(QStringLiteral("1/23 "))) {
+                                    sent = true;
+                                    ::kill(pid_t(process.processId()), SIGINT);
+                                }
+                            });
+    ASSERT_TRUE(sent) << run.err.toStdString();
+    EXPECT_EQ(run.exitCode, 130);
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Entrées traitées : 1 (interrompu)\n"))) << run.out.toStdString();
+    const cadrelle::Catalogue saved = loadCatalogue();
+    EXPECT_EQ(saved.cell(2, 1), QStringLiteral("1988")) << "the entry done before Ctrl-C is saved";
+    EXPECT_EQ(saved.cell(3, 1), QString()) << "the next one was not visited";
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+#include "Arguments.h"
+#include "BatchCommand.h"
+#include "HostProfile.h"
+#include "HttpStatus.h"
+#include "JsonText.h"
+#include "Progress.h"
+
+#include "config/IniFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace trouvel::cli;
+
+namespace {
+
+struct StatusCase {
+    const char* name;
+    QByteArray response;
+    int code;
+    QString reason;
+    bool success;
+};
+
+class StatusLine : public ::testing::TestWithParam<StatusCase> {};
+
+TEST_P(StatusLine, ReadsCodeAndReason)
+{
+    const HttpStatus s = parseStatusLine(GetParam().response);
+    EXPECT_EQ(s.code, GetParam().code);
+    EXPECT_EQ(s.reason, GetParam().reason);
+    EXPECT_EQ(s.success(), GetParam().success);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Responses, StatusLine,
+    ::testing::Values(StatusCase{"Ok", "HTTP/1.1 200 OK\r\r\nServer: x", 200, "OK", true},
+                      StatusCase{"Busy", "HTTP/1.0 503 Service Unavailable\r\n", 503, "Service Unavailable", false},
+                      StatusCase{"TooMany", "HTTP/1.1 429 Too Many Requests", 429, "Too Many Requests", false},
+                      StatusCase{"NoReason", "HTTP/1.1 404\r\n", 404, "", false},
+                      StatusCase{"NoContent", "HTTP/1.1 204 No Content\r\n", 204, "No Content", true},
+                      StatusCase{"NotHttp", "<html>hello</html>", 0, "", false},
+                      StatusCase{"Empty", "", 0, "", false},
+                      StatusCase{"BadCode", "HTTP/1.1 20 OK", 0, "", false}),
+    [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
+
+struct LoopbackCase {
+    const char* name;
+    const char* url;
+    bool loopback;
+};
+
+class Loopback : public ::testing::TestWithParam<LoopbackCase> {};
+
+TEST_P(Loopback, DecidesTheDefaultDelay)
+{
+    EXPECT_EQ(isLoopbackAddress(QString::fromLatin1(GetParam().url)), GetParam().loopback);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, Loopback,
+    ::testing::Values(LoopbackCase{"Ipv4", "http://127.0.0.1:8737/recherche?titre=%1", true},
+                      LoopbackCase{"OtherLoopback", "http://127.1.2.3/x", true},
+                      LoopbackCase{"Localhost", "http://LocalHost:80/", true},
+                      LoopbackCase{"Ipv6", "http://[::1]:8737/", true},
+                      LoopbackCase{"UserInfo", "http://me@127.0.0.1/", true},
+                      LoopbackCase{"RemoteName", "http://films.example/recherche", false},
+                      LoopbackCase{"LocalhostLookalike", "http://localhost.example.com/", false},
+                      LoopbackCase{"RemoteIp", "http://192.168.1.2/", false},
+                      LoopbackCase{"Empty", "", false}),
+    [](const ::testing::TestParamInfo<LoopbackCase>& info) { return std::string(info.param.name); });
+
+struct MapCase {
+    const char* name;
+    const char* spec;
+    int column; // 0 when refused
+    int field;
+};
+
+class Mapping : public ::testing::TestWithParam<MapCase> {};
+
+TEST_P(Mapping, ResolvesColumnAndField)
+{
+    const QStringList columns = {QStringLiteral("Titre"), QString::fromUtf8("Année"), QStringLiteral("Genre")};
+    const QStringList fields = {QStringLiteral("Titre"), QString::fromUtf8("Année"), QStringLiteral("Genre"), QStringLiteral("a=b")};
+    int column = -1, field = -1;
+    const QString error = resolveMapping(QString::fromUtf8(GetParam().spec), columns, fields, &column, &field);
+    if (GetParam().column == 0) {
+        EXPECT_FALSE(error.isEmpty());
+    } else {
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        EXPECT_EQ(column, GetParam().column);
+        EXPECT_EQ(field, GetParam().field);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Specs, Mapping,
+    ::testing::Values(MapCase{"Numbers", "2=2", 2, 2}, MapCase{"Names", "année=genre", 2, 3}, MapCase{"Zero", "Genre=0", 3, 0},
+                      MapCase{"Blanks", " 1 = Titre ", 1, 1}, MapCase{"FieldNameWithEquals", "Titre=a=b", 0, 0},
+                      MapCase{"ColumnPastEnd", "4=1", 0, 0}, MapCase{"ColumnZero", "0=1", 0, 0},
+                      MapCase{"FieldPastEnd", "1=5", 0, 0}, MapCase{"UnknownField", "1=Pays", 0, 0},
+                      MapCase{"NoEquals", "Titre", 0, 0}, MapCase{"NegativeField", "1=-1", 0, 0}),
+    [](const ::testing::TestParamInfo<MapCase>& info) { return std::string(info.param.name); });
+
+TEST(Arguments, OptionsValuesAndPositionals)
+{
+    Arguments a({QStringLiteral("pick"), QStringLiteral("map")}, {QStringLiteral("json")});
+    ASSERT_TRUE(a.parse({QStringLiteral("s.tvs"), QStringLiteral("--pick"), QStringLiteral("2"), QStringLiteral("--json"),
+                         QStringLiteral("--map=1=2"), QStringLiteral("--map"), QStringLiteral("3=4"), QStringLiteral("--"),
+                         QStringLiteral("--titre")}));
+    EXPECT_EQ(a.positional(), QStringList({QStringLiteral("s.tvs"), QStringLiteral("--titre")}));
+    EXPECT_EQ(a.value(QStringLiteral("pick")), QStringLiteral("2"));
+    EXPECT_TRUE(a.isSet(QStringLiteral("json")));
+    EXPECT_EQ(a.values(QStringLiteral("map")), QStringList({QStringLiteral("1=2"), QStringLiteral("3=4")}));
+
+    Arguments unknown({}, {QStringLiteral("json")});
+    EXPECT_FALSE(unknown.parse({QStringLiteral("--jsn")}));
+    Arguments missing({QStringLiteral("pick")}, {});
+    EXPECT_FALSE(missing.parse({QStringLiteral("--pick")}));
+    Arguments switchValue({}, {QStringLiteral("json")});
+    EXPECT_FALSE(switchValue.parse({QStringLiteral("--json=1")}));
+}
+
+TEST(JsonString, EscapesWhatJsonNeeds)
+{
+    const QString nasty = QString::fromUtf8("a\"b\\c\nd\te\x01 é \u2028");
+    const QString literal = jsonString(nasty);
+    const QJsonDocument doc = QJsonDocument::fromJson(QStringLiteral("[%1]").arg(literal).toUtf8());
+    ASSERT_TRUE(doc.isArray());
+    EXPECT_EQ(doc.array().at(0).toString(), nasty);
+}
+
+TEST(Progress, BarShowsCountRateAndTimeLeft)
+{
+    EXPECT_EQ(Progress::barText(5, 20, 2.0, 8), QString::fromUtf8("[##------] 5/20  2,5 entrées/s  reste 0:06"));
+    EXPECT_EQ(Progress::barText(0, 20, 0.0, 4), QString::fromUtf8("[----] 0/20  0,0 entrées/s  reste --:--"));
+    EXPECT_EQ(Progress::barText(20, 20, 200.0, 4), QString::fromUtf8("[####] 20/20  0,1 entrées/s  reste 0:00"));
+}
+
+TEST(ProxyProfile, WritesTheInternetSectionOrRefuses)
+{
+    QTemporaryDir dir;
+    QString error;
+    const QString path = writeProxyProfile(QStringLiteral("proxy.example:3128"), dir.path(), &error);
+    ASSERT_FALSE(path.isEmpty()) << error.toStdString();
+    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("UseProxy"), {}), QStringLiteral("1"));
+    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("HostProxy"), {}),
+              QStringLiteral("proxy.example"));
+    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("PortProxy"), {}), QStringLiteral("3128"));
+    for (const char* bad : {"proxy.example", "proxy:0", "proxy:70000", ":80", "proxy:x"}) {
+        error.clear();
+        EXPECT_TRUE(writeProxyProfile(QString::fromLatin1(bad), dir.path(), &error).isEmpty()) << bad;
+        EXPECT_FALSE(error.isEmpty()) << bad;
+    }
+}
+
+TEST(BatchSummary, CountsAndListsEachKind)
+{
+    BatchSummary s;
+    s.entries = {{0, QStringLiteral("A"), Outcome::Filled, 1, {}},
+                 {1, QStringLiteral("B"), Outcome::Ambiguous, 3, {}},
+                 {2, QStringLiteral("C"), Outcome::NotFound, 0, {}},
+                 {3, QStringLiteral("D"), Outcome::Failed, 0, QStringLiteral("recherche : HTTP 503 Service Unavailable")}};
+    const QString text = s.text();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Remplies : 1\n")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Ambiguës : 1\n  2. B : 3 candidats\n")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Introuvables : 1\n  3. C\n")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Échecs : 1\n  4. D : recherche : HTTP 503 Service Unavailable\n")));
+}
+
+} // namespace
