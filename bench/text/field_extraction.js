@@ -98,7 +98,9 @@ if (mode === 'extract') {
 } else if (mode === 'striptag') {
     const fragment = fs.readFileSync(args[0], 'utf8');
     const { msPerIteration, cpuMsPerIteration, result } = time(Number(args[1]), () => stripTag(fragment));
-    process.stdout.write(JSON.stringify({ msPerIteration, cpuMsPerIteration, length: result.length }));
+    let hash = 0;
+    for (let i = 0; i < result.length; ++i) hash = (Math.imul(hash, 31) + result.charCodeAt(i)) >>> 0;
+    process.stdout.write(JSON.stringify({ msPerIteration, cpuMsPerIteration, length: result.length, hash }));
 } else {
     process.stderr.write('usage: field_extraction.js extract|striptag ...\n');
     process.exit(2);

@@ -24,6 +24,33 @@ const std::array<std::pair<const char*, char16_t>, 11> kEntities = {{
     {"&ugrave;", u'\u00F9'},
 }};
 
+// One pass for the whole table. Equal to replacing each entity in turn, in the table's
+// order: every name begins with '&' and holds no other, and no replacement holds one, so
+// no replacement can make or break another match.
+QString decodeEntities(const QString& text)
+{
+    if (!text.contains(u'&'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    const QStringView view(text);
+    qsizetype copied = 0;
+    for (qsizetype at = view.indexOf(u'&'); at >= 0; at = view.indexOf(u'&', at + 1)) {
+        for (const auto& [entity, character] : kEntities) {
+            const QLatin1String name(entity);
+            if (view.mid(at).startsWith(name)) {
+                out.append(view.mid(copied, at - copied));
+                out.append(QChar(character));
+                copied = at + name.size();
+                at = copied - 1;
+                break;
+            }
+        }
+    }
+    out.append(view.mid(copied));
+    return out;
+}
+
 } // namespace
 
 QString trimBlanks(const QString& str)
@@ -48,9 +75,7 @@ QString stripTag(RegExp& reg2, const QString& str)
     text.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "), Qt::CaseSensitive);
     reg2.Pattern(QStringLiteral("\\s+"));
     text = reg2.Replace(text, QStringLiteral(" "));
-    for (const auto& [entity, character] : kEntities)
-        text.replace(QLatin1String(entity), QString(QChar(character)), Qt::CaseSensitive);
-    return trimBlanks(text);
+    return trimBlanks(decodeEntities(text));
 }
 
 QString stripFileName(const QString& str)

@@ -47,6 +47,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, StripTag, ::testing::Values(
     CleanupRow{"NumericAndOtherEntitiesStay", "&#233; &lt;&gt; &quot; &NBSP;", "&#233; &lt;&gt; &quot; &NBSP;"},
     CleanupRow{"EveryTableEntity", "&agrave;&acirc;&ccedil;&eacute;&egrave;&ecirc;&euml;&icirc;&iuml;&ocirc;&ugrave;",
                "àâçéèêëîïôù"},
+    CleanupRow{"EntitiesSideBySide", "&&eacute;&eacute&agrave;&agrave;;", "&é&eacuteàà;"},
     CleanupRow{"NbspMergesWithBlanks", "a \t&nbsp;\r\n&nbsp; b", "a b"},
     CleanupRow{"NbspAtEndsIsTrimmed", "&nbsp;a&nbsp;", "a"},
     CleanupRow{"EntityBuiltFromParts", "&amp;eacute;", "&amp;eacute;"},
