@@ -120,8 +120,10 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     if (endpoint.tls && !QSslSocket::supportsSsl())
         return kDownloadNoSocket;
 
+    // Unbuffered: each received piece reaches the file at once, so nothing of this transfer is
+    // left to be written later over the page of a newer transfer to the same file.
     QFile file(SaveAs);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw DownloadError(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
                                 .arg(SaveAs, file.errorString())
                                 .toStdString());

@@ -9,6 +9,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -338,6 +341,36 @@ TEST_F(PageClient, HttpsToAPlainServerShowsTheHandshakeError)
     EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n")));
     // Nothing was sent in clear.
     EXPECT_FALSE(server.requests.front().contains("GET"));
+}
+
+// A click that starts a second fetch while the first one waits: the second one ends the
+// first, and the file holds the second page only.
+TEST_F(PageClient, NestedFetchEndsTheWaitingOneAndKeepsItsPage)
+{
+    const QByteArray second = "HTTP/1.0 200 OK\r\n\r\nsecond page";
+    LoopbackServer secondServer({send(second), closeStep()});
+    LoopbackServer firstServer({send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(3000, 'f')),
+                                holdStep()});
+    std::int16_t nestedCode = -99;
+    bool nested = false;
+    // The "click" comes a few turns of the event loop after the first page's bytes were sent,
+    // so that the client has taken them in by then.
+    std::function<void(int)> clickAfter = [&](int turns) {
+        QTimer::singleShot(0, &firstServer, [&, turns] {
+            if (turns > 0) {
+                clickAfter(turns - 1);
+                return;
+            }
+            nested = true;
+            nestedCode = download(secondServer.url());
+        });
+    };
+    firstServer.onRequest = [&] { clickAfter(5); };
+    EXPECT_EQ(download(firstServer.url(), -1, 1), kDownloadDone);
+    EXPECT_TRUE(nested);
+    EXPECT_EQ(nestedCode, kDownloadDone);
+    EXPECT_EQ(readFile(target), stored(second));
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 // ---- https ----
