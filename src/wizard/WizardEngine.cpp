@@ -616,13 +616,15 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setEtape3Visible(true);
     model_.setStatus(kStatusPicture);
 
+    // The previous picture goes first, whatever the pattern gives: the save step must never
+    // store another film's picture.
+    QFile::remove(imageFile());
     QString address;
     try {
         regex.Pattern(config::ReadIniString(script, filmPage, QStringLiteral("PatternImg"), {}));
         regex.Global(true);
         regex.Multiline(true);
         regex.IgnoreCase(true);
-        QFile::remove(imageFile());
         if (regex.Test(page)) {
             const QString imgTemplate = config::ReadIniString(script, QStringLiteral("ImgPage"), QStringLiteral("Url"), {});
             for (const text::Match& match : regex.Execute(page)) {
