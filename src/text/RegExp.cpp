@@ -191,6 +191,12 @@ void RegExp::compile()
     if (ignoreCase_)
         options |= PCRE2_CASELESS;
     options |= compiled->translated.unicodeCaseless ? PCRE2_UCP : PCRE2_NEVER_UCP;
+    // PCRE2 10.42 takes a pattern's first character from a leading look-ahead, then looks
+    // for its last literal character only after that one: "(?=a)x?a" misses "xxab". Its
+    // start-up shortcuts are left out for patterns with a look-ahead ("(" itself is
+    // always written escaped, so "(?=" is one of ours).
+    if (compiled->translated.pcre.find(u"(?=") != std::u16string::npos)
+        options |= PCRE2_NO_START_OPTIMIZE;
     std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
     pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
     int error = 0;

@@ -364,6 +364,9 @@ const table = [
     ['lookahead', '(?=.*\\d)(?=.*[a-z])\\w{4,}', '', 'ab12', 'abcd', '12345'],
     ['lookahead', 'x(?=(y))?', '', 'xy'],
     ['lookahead', '(?:(?=(\\w))\\w|-)*', '', 'ab-'],
+    ['lookahead', '(?=a)x?a', '', 'xxab', 'a'],
+    ['lookahead', '(?=a)x?A', 'i', 'xxab', 'xA'],
+    ['lookahead', '(?=(a))+[\\b]*?A', 'im', '\u00c9\u00c9Ab'],
     // Global iteration past empty matches
     ['step', 'x*', 'g', 'abc', 'xax', ''],
     ['step', '(?:)', 'g', 'ab'],
@@ -444,6 +447,33 @@ function knownDeviation(pattern, flags, subject) {
     if (pattern === '(?:(a)|b\\1)+' && subject !== 'ba')
         return 'a back-reference inside a repetition still sees a group of an earlier iteration';
     return undefined;
+}
+
+// "--random N SEED" writes N random rows instead of the table: a tool to hunt for
+// differences (run the test with TROUVEL_REGEX_CASES naming the file); not the table.
+if (process.argv[2] === '--random') {
+    const count = Number(process.argv[3] || 1000);
+    let seed = Number(process.argv[4] || 1);
+    const rand = n => { seed = (Math.imul(seed, 1103515245) + 12345) >>> 0; return (seed >>> 8) % n; };
+    const tokens = ['a', 'b', 'A', '\u00e9', '\u00c9', '.', '\\s', '\\S', '\\d', '\\w', '\\W', '\\b', '\\B',
+                    '^', '$', '(', ')', '(?:', '(?=', '(?!', '[ab]', '[^a]', '[a-c]', '[]', '[^]', '[\\s\\S]', '|',
+                    '*', '+', '?', '*?', '+?', '{2}', '{1,2}', '{0,}', '\\1', '\\2', '\\0', '\\x41', '\\n',
+                    '\\r', '{', '}', ']', '\\c', 's', 'k', '-', '\\8', '\\10', '\\cA', '[\\c1]', '[\\b]', '\\k',
+                    '\\p{L}', '(|a)', '(a*)', '[\\d-z]', '[^\\W]', '{1}', '\\u00e9', '(?=(a))', '\\v', '[\\0]'];
+    const chars = ['a', 'b', 'A', 'B', '\n', '\r', ' ', '\u00e9', '\u00c9', '1', '_', '-', 's', '\u017f', 'k',
+                   '\u00a0', '\u2028'];
+    const rows = [];
+    for (let i = 0; i < count; ++i) {
+        let pattern = '';
+        for (let n = 1 + rand(8); n > 0; --n) pattern += tokens[rand(tokens.length)];
+        let subject = '';
+        for (let n = rand(12); n > 0; --n) subject += chars[rand(chars.length)];
+        const flags = ['', 'g', 'i', 'm', 'gi', 'gm', 'im', 'gim'][rand(8)];
+        rows.push(Object.assign({ name: 'random_' + i, pattern: encode(pattern), flags, subject: encode(subject) },
+                                run(pattern, flags, subject)));
+    }
+    process.stdout.write('[\n' + rows.map(c => JSON.stringify(c)).join(',\n') + '\n]\n');
+    process.exit(0);
 }
 
 const cases = [];
