@@ -683,7 +683,8 @@ private:
             }
             return;
         }
-        const bool nullable = isNullable(body);
+        // Iterations up to the minimum may be empty: a fixed count needs no check.
+        const bool nullable = isNullable(body) && n.max != n.min;
         if (!nullable && !(hasCapture(body) && n.max != 1)) {
             emit(body); // every atom is written as a single PCRE2 item
             appendQuantifier(n);

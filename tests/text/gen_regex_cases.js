@@ -329,6 +329,9 @@ const table = [
     ['empty', '(?:(a)|b?)*', '', 'a', 'ab'],
     ['empty', '(?:x|(?=a))*a', '', 'xxa'],
     ['empty', '(a*?)*', 'g', 'ab'],
+    ['empty', '(a*){2}', 'g', 'a', 'aab'],
+    ['empty', '(a*){1}b', '', 'aab', 'b'],
+    ['empty', '(?:a|()){3}', '', 'a', 'aaaa'],
     // Back-references
     ['backref', '(a)\\1', '', 'aa', 'ab'],
     ['backref', '(\\w+) \\1', '', 'le le film', 'le la'],
