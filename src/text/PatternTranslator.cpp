@@ -647,8 +647,11 @@ private:
             out_ += u')';
     }
 
-    void appendQuantifier(const Node& n)
+    void appendQuantifier(const Node& n) { appendQuantifier(n.min, n.max, n.lazy); }
+
+    void appendQuantifier(int min, int max, bool lazy)
     {
+        const struct { int min, max; bool lazy; } n{min, max, lazy};
         if (n.min == 0 && n.max < 0)
             out_ += u'*';
         else if (n.min == 1 && n.max < 0)
@@ -690,8 +693,13 @@ private:
             appendQuantifier(n);
             return;
         }
+        // A greedy unbounded repetition with a minimum of 1 whose first iteration may be
+        // empty finds what the same repetition with no empty iteration at all finds (an
+        // empty first iteration is followed by the others all the same). PCRE2 would end
+        // the repetition after that empty first iteration: it is written with a minimum of 0.
+        const int min = nullable && n.min == 1 && n.max < 0 && !n.lazy ? 0 : n.min;
         int loopStart = -1;
-        if (nullable && n.min >= 1) {
+        if (nullable && min >= 1) {
             loopStart = ++pcreGroups_;
             out_ += u"()";
         }
@@ -702,10 +710,10 @@ private:
         markerStack_.pop_back();
         if (nullable) {
             out_ += u"(?C{" + QString::number(checks_.size()).toStdU16String() + u"})";
-            checks_.push_back({marker, loopStart, n.min == 0});
+            checks_.push_back({marker, loopStart, min == 0});
         }
         out_ += u')';
-        appendQuantifier(n);
+        appendQuantifier(min, n.max, n.lazy);
     }
 
     TranslateOptions options_;
