@@ -86,7 +86,8 @@ EntryResult classify(WizardSession& session, const QStringList& messages)
         if (fetch.http.code && !fetch.http.success())
             return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
         if (!fetch.http.code)
-            return messages.isEmpty() ? QStringLiteral("pas de réponse HTTP") : messages.last();
+            return messages.isEmpty() ? QStringLiteral("pas de réponse HTTP")
+                                      : messages.last().simplified(); // the message box text spans lines
         return {};
     };
     if (pages.empty()) {

@@ -100,6 +100,8 @@ QString tryReportText(const TryReport& report)
     if (!report.pictureError.isEmpty())
         out += QStringLiteral("  motif d'image en erreur : %1\n").arg(report.pictureError);
     out += QStringLiteral("Image : %1\n").arg(report.pictureAddress.isEmpty() ? QStringLiteral("(aucune adresse)") : report.pictureAddress);
+    if (report.pictureFetched)
+        out += QStringLiteral("  téléchargement : %1\n").arg(report.pictureResult.isEmpty() ? QStringLiteral("reçue") : report.pictureResult);
     out += QStringLiteral("  fichier : %1\n").arg(report.pictureFile.isEmpty() ? QStringLiteral("(aucun)") : report.pictureFile);
     return out;
 }
@@ -220,8 +222,11 @@ int runTry(const QStringList& args)
         for (int k = 0; k < engine.loadedFieldCount() && k < model.fieldRowCount(); ++k)
             report.fields.push_back(model.fieldRow(k));
         report.pictureError = model.pictureError();
-        if (!session->pictureFetches().empty())
+        if (!session->pictureFetches().empty()) {
+            report.pictureFetched = true;
             report.pictureAddress = session->pictureFetches().back().address;
+            report.pictureResult = session->pictureFetches().back().result;
+        }
         if (QFileInfo::exists(engine.imageFile())) {
             const QString kept = QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg"));
             QFile::remove(kept);

@@ -28,6 +28,8 @@ struct TryReport {
     std::vector<wizard::FieldRow> fields;
     QString pictureAddress;
     QString pictureFile;  // "" when no picture was kept
+    QString pictureResult; // what the download answered ("" for success), when it ran
+    bool pictureFetched = false;
     QString pictureError; // PatternImg's error
     QStringList messages; // message boxes shown
 };

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -386,6 +387,25 @@ TEST_F(CliProcessTest, ProxyFromTheOptionCarriesThePageRequests)
     const ToolRun run = trouvel({QStringLiteral("try"), viaProxy, QStringLiteral("Nord/Sud"), QStringLiteral("--proxy"), proxy});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(QStringLiteral("[x] Genre : Road movie"))) << run.out.toStdString() << run.err.toStdString();
+}
+
+TEST_F(CliProcessTest, RefusedConnectionIsPrintedAndCountsAsFailed)
+{
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 closedPort = probe.serverPort();
+    probe.close();
+    const QString unreachable = QDir(fixture.folder()).filePath(QStringLiteral("Demo.tvs"));
+    fixture.writeScript(unreachable, {{QStringLiteral("127.0.0.1:%1").arg(fixture.site().port()), QStringLiteral("127.0.0.1:%1").arg(closedPort)}});
+    const ToolRun tried = trouvel({QStringLiteral("try"), unreachable, QStringLiteral("Nord/Sud")});
+    EXPECT_EQ(tried.exitCode, 0);
+    EXPECT_TRUE(tried.err.contains(QStringLiteral("Une erreur est survenue lors de la connection :"))) << tried.err.toStdString();
+    EXPECT_TRUE(tried.out.contains(QStringLiteral("0 candidat(s)")));
+
+    const ToolRun batch = trouvel({QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), unreachable, QStringLiteral("--from"),
+                                   QStringLiteral("25")});
+    EXPECT_TRUE(batch.out.contains(QString::fromUtf8("Échecs : 1\n  25. Sept jours sans Bastien : recherche : Une erreur est survenue")))
+        << batch.out.toStdString();
 }
 
 TEST_F(CliProcessTest, CtrlCStopsAfterTheCurrentEntryAndSaves)
