@@ -176,8 +176,8 @@ int runTry(const QStringList& args)
     // it ended with is the one shown just before the detail step's first one.
     QString previousStatus;
     QString currentStatus = model.status();
-    QObject::connect(&model, &wizard::WizardModel::statusChanged, &model,
-                     [&] { previousStatus = std::exchange(currentStatus, model.status()); });
+    const QMetaObject::Connection statusWatch = QObject::connect(
+        &model, &wizard::WizardModel::statusChanged, &model, [&] { previousStatus = std::exchange(currentStatus, model.status()); });
     QString searchEndStatus;
     bool detailStarted = false;
     session->beforePageFetch = [&](const QString&) {
@@ -235,6 +235,9 @@ int runTry(const QStringList& args)
         }
     }
     report.messages = session->ui().takeMessages();
+    // The watchers refer to this function's locals; the session outlives them.
+    QObject::disconnect(statusWatch);
+    session->beforePageFetch = nullptr;
     session->finish();
 
     print(stdout, json ? tryReportJson(report) + QLatin1Char('\n') : tryReportText(report));

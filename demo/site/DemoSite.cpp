@@ -59,7 +59,8 @@ private:
     void close()
     {
         closing_ = true;
-        idle_.stop();
+        // A client that never reads what is left to send is dropped when the idle time runs out.
+        idle_.start();
         socket_->disconnectFromHost(); // after what is still to be written
     }
 
