@@ -121,6 +121,17 @@ TEST_F(Steps, MissingSearchUrlGivesCode3AndKeepsStopVisible)
     EXPECT_FALSE(m().etape2Visible());
 }
 
+TEST_F(Steps, FetchThatFailsOutrightShowsTheCodeTextAlone)
+{
+    writeDemoScript();
+    workFolder = root.filePath(QStringLiteral("missing")); // tmp.txt cannot be created
+    start();
+    engine().btChercher_Click();
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur n°"));
+    EXPECT_TRUE(m().btStopVisible());
+    EXPECT_FALSE(engine().isBusy());
+}
+
 TEST_F(Steps, GroupNumbersLessOneRoundedHalfToEven)
 {
     writeDemoScript();
