@@ -330,7 +330,7 @@ QByteArray iniUpdate(const QByteArray& content, const QString& section, const QS
     if (where.sectionFound) {
         const Line& after = where.lastLineOfSection;
         out.append(content.constData(), after.next);
-        if (after.next == after.contentEnd) // the last line of the file, without a line end
+        if (after.next == content.size() && !content.endsWith('\n')) // last line, without a line end
             out.append(eol);
         out.append(keyLine);
         out.append(content.constData() + after.next, content.size() - after.next);
