@@ -12,7 +12,11 @@ build="${TROUVEL_BUILD_DIR:-$root/build}"
 run_dir="${TROUVEL_DEMO_DIR:-$build/demo-run}"
 
 "$root/tools/install-deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$root" -B "$build" >/dev/null   # keep the build's own settings (type, sanitizers)
+else
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build "$build" --parallel "$(nproc)" --target trouvel trouvel-demo-site Trouvel cadrelle
 
 headless=0
