@@ -164,5 +164,22 @@ TEST_F(Navigation, HostErrorIsShownAndTheWindowStays)
     EXPECT_EQ(state.CurrentItem, 1);
 }
 
+TEST_F(Navigation, OptionsOpensTheMappingDialogAndItsErrorsAreShown)
+{
+    writeDemoScript();
+    writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=1"));
+    ASSERT_TRUE(engine().Form_Load());
+    EXPECT_EQ(mappingDialogs, 0);
+    engine().btOptions_Click();
+    EXPECT_EQ(mappingDialogs, 1);
+    EXPECT_EQ(host->mustSaveCount, 1);
+
+    mappingDialogFails = true;
+    engine().btOptions_Click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("ColumnHeaders a échoué")});
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_FALSE(engine().isBusy());
+}
+
 } // namespace
 } // namespace trouvel::wizard::test

@@ -104,7 +104,11 @@ WizardServices WizardTest::services()
     s.workFolder = workFolder;
     s.pageClient = makeWinsockPageClient(state.StopDownload, ui);
     s.downloadPicture = netPictureDownload();
-    s.openMappingDialog = [this](const QString&) { ++mappingDialogs; };
+    s.openMappingDialog = [this](const QString&) {
+        ++mappingDialogs;
+        if (mappingDialogFails)
+            throw Error("ColumnHeaders a échoué");
+    };
     s.requestClose = [this] { ++closeRequests; };
     return s;
 }

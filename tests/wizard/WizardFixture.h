@@ -78,6 +78,7 @@ protected:
     TestSite site;
     QStringList ambiguous, absent;
     int mappingDialogs = 0;
+    bool mappingDialogFails = false; // the dialog throws as a failing host member would
     int closeRequests = 0;
     std::unique_ptr<WizardEngine> engine_;
 };
