@@ -256,6 +256,18 @@ QString storedValue(const QString& value)
     return value;
 }
 
+// Gives the last line of out its line end before a line is added after it. A last line that
+// stops at a bare CR only needs the LF: a second CR would become part of that line's value.
+void endLastLine(QByteArray& out, const QByteArray& eol)
+{
+    if (out.endsWith('\n'))
+        return;
+    if (out.endsWith('\r'))
+        out.append('\n');
+    else
+        out.append(eol);
+}
+
 bool hasLineBreak(const QString& s)
 {
     return s.contains(u'\n') || s.contains(u'\r');
@@ -330,15 +342,15 @@ QByteArray iniUpdate(const QByteArray& content, const QString& section, const QS
     if (where.sectionFound) {
         const Line& after = where.lastLineOfSection;
         out.append(content.constData(), after.next);
-        if (after.next == content.size() && !content.endsWith('\n')) // last line, without a line end
-            out.append(eol);
+        if (after.next == content.size())
+            endLastLine(out, eol);
         out.append(keyLine);
         out.append(content.constData() + after.next, content.size() - after.next);
         return out;
     }
     out.append(content);
-    if (!content.isEmpty() && content != "\xEF\xBB\xBF" && !content.endsWith('\n'))
-        out.append(eol);
+    if (!content.isEmpty() && content != "\xEF\xBB\xBF")
+        endLastLine(out, eol);
     out.append('[');
     out.append(encoding.encode(section));
     out.append(']');

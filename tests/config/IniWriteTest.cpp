@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"add_key_to_empty_section", "[S]\n[T]\n", "S", "k", "v", "[S]\nk=v\n[T]\n"},
         UpdateCase{"add_key_at_end_without_line_end", "[S]\r\na=1", "S", "k", "v", "[S]\r\na=1\r\nk=v\r\n"},
         UpdateCase{"add_key_after_header_ending_in_cr", "[S]\r", "S", "k", "v", "[S]\r\nk=v\n"},
+        UpdateCase{"add_section_after_value_ending_in_cr", "[T]\r\nb=2\r", "S", "k", "v", "[T]\r\nb=2\r\n[S]\r\nk=v\r\n"},
         UpdateCase{"add_section_lf", "[T]\nb=2\n", "S", "k", "v", "[T]\nb=2\n[S]\nk=v\n"},
         UpdateCase{"add_section_crlf", "[T]\r\nb=2\r\n", "S", "k", "v", "[T]\r\nb=2\r\n[S]\r\nk=v\r\n"},
         UpdateCase{"add_section_after_unended_line", "[T]\r\nb=2", "S", "k", "v", "[T]\r\nb=2\r\n[S]\r\nk=v\r\n"},
