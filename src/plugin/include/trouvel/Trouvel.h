@@ -96,9 +96,11 @@ class TROUVEL_VISIBLE _Trouvel {
 public:
     // Stores "other" into retour.
     virtual void WhatIsIt(std::string& retour) = 0;
-    // Hands over the host; a later call replaces it.
+    // Hands over the host; a later call replaces it. The plug-in keeps it, per thread, until
+    // then or until the module's last object is released with trouvel_destroy.
     virtual void initme(std::int32_t& DebugWindowHwnd, std::shared_ptr<HostApplication>& aCadrelle) = 0;
-    // Shows the wizard modally; returns when it has closed.
+    // Shows the wizard modally; returns when it has closed. Throws trouvel::Error when the
+    // window cannot open (no host yet, or a host member failed while it loaded).
     virtual void ShowForm() = 0;
     virtual std::string Name() const = 0;
     virtual std::string Description() const = 0;
