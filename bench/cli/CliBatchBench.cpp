@@ -1,6 +1,6 @@
 // trouvel batch over a 2,000-entry catalogue against trouvel-demo-site, and curl fetching the
-// same pages: once as a shell loop would (a process per entry), once as a single process
-// (the network floor). Each figure is for the whole catalogue: entries per second, and the
+// same pages: as a shell loop would (a process per entry), and as a single process, with
+// kept-alive connections (the network floor) or a new connection per page. Each figure is for the whole catalogue: entries per second, and the
 // peak resident memory of the child process.
 #include "catalogue/CatalogueFile.h"
 #include "site/SiteContent.h"
@@ -219,9 +219,20 @@ void BM_CurlOneProcess(benchmark::State& state)
     }
 }
 
+// The same single process, but with a new connection per page, as trouvel's page client makes.
+void BM_CurlOneProcessConnectionPerPage(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const ChildRun run = runChild({"curl", "-s", "-H", "Connection: close", "-K",
+                                       QDir(g_work->dir.path()).filePath(QStringLiteral("urls.txt")).toStdString()});
+        report(state, run, kEntries);
+    }
+}
+
 BENCHMARK(BM_TrouvelBatch)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CurlLoopProcessPerEntry)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CurlOneProcess)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_CurlOneProcessConnectionPerPage)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
