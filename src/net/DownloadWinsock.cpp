@@ -34,6 +34,7 @@ struct Transfer {
     bool closedByUs = false;   // closeSocket() or a newer transfer
     bool overLimit = false;
     bool writeFailed = false;
+    QString writeError;
     bool hasError = false;
     int errorNumber = 0;
     QString errorDescription;
@@ -55,6 +56,7 @@ struct Transfer {
             appendWithCrLf(converted, piece);
             if (file->write(converted) != converted.size()) {
                 writeFailed = true;
+                writeError = file->errorString();
                 return;
             }
             framing.feed(piece);
@@ -215,9 +217,11 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     QObject::disconnect(socket, nullptr, socket, nullptr);
     socket->abort();
     d->current = outer;
-    file.close(); // flushes: a full disk shows here
-    if (file.error() != QFileDevice::NoError)
+    file.close();
+    if (file.error() != QFileDevice::NoError && !transfer.writeFailed) {
         transfer.writeFailed = true;
+        transfer.writeError = file.errorString();
+    }
 
     if (transfer.hasError) {
         d->ui.messageBox(QStringLiteral("Une erreur est survenue lors de la connection :") + QLatin1String("\r\n")
@@ -229,7 +233,7 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
                                 .toStdString());
     if (transfer.writeFailed)
         throw DownloadError(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                .arg(SaveAs, file.errorString())
+                                .arg(SaveAs, transfer.writeError)
                                 .toStdString());
     return stop != 0 ? kDownloadStopped : kDownloadDone;
 }

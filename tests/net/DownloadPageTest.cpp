@@ -292,6 +292,21 @@ TEST_F(PageClient, UnwritableTargetIsAnError)
     EXPECT_EQ(server.connections, 0);
 }
 
+TEST_F(PageClient, FullDiskIsAnError)
+{
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full here";
+    target = QStringLiteral("/dev/full");
+    LoopbackServer server({send(httpResponse("page")), holdStep()});
+    try {
+        download(server.url(), -1, 1);
+        FAIL() << "no error when the page cannot be written";
+    } catch (const DownloadError& e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(QStringLiteral("Impossible d'écrire le fichier /dev/full : ")))
+            << e.what();
+    }
+}
+
 // ---- the window acting during the waits ----
 
 TEST_F(PageClient, StopDuringTheResponseWaitReturns4)
