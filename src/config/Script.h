@@ -1,4 +1,4 @@
-// Reading retrieval scripts (.tvs): naming, field specifications and address templates.
+// Reading retrieval scripts (.tvs): naming, field definitions and address templates.
 #pragma once
 
 #include <QString>
