@@ -320,6 +320,7 @@ int runBatch(const QStringList& args)
     };
 
     BatchSummary summary;
+    bool broken = false;
     try {
         if (!session->start(host))
             return fail(QStringLiteral("l'assistant n'a pas démarré"), 1);
@@ -353,11 +354,12 @@ int runBatch(const QStringList& args)
         summary.interrupted = interrupt.interrupted();
         session->finish();
     } catch (const std::exception& e) {
+        // The host or the settings failed under the walk: what was done so far is still saved.
         std::fprintf(stderr, "trouvel batch : %s\n", e.what());
-        summary.interrupted = true;
+        broken = true;
     }
 
-    int status = summary.interrupted ? 130 : 0;
+    int status = broken ? 1 : summary.interrupted ? 130 : 0;
     if (!dryRun) {
         const QByteArray updated = cadrelle::formatCatalogue(catalogue);
         if (updated != original) {
