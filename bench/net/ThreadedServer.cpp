@@ -50,7 +50,7 @@ void ThreadedServer::run()
                 if (had || !buffer->contains("\r\n\r\n"))
                     return;
                 QPointer<QTcpSocket> guard(socket);
-                QTimer::singleShot(behaviour.delayMs, socket, [guard, behaviour] {
+                QTimer::singleShot(behaviour.delayMs, Qt::PreciseTimer, socket, [guard, behaviour] {
                     if (!guard)
                         return;
                     guard->write(behaviour.response);
@@ -58,7 +58,7 @@ void ThreadedServer::run()
                         guard->disconnectFromHost();
                         return;
                     }
-                    QTimer::singleShot(behaviour.closeAfterMs, guard, [guard] {
+                    QTimer::singleShot(behaviour.closeAfterMs, Qt::PreciseTimer, guard, [guard] {
                         if (guard)
                             guard->disconnectFromHost();
                     });
