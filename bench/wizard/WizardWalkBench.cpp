@@ -85,7 +85,10 @@ void BM_UnattendedWalk(benchmark::State& state)
     const int entries = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
-        QTemporaryDir root;
+        // TROUVEL_BENCH_TMP (for example /dev/shm) puts the files on another disk, to tell the
+        // cost of the program from the cost of syncing the stored pictures to disk.
+        const QString tmpBase = qEnvironmentVariable("TROUVEL_BENCH_TMP", QDir::tempPath());
+        QTemporaryDir root(tmpBase + QStringLiteral("/trouvel-wizard-bench-XXXXXX"));
         const QString plugin = root.filePath(QStringLiteral("plugin"));
         const QString work = root.filePath(QStringLiteral("work"));
         const QString hostDir = root.filePath(QStringLiteral("host"));
