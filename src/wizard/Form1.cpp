@@ -167,6 +167,9 @@ void Form1::buildControls()
     fieldPanel_ = new QWidget;
     fieldPanel_->resize(twipsX(kFieldArea.w) - style()->pixelMetric(QStyle::PM_ScrollBarExtent), twipsY(kRowStep));
     fieldArea_->setWidget(fieldPanel_);
+    // The rows sit on the frame's own background, as if placed on it directly.
+    fieldArea_->viewport()->setAutoFillBackground(false);
+    fieldPanel_->setAutoFillBackground(false);
     img_ = named(new QLabel(etape3_), "Img");
     img_->setAlignment(Qt::AlignCenter);
     img_->setFrameShape(QFrame::StyledPanel);
