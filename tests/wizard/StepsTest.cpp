@@ -191,6 +191,20 @@ Match6=SansGroupe|html
     EXPECT_FALSE(m().updateImg());
 }
 
+TEST_F(Steps, FieldPatternThatGivesUpCountsAsNoMatchAndSaysWhy)
+{
+    writeDemoScript();
+    start();
+    // Exponential backtracking over the x's: the expression service gives up.
+    replaceInScript(QStringLiteral("Année : (\\d+)"), QStringLiteral("(x+x+)+y"));
+    site.page("/film/1", "<h1>Titre</h1>" + QByteArray(4000, 'x') + "!y");
+    engine().btChercher_Click();
+    EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre")); // the other fields still run
+    EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
+    EXPECT_FALSE(m().fieldRow(1).ticked);
+    EXPECT_FALSE(m().fieldRow(1).toolTip.isEmpty());
+}
+
 TEST_F(Steps, UnmatchedFieldIsEmptiedEvenWhenItHeldText)
 {
     writeDemoScript();
