@@ -6,7 +6,7 @@
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
+#include "net/ScratchFile.h"
 #include <QUrl>
 
 namespace trouvel::net {
@@ -34,7 +34,7 @@ bool isSessionError(QNetworkReply::NetworkError error)
         || error == QNetworkReply::TemporaryNetworkFailureError;
 }
 
-[[noreturn]] void throwWriteError(const QString& target, const QSaveFile& file)
+[[noreturn]] void throwWriteError(const QString& target, const ScratchFile& file)
 {
     throw DownloadError(
         QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(target, file.errorString()).toStdString());
@@ -66,7 +66,7 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 
     // Streams into a file beside the target; the target is replaced only once all has arrived.
-    QSaveFile file(target);
+    ScratchFile file(target);
     qint64 received = 0;
     bool tooLarge = false;
     bool httpError = false;
@@ -97,7 +97,7 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
                 return;
             }
             received += piece.size();
-            if (!file.isOpen() && !file.open(QIODevice::WriteOnly)) {
+            if (!file.isOpen() && !file.open()) {
                 writeFailed = true;
                 return;
             }
@@ -136,7 +136,7 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
         return kCannotDownload;
     }
     // A resource of no bytes still replaces the target, with an empty file.
-    if (!file.isOpen() && !file.open(QIODevice::WriteOnly))
+    if (!file.isOpen() && !file.open())
         throwWriteError(target, file);
     if (!file.commit())
         throwWriteError(target, file);
