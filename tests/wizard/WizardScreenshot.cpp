@@ -1,17 +1,15 @@
-// Renders the wizard window in step 3 (after a search and detail fetch on the loopback site)
-// into a PNG, to look at the layout: wizard_screenshot <out.png>. Run it with
-// QT_SCALE_FACTOR=2 for the 200 % look.
+// Renders the wizard window in step 3, after a search and detail fetch on the demo film site
+// with the bundled Demo script, into a PNG to look at the layout: wizard_screenshot <out.png>.
+// Run it with QT_SCALE_FACTOR=2 for the 200 % look.
 #include "FakeHost.h"
-#include "TestSite.h"
+#include "site/DemoSite.h"
 
 #include "config/Settings.h"
 #include "wizard/Form1.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTemporaryDir>
 
 using namespace trouvel;
@@ -31,22 +29,6 @@ public:
     void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
 };
 
-QByteArray poster()
-{
-    QImage image(300, 420, QImage::Format_RGB32);
-    image.fill(QColor(40, 60, 120));
-    for (int y = 0; y < 420; y += 30)
-        for (int x = (y / 30) % 2 * 30; x < 300; x += 60)
-            for (int dy = 0; dy < 30; ++dy)
-                for (int dx = 0; dx < 30 && x + dx < 300; ++dx)
-                    image.setPixel(x + dx, y + dy, qRgb(200, 160, 60));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -62,32 +44,27 @@ int main(int argc, char** argv)
     QDir().mkpath(work);
     QDir().mkpath(hostDir);
 
-    wizard::test::TestSite site;
-    site.page("/search?q=Heat", "<a href=\"/film/7\">Heat</a> 1995, Michael Mann");
-    site.page("/film/7", "<h1>Heat</h1>\n<p>Réalisateur : Michael Mann</p>\n<p>Année : 1995</p>\n"
-                         "<p>Genre : Policier</p>\n<p>Durée : 170 min</p>\n"
-                         "<p class=resume>Un braqueur méticuleux et un policier obsédé s'affrontent à Los Angeles.</p>\n"
-                         "<img src=\"/img/7.png\">");
-    site.page("/img/7.png", poster());
+    demo::DemoSite site(demo::bundledFilmCatalogue());
+    if (!site.listen(demo::SiteOptions{QHostAddress::LocalHost, 0, 15000}))
+        return 1;
+    // The bundled script, pointed at this run's port.
+    QFile bundled(QStringLiteral(TROUVEL_SOURCE_DIR "/scripts/Demo.tvs"));
+    if (!bundled.open(QIODevice::ReadOnly))
+        return 1;
+    QByteArray text = bundled.readAll();
+    text.replace("http://127.0.0.1:8737", site.baseUrl().toUtf8());
     QFile script(plugin + QStringLiteral("/scripts/Demo.tvs"));
     script.open(QIODevice::WriteOnly);
-    script.write(QStringLiteral("[SearchPage]\nUrl=%1/search?q=%2\nPattern=href=\"/film/(\\d+)\">([^<]+)</a>([^<]*)\n"
-                                "Link=1\nShortText=2\nLongText=3\n[FilmPage]\nUrl=%1/film/%2\nCount=6\n"
-                                "Match1=Titre|<h1>(.*?)</h1>\nMatch2=Réalisateur|Réalisateur : (.*?)</p>\n"
-                                "Match3=Année|Année : (\\d+)\nMatch4=Genre|Genre : (.*?)</p>\n"
-                                "Match5=Durée|Durée : (.*?)</p>\nMatch6=Résumé|resume>([\\s\\S]*?)</p>\n"
-                                "PatternImg=img src=\"([^\"]+)\"\n[ImgPage]\nUrl=%1%2\n")
-                     .arg(site.base(), QStringLiteral("%1"))
-                     .toUtf8());
+    script.write(text);
     script.close();
     QFile mapping(hostDir + QStringLiteral("/Trouvel.ini"));
     mapping.open(QIODevice::WriteOnly);
-    mapping.write("[Demo]\nCol1=1\nCol2=2\n");
+    mapping.write("[Demo]\nCol1=0\nCol2=2\nCol3=3\n");
     mapping.close();
 
     ModuleState state;
     auto host = std::make_shared<wizard::test::FakeHost>(3, hostDir.toStdString());
-    host->entry(1).columns[0] = "Heat";
+    host->entry(1).columns[0] = "Nord/Sud";
     state.HostApp = host;
     SilentUi ui;
     MemorySettings settings;
