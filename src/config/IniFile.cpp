@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cstring>
 
 namespace trouvel::config {
@@ -93,11 +94,13 @@ Line readLine(const char* data, qsizetype size, qsizetype pos)
         --ne;
     line.nameBegin = b;
     line.nameEnd = ne;
+    // The blanks after "=" belong to the key's side even when nothing follows them, so that a
+    // write keeps them and writing the same value twice gives the same bytes.
     qsizetype vb = eqPos + 1;
-    while (vb < e && isBlankByte(data[vb]))
+    while (vb < line.contentEnd && isBlankByte(data[vb]))
         ++vb;
     line.valueBegin = vb;
-    line.valueEnd = e;
+    line.valueEnd = std::max(e, vb);
     return line;
 }
 

@@ -44,6 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         UpdateCase{"replace_keeps_crlf", "[S]\r\nk=old\r\nz=2\r\n", "S", "k", "new", "[S]\r\nk=new\r\nz=2\r\n"},
         UpdateCase{"replace_keeps_blanks_and_spelling", "[s]\n  Key =  old  \n", "S", "KEY", "v", "[s]\n  Key =  v\n"},
         UpdateCase{"replace_to_empty", "[S]\nk=old\n", "S", "k", "", "[S]\nk=\n"},
+        UpdateCase{"replace_blank_only_value", "[S]\nk=\t \r\n", "S", "k", "7", "[S]\nk=\t 7\r\n"},
         UpdateCase{"replace_empty_value", "[S]\nk=\r\n", "S", "k", "7", "[S]\nk=7\r\n"},
         UpdateCase{"replace_last_line_without_end", "[S]\nk=old", "S", "k", "new", "[S]\nk=new"},
         UpdateCase{"replace_first_duplicate_key", "[S]\nk=1\nk=2\n", "S", "k", "9", "[S]\nk=9\nk=2\n"},
