@@ -6,6 +6,9 @@ namespace {
 
 bool needsQuotes(const QString& field)
 {
+    // A leading U+FEFF would read back as a byte-order mark and be dropped.
+    if (field.startsWith(QChar(0xFEFF)))
+        return true;
     for (QChar c : field) {
         if (c == u',' || c == u'"' || c == u'\n' || c == u'\r')
             return true;

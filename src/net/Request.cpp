@@ -5,8 +5,7 @@ namespace trouvel::net {
 QByteArray buildRequest(const AddressParts& address, bool methodGet, bool http11, bool viaProxy)
 {
     static const char* const kPostHeaders[] = {
-        "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
-        "application/vnd.ms-excel, application/msword, */*",
+        "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, application/vnd.ms-excel, application/msword, */*",
         // Both "Accept -..." lines carry their blank before the hyphen; they are sent as they stand.
         "Accept -Language: fr",
         "Content-Type: application/x-www-form-urlencoded",

@@ -57,6 +57,19 @@ TEST(CatalogueFile, OddCellsRoundTripThroughAFile)
     EXPECT_TRUE(readAll(path).startsWith(u"Titre,\"Réalisateur, pays\",\"Résumé \"\"court\"\"\",#Tag,,#Tag\r\n"_qs.toUtf8()));
 }
 
+TEST(CatalogueFile, LeadingZeroWidthNoBreakSpaceIsNotTakenForAByteOrderMark)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"films.csv"_qs);
+    Catalogue original;
+    original.addColumn(QString(QChar(0xFEFF)) + u"Titre"_qs);
+    original.addEntry({QString(QChar(0xFEFF))}, QString());
+    ASSERT_EQ(saveCatalogue(path, original), QString());
+    Catalogue back;
+    ASSERT_EQ(loadCatalogue(path, back), QString());
+    expectSame(original, back);
+}
+
 TEST(CatalogueFile, TenThousandEntriesRoundTrip)
 {
     Catalogue original;
