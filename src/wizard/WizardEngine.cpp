@@ -440,6 +440,35 @@ QString WizardEngine::readPage()
     return text::decodeText(file.readAll());
 }
 
+bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
+{
+    std::int16_t code = 0;
+    try {
+        model_.setDownloading(true);
+        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
+        model_.setDownloading(false);
+    } catch (const std::exception&) {
+        // A fetch that fails outright reads as "Erreur n°" with no code.
+        model_.setDownloading(false);
+        if (!closed_)
+            model_.setStatus(kErrorCode);
+        return false;
+    }
+    if (!stillOn(generation)) {
+        // Moved away or closed meanwhile: the fetch was stopped for this entry.
+        if (!closed_)
+            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
+        return false;
+    }
+    if (code != 0) {
+        model_.setStatus(kErrorCode + QString::number(code));
+        return false;
+    }
+    model_.setBtStopVisible(false);
+    model_.setStatus(kStatusAnalysing);
+    return true;
+}
+
 WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
@@ -460,29 +489,8 @@ WizardEngine::Step WizardEngine::searchStep()
     const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), titre);
     model_.setBtStopVisible(true);
 
-    std::int16_t code = 0;
-    try {
-        model_.setDownloading(true);
-        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
-        model_.setDownloading(false);
-    } catch (const std::exception&) {
-        model_.setDownloading(false);
-        if (!closed_)
-            model_.setStatus(kErrorCode);
+    if (!fetchPage(url, generation))
         return Step::None;
-    }
-    if (!stillOn(generation)) {
-        // Moved away or closed meanwhile: the fetch was stopped for this entry.
-        if (!closed_)
-            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
-        return Step::None;
-    }
-    if (code != 0) {
-        model_.setStatus(kErrorCode + QString::number(code));
-        return Step::None;
-    }
-    model_.setBtStopVisible(false);
-    model_.setStatus(kStatusAnalysing);
 
     const QString page = readPage();
     text::RegExp regex;
@@ -553,28 +561,8 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setTbUrl(url);
     model_.setBtStopVisible(true);
 
-    std::int16_t code = 0;
-    try {
-        model_.setDownloading(true);
-        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
-        model_.setDownloading(false);
-    } catch (const std::exception&) {
-        model_.setDownloading(false);
-        if (!closed_)
-            model_.setStatus(kErrorCode);
+    if (!fetchPage(url, generation))
         return Step::None;
-    }
-    if (!stillOn(generation)) {
-        if (!closed_)
-            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
-        return Step::None;
-    }
-    if (code != 0) {
-        model_.setStatus(kErrorCode + QString::number(code));
-        return Step::None;
-    }
-    model_.setBtStopVisible(false);
-    model_.setStatus(kStatusAnalysing);
 
     const QString page = readPage();
     const int count = std::max<int>(

@@ -112,6 +112,8 @@ private:
     Step searchStep();
     Step detailStep();
     Step saveStep();
+    // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
+    bool fetchPage(const QString& url, std::uint64_t generation);
     // Moves by delta entries; false when the window closed instead or the host failed.
     bool moveToEntry(int delta);
     // moveToEntry with a host error shown in a message box.
