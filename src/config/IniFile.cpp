@@ -297,8 +297,9 @@ QString iniLookup(const QByteArray& content, const QString& section, const QStri
 
 QString ReadIniString(const QString& file, const QString& section, const QString& key, const QString& defaultValue)
 {
+    // No file name is a missing file (QFile would also print a warning for it).
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
+    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
         return cutToLimit(defaultValue);
     const QByteArray content = f.readAll();
     if (f.error() != QFileDevice::NoError)
