@@ -103,6 +103,11 @@ QString parse(QStringView text, QList<QStringList>& rows)
 
 void appendRecord(QString& out, const QStringList& fields)
 {
+    // A record of one empty field would be a blank line, which reading skips: quote it.
+    if (fields.size() == 1 && fields.first().isEmpty()) {
+        out.append(QLatin1String("\"\"\r\n"));
+        return;
+    }
     bool first = true;
     for (const QString& f : fields) {
         if (!first)

@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     const QByteArray saved = cadrelle::formatCatalogue(catalogue);
     cadrelle::Catalogue again;
     check(cadrelle::parseCatalogue(saved, again).isEmpty(), "a saved catalogue does not load");
-    check(cadrelle::formatCatalogue(again) == saved, "a catalogue changes between save and load");
+    const QByteArray savedAgain = cadrelle::formatCatalogue(again);
+    if (savedAgain != saved)
+        fprintf(stderr, "saved:       %s\nsaved again: %s\n", saved.toPercentEncoding().constData(),
+                savedAgain.toPercentEncoding().constData());
+    check(savedAgain == saved, "a catalogue changes between save and load");
     return 0;
 }

@@ -70,6 +70,22 @@ TEST(CatalogueFile, LeadingZeroWidthNoBreakSpaceIsNotTakenForAByteOrderMark)
     expectSame(original, back);
 }
 
+TEST(CatalogueFile, EntriesOfAnEmptyCellAreNotWrittenAsBlankLines)
+{
+    // With no user column, an entry without a picture is one empty field: a blank line would
+    // be skipped on reading and the entry lost.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"films.csv"_qs);
+    Catalogue original;
+    original.addEntry({}, QString());
+    original.addEntry({}, u"a.jpg"_qs);
+    original.addEntry({}, QString());
+    ASSERT_EQ(saveCatalogue(path, original), QString());
+    Catalogue back;
+    ASSERT_EQ(loadCatalogue(path, back), QString());
+    expectSame(original, back);
+}
+
 TEST(CatalogueFile, TenThousandEntriesRoundTrip)
 {
     Catalogue original;
