@@ -1,5 +1,7 @@
 // The catalogue reader: any bytes as a catalogue file. A file that loads must save and load
 // again to the same catalogue.
+#include "FuzzCheck.h"
+
 #include "catalogue/Csv.h"
 #include "catalogue/CatalogueFile.h"
 #include "text/TextCodec.h"
@@ -9,18 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {

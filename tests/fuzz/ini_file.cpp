@@ -2,6 +2,8 @@
 // Input: section line, key line, value line, then the file's bytes.
 // Checks: reads stay within the limit and agree between file and memory; after an update the
 // key reads back the value written (when it can be stored) and every other key is unchanged.
+#include "FuzzCheck.h"
+
 #include "config/IniFile.h"
 #include "text/TextCodec.h"
 
@@ -19,13 +21,6 @@ using namespace trouvel::config;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
 
 QByteArray takeLine(QByteArray& input)
 {

@@ -1,6 +1,8 @@
 // The page client's address pattern and request building, on any address text.
 // Input: one byte of options (GET/POST, HTTP/1.0 or 1.1, direct or through a proxy), then
 // the address.
+#include "FuzzCheck.h"
+
 #include "net/Address.h"
 #include "net/DownloadWinsock.h"
 #include "text/TextCodec.h"
@@ -12,18 +14,6 @@
 #include <cstdlib>
 
 using namespace trouvel::net;
-
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {

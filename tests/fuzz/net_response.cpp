@@ -1,6 +1,8 @@
 // The page client's response path: any bytes, split into any chunks, as a server sends them.
 // Input: one byte that seeds the chunk sizes, then the response bytes.
 // The framing and the stored form (LF as CR LF) must not depend on where the bytes were split.
+#include "FuzzCheck.h"
+
 #include "net/LineEnds.h"
 #include "net/ResponseFraming.h"
 
@@ -12,18 +14,6 @@
 #include <cstdlib>
 
 using namespace trouvel::net;
-
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {

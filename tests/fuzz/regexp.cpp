@@ -2,6 +2,8 @@
 // Input: one byte of options, the pattern up to the first NUL byte, then the subject.
 // An invalid pattern or a match that gives up is an error, which is fine; a crash, a hang or
 // a match that does not describe the subject is not.
+#include "FuzzCheck.h"
+
 #include "text/RegExp.h"
 #include "text/TextCodec.h"
 
@@ -15,13 +17,6 @@ using namespace trouvel::text;
 
 namespace {
 
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
 
 void checkMatches(const Matches& matches, const QString& subject)
 {

@@ -1,4 +1,6 @@
 // stripTag and stripFileName on any text.
+#include "FuzzCheck.h"
+
 #include "text/RegExp.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
@@ -10,18 +12,6 @@
 #include <cstdlib>
 
 using namespace trouvel::text;
-
-namespace {
-
-void check(bool ok, const char* what)
-{
-    if (!ok) {
-        fprintf(stderr, "check failed: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
 {
