@@ -4,6 +4,7 @@
 // resident memory at entry 100 and at the end, and the deepest stack reached below the walk's
 // start (which must not grow with the number of entries).
 #include "FakeHost.h"
+#include "TestDoubles.h"
 #include "TestSite.h"
 
 #include "config/Settings.h"
@@ -29,18 +30,6 @@ namespace {
 
 using namespace trouvel;
 using namespace trouvel::wizard;
-
-class SilentUi : public UserInteraction {
-public:
-    MsgAnswer messageBox(const QString&, MsgButtons) override { return MsgAnswer::Yes; }
-    void beep() override {}
-};
-
-class NoSettings : public config::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString&, const QString&, const QString& def) override { return def; }
-    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
-};
 
 double residentMiB()
 {
@@ -128,8 +117,8 @@ void BM_UnattendedWalk(benchmark::State& state)
 
         ModuleState module;
         module.HostApp = std::make_shared<trouvel::wizard::test::FakeHost>(entries, hostDir.toStdString());
-        SilentUi ui;
-        NoSettings settings;
+        wizard::test::ScriptedUi ui;
+        wizard::test::MemorySettings settings;
         WizardServices services;
         services.pluginFolder = plugin;
         services.workFolder = work;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FakeHost.h"
+#include "TestDoubles.h"
 #include "TestSite.h"
 
 #include "common/ModuleState.h"
@@ -21,38 +22,6 @@
 #include <memory>
 
 namespace trouvel::wizard::test {
-
-class ScriptedUi : public UserInteraction {
-public:
-    QStringList messages;
-    std::deque<MsgAnswer> answers; // consumed by YesNo boxes; Yes when empty
-    int beeps = 0;
-    MsgAnswer messageBox(const QString& text, MsgButtons buttons) override
-    {
-        messages.append(text);
-        if (buttons == MsgButtons::Ok)
-            return MsgAnswer::Ok;
-        if (answers.empty())
-            return MsgAnswer::Yes;
-        const MsgAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void beep() override { ++beeps; }
-};
-
-class MemorySettings : public config::SettingsStore {
-public:
-    QHash<QString, QString> values; // "section/key"
-    QString GetSetting(const QString&, const QString& section, const QString& key, const QString& def) override
-    {
-        return values.value(section + u'/' + key, def);
-    }
-    void SaveSetting(const QString&, const QString& section, const QString& key, const QString& value) override
-    {
-        values.insert(section + u'/' + key, value);
-    }
-};
 
 // The site's pages: "Film N" finds film N once; a title listed in `ambiguous` finds two films;
 // a title in `absent` finds none. Film N's page has a title, a year, a summary and a picture.

@@ -2,6 +2,7 @@
 // with the bundled Demo script, into a PNG to look at the layout: wizard_screenshot <out.png>.
 // Run it with QT_SCALE_FACTOR=2 for the 200 % look.
 #include "FakeHost.h"
+#include "TestDoubles.h"
 #include "site/DemoSite.h"
 
 #include "config/Settings.h"
@@ -14,22 +15,6 @@
 
 using namespace trouvel;
 using namespace trouvel::wizard;
-
-namespace {
-
-class SilentUi : public UserInteraction {
-public:
-    MsgAnswer messageBox(const QString&, MsgButtons) override { return MsgAnswer::Yes; }
-    void beep() override {}
-};
-
-class MemorySettings : public config::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString&, const QString&, const QString& def) override { return def; }
-    void SaveSetting(const QString&, const QString&, const QString&, const QString&) override {}
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -66,8 +51,8 @@ int main(int argc, char** argv)
     auto host = std::make_shared<wizard::test::FakeHost>(3, hostDir.toStdString());
     host->entry(1).columns[0] = "Nord/Sud";
     state.HostApp = host;
-    SilentUi ui;
-    MemorySettings settings;
+    wizard::test::ScriptedUi ui;
+    wizard::test::MemorySettings settings;
     WizardServices services;
     services.pluginFolder = plugin;
     services.workFolder = work;
