@@ -82,7 +82,8 @@ EntryResult classify(WizardSession& session, const QStringList& messages)
         if (!fetch.failure.isEmpty())
             return fetch.failure;
         if (fetch.code != 0)
-            return QStringLiteral("Erreur n°%1").arg(fetch.code);
+            return fetch.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(fetch.code)
+                                           : QStringLiteral("Erreur n°%1 : %2").arg(fetch.code).arg(fetch.problem);
         if (fetch.http.code && !fetch.http.success())
             return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
         if (!fetch.http.code)
@@ -210,7 +211,8 @@ QString resolveMapping(const QString& spec, const QStringList& columns, const QS
 
 int runBatch(const QStringList& args)
 {
-    Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy")},
+    Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
+                         QStringLiteral("timeout")},
                         {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
         std::fprintf(stderr, "trouvel batch : %s\n%s",
@@ -251,6 +253,12 @@ int runBatch(const QStringList& args)
     options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
     options.quietMessages = true;
+    if (arguments.isSet(QStringLiteral("timeout"))) {
+        const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
+        if (!timeout)
+            return fail(QStringLiteral("--timeout attend un nombre de secondes (de 0,001 à 3600)"));
+        options.timeoutSeconds = *timeout;
+    }
     std::unique_ptr<WizardSession> session;
     try {
         session = std::make_unique<WizardSession>(options);

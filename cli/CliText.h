@@ -4,9 +4,9 @@
 namespace trouvel::cli {
 
 inline constexpr char kUsage[] =
-    "usage : trouvel try SCRIPT TITRE [--pick N] [--json] [--proxy HÔTE:PORT] [--yes|--no]\n"
+    "usage : trouvel try SCRIPT TITRE [--pick N] [--json] [--proxy HÔTE:PORT] [--timeout S] [--yes|--no]\n"
     "        trouvel batch CATALOGUE.csv --script NOM|FICHIER [--map COL=CHAMP ...] [--from N]\n"
-    "                      [--dry-run] [--delay MS] [--proxy HÔTE:PORT] [--yes|--no]\n"
+    "                      [--dry-run] [--delay MS] [--proxy HÔTE:PORT] [--timeout S] [--yes|--no]\n"
     "        trouvel --help | --version\n";
 
 inline constexpr char kHelp[] =
@@ -17,7 +17,8 @@ inline constexpr char kHelp[] =
     "  Cherche TITRE avec le fichier de script SCRIPT (.tvs). Si la recherche donne un seul\n"
     "  candidat, ou si --pick N (à partir de 1) en désigne un, lit aussi la fiche et\n"
     "  télécharge l'image. Affiche les adresses lues, le code et le texte d'état de chaque\n"
-    "  étape, les candidats, les champs et l'image, et les motifs qui ne se compilent pas.\n"
+    "  étape (avec chaque redirection et l'adresse finale), les candidats, les champs et\n"
+    "  l'image, et les motifs qui ne se compilent pas.\n"
     "    --pick N        candidat à ouvrir quand la recherche en donne plusieurs\n"
     "    --json          un objet JSON sur la sortie standard\n"
     "  Code de sortie : 0 quand les étapes ont tourné (quel que soit le résultat),\n"
@@ -40,6 +41,8 @@ inline constexpr char kHelp[] =
     "Options communes :\n"
     "    --proxy HÔTE:PORT     passe par ce proxy (sinon la section « Internet » de\n"
     "                          Cadrelle.ini dans le dossier de configuration)\n"
+    "    --timeout S           délai en secondes (30 par défaut) pour établir une connexion\n"
+    "                          et entre deux morceaux reçus ; au-delà, « Le site ne répond pas »\n"
     "    --yes | --no          réponse aux questions « voulez vous remplacer l'image ? »\n"
     "                          (oui par défaut)\n"
     "    --help, --version\n";

@@ -19,12 +19,5 @@ HttpStatus parseStatusLine(const QByteArray& response)
     return status;
 }
 
-HttpStatus readStatusLine(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return parseStatusLine(f.read(512));
-}
 
 } // namespace trouvel::cli

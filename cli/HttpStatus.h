@@ -14,7 +14,5 @@ struct HttpStatus {
 
 // From the first line of a response ("HTTP/1.1 503 Service Unavailable").
 HttpStatus parseStatusLine(const QByteArray& response);
-// The same, from the start of a stored response file.
-HttpStatus readStatusLine(const QString& file);
 
 } // namespace trouvel::cli

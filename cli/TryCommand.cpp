@@ -28,17 +28,30 @@ void print(std::FILE* to, const QString& text)
 
 QString stepJson(const StepReport& step)
 {
-    return QStringLiteral("\"address\": %1, \"code\": %2, \"status\": %3")
+    QString redirects;
+    for (const net::RedirectHop& hop : step.redirects) {
+        if (!redirects.isEmpty())
+            redirects += QStringLiteral(", ");
+        redirects += QStringLiteral("{\"status\": %1, \"to\": %2}").arg(hop.status).arg(jsonString(hop.to));
+    }
+    return QStringLiteral("\"address\": %1, \"code\": %2, \"status\": %3, \"http\": %4, \"redirects\": [%5], \"final\": %6")
         .arg(jsonString(step.address))
         .arg(step.code)
-        .arg(jsonString(step.status));
+        .arg(jsonString(step.status))
+        .arg(step.http.code)
+        .arg(redirects, jsonString(step.finalAddress.isEmpty() ? step.address : step.finalAddress));
 }
 
 QString stepText(const QString& label, const StepReport& step)
 {
     QString http = step.http.code ? QStringLiteral(", HTTP %1 %2").arg(step.http.code).arg(step.http.reason).trimmed()
                                   : QString();
-    return QStringLiteral("%1 : %2\n  code %3%4 ; état : %5\n").arg(label, step.address).arg(step.code).arg(http, step.status);
+    QString out = QStringLiteral("%1 : %2\n").arg(label, step.address);
+    for (const net::RedirectHop& hop : step.redirects)
+        out += QStringLiteral("  redirection %1 %2 → %3\n").arg(hop.status).arg(hop.reason, hop.to).replace(QStringLiteral("  →"), QStringLiteral(" →"));
+    if (!step.redirects.empty())
+        out += QStringLiteral("  adresse finale : %1\n").arg(step.finalAddress);
+    return out + QStringLiteral("  code %1%2 ; état : %3\n").arg(step.code).arg(http, step.status);
 }
 
 // Where try leaves the downloaded picture, so that its path stays valid after the run.
@@ -108,7 +121,7 @@ QString tryReportText(const TryReport& report)
 
 int runTry(const QStringList& args)
 {
-    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy")},
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout")},
                         {QStringLiteral("json"), QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().size() != 2) {
         std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
@@ -135,6 +148,14 @@ int runTry(const QStringList& args)
     options.scriptFile = scriptFile;
     options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
+    if (arguments.isSet(QStringLiteral("timeout"))) {
+        const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
+        if (!timeout) {
+            std::fprintf(stderr, "trouvel try : --timeout attend un nombre de secondes (de 0,001 à 3600)\n");
+            return 2;
+        }
+        options.timeoutSeconds = *timeout;
+    }
     std::unique_ptr<WizardSession> session;
     try {
         session = std::make_unique<WizardSession>(options);
@@ -211,6 +232,8 @@ int runTry(const QStringList& args)
         report.search.address = fetches[0].address;
         report.search.code = fetches[0].code;
         report.search.http = fetches[0].http;
+        report.search.redirects = fetches[0].redirects;
+        report.search.finalAddress = fetches[0].finalAddress;
     }
     report.search.status = searchEndStatus;
     if (detailStarted && fetches.size() >= 2) {
@@ -218,6 +241,8 @@ int runTry(const QStringList& args)
         report.detail.address = fetches[1].address;
         report.detail.code = fetches[1].code;
         report.detail.http = fetches[1].http;
+        report.detail.redirects = fetches[1].redirects;
+        report.detail.finalAddress = fetches[1].finalAddress;
         report.detail.status = model.status();
         for (int k = 0; k < engine.loadedFieldCount() && k < model.fieldRowCount(); ++k)
             report.fields.push_back(model.fieldRow(k));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "HttpStatus.h"
+#include "net/DownloadWinsock.h"
 #include "wizard/WizardModel.h"
 
 #include <QString>
@@ -15,7 +16,9 @@ namespace trouvel::cli {
 struct StepReport {
     QString address;
     int code = 0;
-    HttpStatus http;
+    HttpStatus http;  // of the final response
+    std::vector<net::RedirectHop> redirects;
+    QString finalAddress; // after the redirects
     QString status; // the last status text the step showed
 };
 

@@ -25,28 +25,50 @@ public:
             session_.beforePageFetch(url);
         PageFetch fetch;
         fetch.address = url;
+        const auto record = [&] {
+            const net::PageReport report = inner_->lastReport();
+            fetch.redirects = report.redirects;
+            fetch.finalAddress = report.finalAddress;
+            fetch.problem = report.problem;
+            if (fetch.code == 0 && fetch.failure.isEmpty())
+                fetch.http = HttpStatus{report.status, report.reason};
+            session_.pages_.push_back(fetch);
+        };
         try {
             fetch.code = inner_->DownloadPage(url, saveAs, methodeGet, httpVersion);
         } catch (const std::exception& error) {
             fetch.failure = QString::fromUtf8(error.what());
-            session_.pages_.push_back(fetch);
+            record();
             throw;
         }
-        if (fetch.code == 0)
-            fetch.http = readStatusLine(saveAs);
-        session_.pages_.push_back(fetch);
+        record();
         return fetch.code;
     }
 
+    void setTimeLimit(int milliseconds) override { inner_->setTimeLimit(milliseconds); }
+
     void closeSocket() override { inner_->closeSocket(); }
+
+    net::PageReport lastReport() const override { return inner_->lastReport(); }
 
 private:
     WizardSession& session_;
     std::unique_ptr<wizard::PageClient> inner_;
 };
 
+std::optional<QString> timeoutSetting(const QString& text)
+{
+    QString value = text.trimmed();
+    value.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || !(seconds >= 0.001 && seconds <= 3600))
+        return std::nullopt;
+    return value;
+}
+
 WizardSession::WizardSession(const SessionOptions& options)
-    : cadrelleIni_(options.cadrelleIni), ui_(options.yesNoAnswer, options.quietMessages)
+    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
@@ -71,16 +93,20 @@ QString WizardSession::scratchFolder() const { return QDir(folder_.path()).fileP
 bool WizardSession::start(std::shared_ptr<HostApplication> host)
 {
     state_.HostApp = std::move(host);
+    if (!timeoutSeconds_.isEmpty())
+        settings_.SaveSetting(QStringLiteral("Trouvel"), QStringLiteral("Options"),
+                              QLatin1String(wizard::WizardEngine::kTimeOutKey), timeoutSeconds_);
     const QDir root(folder_.path());
     wizard::WizardServices services;
     services.pluginFolder = root.filePath(QStringLiteral("plugin"));
     services.workFolder = root.filePath(QStringLiteral("work"));
     services.pageClient = std::make_unique<RecordingPageClient>(*this, wizard::makeWinsockPageClient(state_.StopDownload, ui_));
     services.downloadPicture = [this, download = wizard::netPictureDownload()](
-                                   const QString& address, const QString& target, const std::int16_t& stop) {
+                                   const QString& address, const QString& target, const std::int16_t& stop,
+                                   const net::NetOptions& netOptions) {
         PictureFetch fetch{address, QString()};
         try {
-            fetch.result = download(address, target, stop);
+            fetch.result = download(address, target, stop, netOptions);
         } catch (const std::exception& error) {
             fetch.result = QString::fromUtf8(error.what());
             pictures_.push_back(fetch);

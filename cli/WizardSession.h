@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trouvel::cli {
@@ -23,8 +24,11 @@ namespace trouvel::cli {
 struct PageFetch {
     QString address;
     std::int16_t code = 0;
-    HttpStatus http;   // of the stored response, when code is 0
+    HttpStatus http;   // of the final response, when code is 0
     QString failure;   // the fetch failed outright (no code)
+    QString problem;   // what a non-zero code means here (a time-out), in words
+    std::vector<net::RedirectHop> redirects;
+    QString finalAddress;
 };
 
 struct PictureFetch {
@@ -37,7 +41,12 @@ struct SessionOptions {
     QString cadrelleIni; // the host profile file with the proxy settings
     MsgAnswer yesNoAnswer = MsgAnswer::Yes;
     bool quietMessages = false;
+    QString timeoutSeconds; // the downloads' time limit; empty: the default
 };
+
+// The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);
+// nothing when it is not a number of seconds from 0.001 to 3600.
+std::optional<QString> timeoutSetting(const QString& text);
 
 class WizardSession {
 public:
@@ -76,6 +85,7 @@ private:
     QTemporaryDir folder_;
     QString scriptName_;
     QString cadrelleIni_;
+    QString timeoutSeconds_;
     ModuleState state_;
     CliInteraction ui_;
     MemorySettings settings_;

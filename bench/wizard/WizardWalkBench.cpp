@@ -129,7 +129,8 @@ void BM_UnattendedWalk(benchmark::State& state)
             // Diagnostic variant: the picture is fetched with the page client instead of the
             // URL service, to tell the cost of the steps from the cost of that service.
             services.downloadPicture = [client = std::shared_ptr<PageClient>(makeWinsockPageClient(module.StopDownload, ui)),
-                                        png](const QString& address, const QString& target, const std::int16_t&) {
+                                        png](const QString& address, const QString& target, const std::int16_t&,
+                                            const net::NetOptions&) {
                 client->DownloadPage(address, target + QStringLiteral(".raw"), kTrue, 0);
                 QFile out(target);
                 out.open(QIODevice::WriteOnly);

@@ -26,7 +26,41 @@ bool parsePort(QStringView text, std::uint16_t& port)
     return true;
 }
 
+// RFC 3986: unreserved, sub-delims, ":" and "@" (pchar), "/", and "%" of a %XX already there.
+bool allowedInPath(unsigned char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    switch (c) {
+    case '-': case '.': case '_': case '~':
+    case '!': case '$': case '&': case '\'': case '(': case ')': case '*': case '+': case ',': case ';': case '=':
+    case ':': case '@': case '/': case '%':
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+QByteArray encodeTargetPart(const QString& text, bool query)
+{
+    static const char kHex[] = "0123456789ABCDEF";
+    const QByteArray bytes = text.toUtf8();
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (allowedInPath(c) || (query && c == '?')) {
+            out += ch;
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
 
 bool hasLineBreakingCharacters(const QString& text)
 {

@@ -1,6 +1,7 @@
 // Where the page client connects for an address on the direct path.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -18,6 +19,11 @@ struct Endpoint {
 // A port that is not a number from 1 to 65535 is left in the host name, so that the
 // connection fails with a host-not-found error rather than going somewhere else.
 Endpoint directEndpoint(const QString& scheme, const QString& authority);
+
+// The path or query of an address as it may stand in a request line: UTF-8, with every byte
+// that may not stand there (blanks, controls, quotes, angle brackets, non-ASCII, ...) written
+// as %XX. "%" is kept, so an address already encoded is sent as it is.
+QByteArray encodeTargetPart(const QString& text, bool query);
 
 // True when the text holds a byte that would break the request apart (CR, LF or NUL).
 bool hasLineBreakingCharacters(const QString& text);

@@ -1,12 +1,13 @@
 #include "net/Download.h"
 
 #include "net/EventWait.h"
+#include "net/ScratchFile.h"
+#include "net/TrustStore.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include "net/ScratchFile.h"
 #include <QUrl>
 
 namespace trouvel::net {
@@ -34,6 +35,18 @@ bool isSessionError(QNetworkReply::NetworkError error)
         || error == QNetworkReply::TemporaryNetworkFailureError;
 }
 
+// The system's settings for this session alone: on Linux the http_proxy, https_proxy and
+// no_proxy variables. (Qt's process-wide switch would also steer the page client's sockets.)
+class SystemProxyFactory : public QNetworkProxyFactory {
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override { return systemProxyForQuery(query); }
+};
+
+QString withReason(const QString& message, const QString& reason)
+{
+    return reason.isEmpty() ? message : message + QStringLiteral(" (") + reason + QLatin1Char(')');
+}
+
 [[noreturn]] void throwWriteError(const QString& target, const ScratchFile& file)
 {
     throw DownloadError(
@@ -43,8 +56,9 @@ bool isSessionError(QNetworkReply::NetworkError error)
 } // namespace
 
 QString DownloadToFile(const QString& address, const QString& target, const std::int16_t& stopDownload,
-                       qint64 maxBytes)
+                       const NetOptions& options)
 {
+    const qint64 maxBytes = options.maxBytes;
     if (stopDownload != 0)
         return kInterrupted;
 
@@ -54,22 +68,29 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
     if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return kCannotDownload;
 
-    // The system's Internet settings: on Linux the http_proxy, https_proxy and no_proxy variables.
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-
     QNetworkAccessManager session;
     session.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (options.proxy)
+        session.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, options.proxy->host, options.proxy->port));
+    else
+        session.setProxyFactory(new SystemProxyFactory);
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("VB OpenUrl"));
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Qt's transfer time-out counts from the last byte moved, the connection's set-up included.
+    request.setTransferTimeout(options.timeLimitMs);
+    if (scheme == QLatin1String("https"))
+        request.setSslConfiguration(tlsConfiguration());
 
     // Streams into a file beside the target; the target is replaced only once all has arrived.
     ScratchFile file(target);
     qint64 received = 0;
     bool tooLarge = false;
     bool httpError = false;
+    int httpStatus = 0;
+    QString httpReason;
     bool writeFailed = false;
     bool finished = false;
 
@@ -86,6 +107,8 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
         if (status >= 400) {
             // An error page is not the picture: never let it replace the one in place.
             httpError = true;
+            httpStatus = status;
+            httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return;
         }
         while (reply->bytesAvailable() > 0) {
@@ -132,8 +155,16 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
         if (stopDownload != 0 && !finished)
             return kInterrupted;
         if (isSessionError(error))
-            return kNoSession;
-        return kCannotDownload;
+            return withReason(kNoSession, reply->errorString());
+        if (httpError || (httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) >= 300) {
+            if (httpReason.isEmpty())
+                httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+            return withReason(kCannotDownload, QStringLiteral("HTTP %1 %2").arg(httpStatus).arg(httpReason).trimmed());
+        }
+        if (error == QNetworkReply::OperationCanceledError)
+            return withReason(kCannotDownload,
+                              QStringLiteral("le site ne répond pas : rien reçu en %1").arg(durationText(options.timeLimitMs)));
+        return withReason(kCannotDownload, reply->errorString());
     }
     // A resource of no bytes still replaces the target, with an empty file.
     if (!file.isOpen() && !file.open())

@@ -1,8 +1,10 @@
 // The picture download: copies the resource at an address, byte for byte, into a file,
-// through the system's URL service (system proxy settings, no cache, redirects followed).
+// through Qt's URL service (no cache, redirects followed), through the host's proxy when it
+// names one and by the system's proxy settings otherwise.
 #pragma once
 
 #include "net/DownloadWinsock.h"
+#include "net/NetOptions.h"
 
 #include <QString>
 
@@ -11,11 +13,12 @@
 namespace trouvel::net {
 
 // "" when the target has been written; otherwise a message for the user:
-// "La connexion Internet n'a pu etre établie", "Le fichier specifié ne peut être telechargé",
+// "La connexion Internet n'a pu etre établie", "Le fichier specifié ne peut être telechargé"
+// followed by the reason in brackets (HTTP status, certificate problem, time-out, ...),
 // or "Téléchargement interrompu" when stopDownload was set meanwhile.
 // The target is replaced only once the whole resource has arrived.
 // Throws DownloadError when the target cannot be written.
 QString DownloadToFile(const QString& address, const QString& target, const std::int16_t& stopDownload,
-                       qint64 maxBytes = kDefaultMaxDownloadBytes);
+                       const NetOptions& options = {});
 
 } // namespace trouvel::net

@@ -5,11 +5,17 @@
 #include "net/LineEnds.h"
 #include "net/ResponseFraming.h"
 #include "net/SocketErrorNumber.h"
+#include "net/TrustStore.h"
+
+#include "text/TextCodec.h"
 
 #include <QFile>
-#include <QPointer>
+#include <QNetworkProxy>
+#include <QSet>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
 
 #include <memory>
 
@@ -19,27 +25,33 @@ namespace {
 
 constexpr qint64 kReadPiece = 64 * 1024;
 
-// One call of DownloadPage: its socket, its output file and what its socket events reported.
+// One connection of a DownloadPage call (one per redirect hop): its socket, what its socket
+// events reported, and the stored bytes it wrote to the call's output file.
 struct Transfer {
     std::unique_ptr<QTcpSocket> socket;
     QFile* file = nullptr;
-    bool tls = false;
     ResponseFraming framing;
     qint64 received = 0;
     qint64 maxBytes = 0;
+    QByteArray decoded;
     QByteArray converted;
+    QTimer limit; // the connection's set-up, then the silence between two pieces
 
     bool connected = false;
     bool ended = false;        // closed by the server or reported an error
     bool closedByUs = false;   // closeSocket() or a newer transfer
     bool overLimit = false;
     bool writeFailed = false;
+    bool timedOut = false;
     QString writeError;
     bool hasError = false;
     int errorNumber = 0;
     QString errorDescription;
 
-    bool finished() const { return ended || closedByUs || overLimit || writeFailed || framing.complete(); }
+    bool finished() const
+    {
+        return ended || closedByUs || overLimit || writeFailed || timedOut || framing.complete();
+    }
 
     void readAvailable()
     {
@@ -47,19 +59,26 @@ struct Transfer {
             const QByteArray piece = socket->read(kReadPiece);
             if (piece.isEmpty())
                 break;
+            if (limit.isActive())
+                limit.start();
             if (received + piece.size() > maxBytes) {
                 overLimit = true;
                 return;
             }
             received += piece.size();
+            decoded.clear();
+            framing.feed(piece, &decoded);
             converted.clear();
-            appendWithCrLf(converted, piece);
-            if (file->write(converted) != converted.size()) {
+            appendWithCrLf(converted, decoded);
+            if (!converted.isEmpty() && file->write(converted) != converted.size()) {
                 writeFailed = true;
                 writeError = file->errorString();
                 return;
             }
-            framing.feed(piece);
+            if (framing.overLimit()) {
+                overLimit = true;
+                return;
+            }
         }
     }
 };
@@ -71,17 +90,57 @@ QString sizeText(qint64 bytes)
     return QStringLiteral("%1 octets").arg(bytes);
 }
 
+bool isHttps(const QString& scheme)
+{
+    return scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
+// How a hop reaches the network: where the socket connects, through which proxy, and
+// whether the request line carries the absolute address.
+struct Route {
+    Endpoint endpoint;
+    QNetworkProxy proxy{QNetworkProxy::NoProxy};
+    bool absoluteTarget = false;
+};
+
+Route routeFor(const AddressParts& address, const std::optional<ProxySetting>& proxy)
+{
+    Route route;
+    if (!proxy) {
+        // Set explicitly: the environment's http_proxy is not the host's choice.
+        route.endpoint = directEndpoint(address.scheme, address.authority);
+    } else if (isHttps(address.scheme)) {
+        // A CONNECT tunnel through the proxy; TLS and its certificate check run end to end.
+        route.endpoint = directEndpoint(address.scheme, address.authority);
+        route.proxy = QNetworkProxy(QNetworkProxy::HttpProxy, proxy->host, proxy->port);
+    } else {
+        route.endpoint = Endpoint{proxy->host, proxy->port, false};
+        route.absoluteTarget = true;
+    }
+    return route;
+}
+
+QString hostText(const Endpoint& endpoint)
+{
+    return endpoint.host + QLatin1Char(':') + QString::number(endpoint.port);
+}
+
 } // namespace
 
 struct cDownloadWinsock::Private {
     std::int16_t& stopDownload;
     UserInteraction& ui;
     qint64 maxResponseBytes = kDefaultMaxDownloadBytes;
+    int timeLimitMs = kDefaultTimeLimitMs;
     Transfer* current = nullptr;
+    PageReport report;
+
+    // Connects, sends the request and stores the response; returns once the transfer is over.
+    void run(cDownloadWinsock& client, Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
 cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent)
-    : QObject(parent), d(new Private{stopDownload, ui})
+    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}})
 {
 }
 
@@ -95,6 +154,16 @@ void cDownloadWinsock::setMaxResponseBytes(qint64 bytes)
     d->maxResponseBytes = bytes;
 }
 
+void cDownloadWinsock::setTimeLimit(int milliseconds)
+{
+    d->timeLimitMs = std::max(milliseconds, 1);
+}
+
+const PageReport& cDownloadWinsock::lastReport() const
+{
+    return d->report;
+}
+
 void cDownloadWinsock::closeSocket()
 {
     Transfer* transfer = d->current;
@@ -105,21 +174,102 @@ void cDownloadWinsock::closeSocket()
         transfer->socket->abort();
 }
 
+void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer, const Route& route,
+                                    const QByteArray& request)
+{
+    const Endpoint& endpoint = route.endpoint;
+    if (endpoint.tls) {
+        auto socket = std::make_unique<QSslSocket>();
+        socket->setSslConfiguration(tlsConfiguration());
+        transfer.socket = std::move(socket);
+    } else {
+        transfer.socket = std::make_unique<QTcpSocket>();
+    }
+    QTcpSocket* socket = transfer.socket.get();
+    socket->setProxy(route.proxy);
+
+    // MyWinSock_DataArrival, MyWinSock_Close, MyWinSock_Error
+    QObject::connect(socket, &QIODevice::readyRead, socket, [&transfer] { transfer.readAvailable(); });
+    const auto onClose = [&client, &transfer] {
+        if (transfer.ended || transfer.closedByUs)
+            return;
+        transfer.readAvailable();
+        transfer.ended = true;
+        client.PasserALaSuite = -1;
+        // The socket layer reports a reset like an orderly close; a response cut short
+        // before its announced end shows that the connection was broken.
+        if (transfer.framing.truncated() && !transfer.overLimit && !transfer.writeFailed && !transfer.timedOut) {
+            transfer.hasError = true;
+            transfer.errorNumber = socketErrorNumber(QAbstractSocket::RemoteHostClosedError);
+            transfer.errorDescription = QStringLiteral("La connexion a été coupée avant la fin de la réponse");
+        }
+    };
+    QObject::connect(socket, &QAbstractSocket::disconnected, socket, onClose);
+    QObject::connect(socket, &QAbstractSocket::errorOccurred, socket,
+                     [&client, &transfer, onClose](QAbstractSocket::SocketError error) {
+                         // The server's close comes through here as well as through disconnected.
+                         if (error == QAbstractSocket::RemoteHostClosedError) {
+                             onClose();
+                             return;
+                         }
+                         if (transfer.ended || transfer.closedByUs || transfer.timedOut)
+                             return;
+                         transfer.readAvailable();
+                         transfer.ended = true;
+                         client.PasserALaSuite = -1;
+                         transfer.hasError = true;
+                         transfer.errorNumber = socketErrorNumber(error);
+                         transfer.errorDescription = transfer.socket->errorString();
+                     });
+    const auto onConnected = [&transfer] {
+        transfer.connected = true;
+        transfer.limit.start(); // from now on, the silence of the server
+    };
+    if (endpoint.tls)
+        QObject::connect(static_cast<QSslSocket*>(socket), &QSslSocket::encrypted, socket, onConnected);
+    else
+        QObject::connect(socket, &QAbstractSocket::connected, socket, onConnected);
+
+    transfer.limit.setSingleShot(true);
+    transfer.limit.setInterval(timeLimitMs);
+    QObject::connect(&transfer.limit, &QTimer::timeout, socket, [&transfer] { transfer.timedOut = true; });
+
+    Transfer* const outer = current;
+    current = &transfer;
+
+    transfer.limit.start();
+    if (endpoint.tls)
+        static_cast<QSslSocket*>(socket)->connectToHostEncrypted(endpoint.host, endpoint.port);
+    else
+        socket->connectToHost(endpoint.host, endpoint.port);
+
+    const std::int16_t& stop = stopDownload;
+    waitForEvents([&] { return transfer.connected || transfer.finished() || stop != 0; });
+
+    if (transfer.connected && !transfer.finished() && stop == 0) {
+        socket->write(request);
+        waitForEvents([&] { return transfer.finished() || stop != 0; });
+    }
+
+    transfer.limit.stop();
+    QObject::disconnect(socket, nullptr, socket, nullptr);
+    socket->abort();
+    current = outer;
+}
+
 std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
                                            const std::int16_t& HttpVersion)
 {
+    d->report = PageReport{};
     if (UseProxy && (ProxyPort.isEmpty() || ProxyHost.isEmpty()))
         return kDownloadProxyIncomplete;
-    const std::optional<AddressParts> address = parseAddress(URL);
+    std::optional<AddressParts> address = parseAddress(URL);
     if (!address)
         return kDownloadBadAddress;
 
     const bool viaProxy = UseProxy != 0;
-    Endpoint endpoint;
-    if (!viaProxy)
-        endpoint = directEndpoint(address->scheme, address->authority);
     // Without a TLS library there is no socket that can carry an https address.
-    if (endpoint.tls && !QSslSocket::supportsSsl())
+    if (isHttps(address->scheme) && !QSslSocket::supportsSsl())
         return kDownloadNoSocket;
 
     // Unbuffered: each received piece reaches the file at once, so nothing of this transfer is
@@ -133,109 +283,137 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     // Ends any earlier connection, a transfer still waiting below us included.
     closeSocket();
 
+    std::optional<ProxySetting> proxy;
     if (viaProxy) {
-        bool ok = false;
-        const qlonglong port = ProxyPort.trimmed().toLongLong(&ok);
-        if (!ok || port < 0 || port > 65535)
+        const std::optional<std::uint16_t> port = parseProxyPort(ProxyPort);
+        if (!port)
             throw DownloadError(
                 QStringLiteral("Le port du proxy n'est pas un numéro de port : %1").arg(ProxyPort).toStdString());
-        endpoint.host = ProxyHost;
-        endpoint.port = static_cast<std::uint16_t>(port);
-        endpoint.tls = false;
+        proxy = ProxySetting{ProxyHost, *port};
     }
-
-    const QByteArray request = buildRequest(*address, MethodeGet != 0, HttpVersion != 0, viaProxy);
-
-    Transfer transfer;
-    transfer.file = &file;
-    transfer.maxBytes = d->maxResponseBytes;
-    transfer.tls = endpoint.tls;
-    if (endpoint.tls)
-        transfer.socket = std::make_unique<QSslSocket>();
-    else
-        transfer.socket = std::make_unique<QTcpSocket>();
-    QTcpSocket* socket = transfer.socket.get();
-
-    // MyWinSock_DataArrival, MyWinSock_Close, MyWinSock_Error
-    QObject::connect(socket, &QIODevice::readyRead, socket, [&transfer] { transfer.readAvailable(); });
-    const auto onClose = [this, &transfer] {
-        if (transfer.ended || transfer.closedByUs)
-            return;
-        transfer.readAvailable();
-        transfer.ended = true;
-        PasserALaSuite = -1;
-        // The socket layer reports a reset like an orderly close; a response cut short
-        // before its announced end shows that the connection was broken.
-        if (transfer.framing.truncated() && !transfer.overLimit && !transfer.writeFailed) {
-            transfer.hasError = true;
-            transfer.errorNumber = socketErrorNumber(QAbstractSocket::RemoteHostClosedError);
-            transfer.errorDescription = QStringLiteral("La connexion a été coupée avant la fin de la réponse");
-        }
-    };
-    QObject::connect(socket, &QAbstractSocket::disconnected, socket, onClose);
-    QObject::connect(socket, &QAbstractSocket::errorOccurred, socket,
-                     [this, &transfer, onClose](QAbstractSocket::SocketError error) {
-                         // The server's close comes through here as well as through disconnected.
-                         if (error == QAbstractSocket::RemoteHostClosedError) {
-                             onClose();
-                             return;
-                         }
-                         if (transfer.ended || transfer.closedByUs)
-                             return;
-                         transfer.readAvailable();
-                         transfer.ended = true;
-                         PasserALaSuite = -1;
-                         transfer.hasError = true;
-                         transfer.errorNumber = socketErrorNumber(error);
-                         transfer.errorDescription = transfer.socket->errorString();
-                     });
-    if (endpoint.tls)
-        QObject::connect(static_cast<QSslSocket*>(socket), &QSslSocket::encrypted, socket,
-                         [&transfer] { transfer.connected = true; });
-    else
-        QObject::connect(socket, &QAbstractSocket::connected, socket, [&transfer] { transfer.connected = true; });
-
-    Transfer* const outer = d->current;
-    d->current = &transfer;
 
     PasserALaSuite = 0;
     d->stopDownload = 0;
-
-    if (endpoint.tls)
-        static_cast<QSslSocket*>(socket)->connectToHostEncrypted(endpoint.host, endpoint.port);
-    else
-        socket->connectToHost(endpoint.host, endpoint.port);
-
     const std::int16_t& stop = d->stopDownload;
-    waitForEvents([&] { return transfer.connected || transfer.finished() || stop != 0; });
 
-    if (transfer.connected && !transfer.finished() && stop == 0) {
-        socket->write(request);
-        waitForEvents([&] { return transfer.finished() || stop != 0; });
+    QString currentUrl = URL;
+    bool get = MethodeGet != 0;
+    std::optional<QByteArray> keptBody;
+    QSet<QString> visited{(get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + URL};
+    PageReport& report = d->report;
+    QString failure; // ends the fetch once the file is closed
+    std::int16_t code = kDownloadDone;
+    bool hasError = false;
+    int errorNumber = 0;
+    QString errorDescription;
+
+    for (int hop = 0;; ++hop) {
+        report.finalAddress = currentUrl;
+        if (isHttps(address->scheme) && !QSslSocket::supportsSsl()) {
+            failure = QStringLiteral("Redirection vers une adresse https sans bibliothèque TLS : %1").arg(currentUrl);
+            break;
+        }
+        const Route route = routeFor(*address, proxy);
+        const QByteArray request =
+            buildRequest(*address, get, HttpVersion != 0, route.absoluteTarget, keptBody ? &*keptBody : nullptr);
+
+        Transfer transfer;
+        transfer.file = &file;
+        transfer.maxBytes = d->maxResponseBytes;
+        transfer.framing.setMaxStoredBytes(d->maxResponseBytes);
+        transfer.framing.setStopAtRedirect(true);
+        d->run(*this, transfer, route, request);
+
+        const ResponseFraming& framing = transfer.framing;
+        if (framing.headComplete()) {
+            report.status = framing.status();
+            report.reason = QString::fromLatin1(framing.reason());
+        }
+        if (transfer.hasError) {
+            hasError = true;
+            errorNumber = transfer.errorNumber;
+            errorDescription = transfer.errorDescription;
+        }
+        if (transfer.overLimit) {
+            failure = QStringLiteral("La réponse dépasse la taille maximale autorisée (%1)").arg(sizeText(transfer.maxBytes));
+            break;
+        }
+        if (transfer.writeFailed) {
+            failure = QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(SaveAs, transfer.writeError);
+            break;
+        }
+        if (stop != 0 || transfer.closedByUs)
+            break;
+        if (transfer.timedOut) {
+            code = kDownloadTimedOut;
+            const QString limit = durationText(d->timeLimitMs);
+            report.problem = transfer.connected
+                ? QStringLiteral("Le site ne répond pas : rien reçu de %1 en %2").arg(hostText(route.endpoint), limit)
+                : QStringLiteral("Le site ne répond pas : pas de connexion à %1 en %2").arg(hostText(route.endpoint), limit);
+            break;
+        }
+        if (framing.decodeFailed()) {
+            failure = QStringLiteral("Le contenu compressé (%1) de la page est illisible")
+                          .arg(QString::fromLatin1(framing.decodedCoding()));
+            break;
+        }
+        if (!framing.isRedirect())
+            break;
+
+        // A redirect: where to, and with which method.
+        const QUrl target = QUrl(currentUrl).resolved(QUrl(text::decodeText(framing.location())));
+        const QString next = target.toString(QUrl::FullyEncoded);
+        const QString scheme = target.scheme().toLower();
+        RedirectHop redirect{framing.status(), report.reason, currentUrl, next};
+        report.redirects.push_back(redirect);
+        report.status = 0;
+        report.reason.clear();
+        if (!target.isValid() || target.host().isEmpty()
+            || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+            failure = QStringLiteral("Redirection vers une adresse non prise en charge : %1")
+                          .arg(QString::fromLatin1(framing.location()));
+            break;
+        }
+        if (hop == kMaxRedirects) {
+            failure = QStringLiteral("Trop de redirections (plus de %1) ; la dernière vers %2").arg(kMaxRedirects).arg(next);
+            break;
+        }
+        const int status = framing.status();
+        if (status == 303 || ((status == 301 || status == 302) && !get)) {
+            get = true;
+            keptBody.reset();
+        } else if (!get && !keptBody) {
+            keptBody = address->query.toUtf8();
+        }
+        const QString key = (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + next;
+        if (visited.contains(key)) {
+            failure = QStringLiteral("Boucle de redirection : %1 renvoie vers %2, déjà demandée").arg(currentUrl, next);
+            break;
+        }
+        visited.insert(key);
+        address = parseAddress(next);
+        if (!address) {
+            failure = QStringLiteral("Redirection vers une adresse non prise en charge : %1").arg(next);
+            break;
+        }
+        currentUrl = next;
     }
 
-    QObject::disconnect(socket, nullptr, socket, nullptr);
-    socket->abort();
-    d->current = outer;
     file.close();
-    if (file.error() != QFileDevice::NoError && !transfer.writeFailed) {
-        transfer.writeFailed = true;
-        transfer.writeError = file.errorString();
-    }
+    if (file.error() != QFileDevice::NoError && failure.isEmpty())
+        failure = QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(SaveAs, file.errorString());
 
-    if (transfer.hasError) {
+    if (hasError) {
         d->ui.messageBox(QStringLiteral("Une erreur est survenue lors de la connection :") + QLatin1String("\r\n")
-                         + QString::number(transfer.errorNumber) + QLatin1String(" : ") + transfer.errorDescription);
+                         + QString::number(errorNumber) + QLatin1String(" : ") + errorDescription);
     }
-    if (transfer.overLimit)
-        throw DownloadError(QStringLiteral("La réponse dépasse la taille maximale autorisée (%1)")
-                                .arg(sizeText(transfer.maxBytes))
-                                .toStdString());
-    if (transfer.writeFailed)
-        throw DownloadError(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
-                                .arg(SaveAs, transfer.writeError)
-                                .toStdString());
-    return stop != 0 ? kDownloadStopped : kDownloadDone;
+    if (!failure.isEmpty()) {
+        report.problem = failure;
+        throw DownloadError(failure.toStdString());
+    }
+    if (stop != 0)
+        return kDownloadStopped;
+    return code;
 }
 
 } // namespace trouvel::net

@@ -1,9 +1,11 @@
 // The page client: fetches one page per call over its own TCP (or TLS) connection, with a
-// request it writes itself, and stores the raw response (status line, headers and body,
-// every LF stored as CR LF) into a file.
+// request it writes itself, and stores the response into a file: status line and headers as
+// received, the body decoded (chunks joined, gzip or deflate undone), every LF stored as CR LF.
+// Redirects are followed; each one's status line and headers come first in the file.
 #pragma once
 
 #include "common/UserInteraction.h"
+#include "net/NetOptions.h"
 
 #include <QObject>
 #include <QString>
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 class QTcpSocket;
 
@@ -23,16 +26,35 @@ enum DownloadCode : std::int16_t {
     kDownloadProxyIncomplete = 2,
     kDownloadBadAddress = 3,    // the address does not match the address pattern (or carries CR, LF, NUL)
     kDownloadStopped = 4,       // StopDownload was set during the transfer
+    kDownloadTimedOut = 5,      // no connection, or no byte of the response, within the time limit
+};
+
+// Followed at most this many redirects per fetch; one more is a failure.
+constexpr int kMaxRedirects = 10;
+
+struct RedirectHop {
+    int status = 0;
+    QString reason;
+    QString from; // the address that answered
+    QString to;   // where it sent us, resolved
+};
+
+// What the last DownloadPage call came to, beyond its result code.
+struct PageReport {
+    std::vector<RedirectHop> redirects;
+    QString finalAddress;
+    int status = 0;  // of the final response; 0 when no status line arrived
+    QString reason;
+    QString problem; // a failure in words, for a time-out or a failed redirect
+    bool success() const { return status >= 200 && status < 300; }
 };
 
 // A failure that leaves DownloadPage without a code (the target file cannot be opened,
-// the proxy port is not a number, the response exceeds the size limit, ...).
+// the proxy port is not a number, the response exceeds the size limit, a redirect loop, ...).
 class DownloadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-constexpr qint64 kDefaultMaxDownloadBytes = 64LL * 1024 * 1024;
 
 // Every " " replaced by "+"; nothing else is encoded.
 QString SpacesToPlus(const QString& text);
@@ -47,8 +69,10 @@ struct AddressParts {
 // Nothing when the address does not match the address pattern (empty, begins with "&").
 std::optional<AddressParts> parseAddress(const QString& url);
 
-// The request bytes for an address, exactly as sent.
-QByteArray buildRequest(const AddressParts& address, bool methodGet, bool http11, bool viaProxy);
+// The request bytes for an address, exactly as sent. keptBody: a POST body carried over a
+// 307 or 308 redirect (the address's own query then goes into the request line).
+QByteArray buildRequest(const AddressParts& address, bool methodGet, bool http11, bool viaProxy,
+                        const QByteArray* keptBody = nullptr);
 
 class cDownloadWinsock : public QObject {
     Q_OBJECT
@@ -71,6 +95,9 @@ public:
     void closeSocket();
 
     void setMaxResponseBytes(qint64 bytes);
+    // Milliseconds allowed to set up the connection, and between two received pieces.
+    void setTimeLimit(int milliseconds);
+    const PageReport& lastReport() const;
 
 private:
     struct Private;

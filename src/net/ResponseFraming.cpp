@@ -65,20 +65,32 @@ bool equalsIgnoreCase(QByteArrayView a, const char* b)
 
 } // namespace
 
-void ResponseFraming::feed(QByteArrayView bytes)
+ResponseFraming::ResponseFraming() = default;
+ResponseFraming::~ResponseFraming() = default;
+
+void ResponseFraming::feed(QByteArrayView bytes, QByteArray* stored)
 {
+    out_ = stored;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     if (p < end)
         started_ = true;
-    while (p < end) {
+    while (p < end && !overLimit_) {
         switch (state_) {
         case State::Complete:
-        case State::UntilClose:
+            out_ = nullptr;
             return;
+        case State::UntilClose:
+            if (bodyUntilClose_)
+                keepBody(QByteArrayView(p, end - p));
+            else
+                keep(QByteArrayView(p, end - p));
+            p = end;
+            break;
         case State::Body:
         case State::ChunkData: {
             const std::uint64_t take = std::min<std::uint64_t>(remaining_, std::uint64_t(end - p));
+            keepBody(QByteArrayView(p, qsizetype(take)));
             p += take;
             remaining_ -= take;
             if (remaining_ == 0)
@@ -91,6 +103,46 @@ void ResponseFraming::feed(QByteArrayView bytes)
             break;
         }
     }
+    out_ = nullptr;
+}
+
+void ResponseFraming::keep(QByteArrayView bytes)
+{
+    if (!out_ || bytes.isEmpty() || overLimit_)
+        return;
+    if (storedBytes_ + bytes.size() > maxStored_) {
+        overLimit_ = true;
+        return;
+    }
+    out_->append(bytes);
+    storedBytes_ += bytes.size();
+}
+
+void ResponseFraming::keepBody(QByteArrayView bytes)
+{
+    if (!decoder_ || decodeFailed_) {
+        keep(bytes);
+        return;
+    }
+    if (!out_ || bytes.isEmpty() || overLimit_)
+        return;
+    const qsizetype before = out_->size();
+    const qint64 room = maxStored_ - storedBytes_;
+    const qsizetype limit = before + qsizetype(std::min<qint64>(room, qint64(1) << 40));
+    const ContentDecoder::Result result = decoder_->feed(bytes, *out_, limit);
+    storedBytes_ += out_->size() - before;
+    if (result == ContentDecoder::Result::OverLimit)
+        overLimit_ = true;
+    else if (result == ContentDecoder::Result::Corrupt)
+        decodeFailed_ = true;
+}
+
+void ResponseFraming::giveUp()
+{
+    // The bytes of the line being read were taken but are not kept yet: keep them raw.
+    keep(unkept_);
+    unkept_.clear();
+    state_ = State::UntilClose;
 }
 
 bool ResponseFraming::takeLine(const char*& p, const char* end)
@@ -101,11 +153,13 @@ bool ResponseFraming::takeLine(const char*& p, const char* end)
     if (state_ == State::StatusLine || state_ == State::Headers) {
         headerBytes_ += count;
         if (headerBytes_ > kMaxHeaderBytes) {
+            unkept_.swap(line_);
             giveUp();
             return false;
         }
     }
     if (line_.size() + count > kMaxLine) {
+        unkept_.swap(line_);
         giveUp();
         return false;
     }
@@ -116,6 +170,12 @@ bool ResponseFraming::takeLine(const char*& p, const char* end)
 
 void ResponseFraming::handleLine()
 {
+    // Status and header lines are kept as received; chunk-size lines and trailers are not,
+    // unless framing is given up on them.
+    if (state_ == State::StatusLine || state_ == State::Headers)
+        keep(line_);
+    else
+        unkept_ = line_;
     // The line without its LF and an optional CR before it.
     line_.chop(1);
     if (line_.endsWith('\r'))
@@ -144,6 +204,7 @@ void ResponseFraming::handleLine()
         break;
     }
     line_.clear();
+    unkept_.clear();
 }
 
 void ResponseFraming::handleStatusLine()
@@ -170,6 +231,10 @@ void ResponseFraming::handleStatusLine()
         return;
     }
     status_ = status;
+    reason_ = line.size() > 13 ? line.sliced(13).toByteArray() : QByteArray();
+    location_.clear();
+    contentEncoding_.clear();
+    contentEncodings_ = 0;
     chunked_ = false;
     transferEncoding_ = false;
     hasLength_ = false;
@@ -212,10 +277,32 @@ void ResponseFraming::handleHeaderLine()
         }
     } else if (equalsIgnoreCase(name, "Transfer-Encoding")) {
         transferEncoding_ = true;
-        // Chunked framing applies when "chunked" is the last coding listed.
+        // Chunked framing applies when "chunked" is the last coding listed; codings before it
+        // are undone like a content coding.
         qsizetype lastComma = value.lastIndexOf(',');
         const QByteArrayView last = trimmed(lastComma < 0 ? value : value.sliced(lastComma + 1));
         chunked_ = equalsIgnoreCase(last, "chunked");
+        noteCodings(chunked_ ? (lastComma < 0 ? QByteArrayView() : value.first(lastComma)) : value);
+    } else if (equalsIgnoreCase(name, "Content-Encoding")) {
+        noteCodings(value);
+    } else if (equalsIgnoreCase(name, "Location")) {
+        location_ = value.toByteArray();
+    }
+}
+
+void ResponseFraming::noteCodings(QByteArrayView list)
+{
+    qsizetype start = 0;
+    while (start < list.size()) {
+        qsizetype comma = list.indexOf(',', start);
+        if (comma < 0)
+            comma = list.size();
+        const QByteArrayView coding = trimmed(list.sliced(start, comma - start));
+        if (!coding.isEmpty() && !equalsIgnoreCase(coding, "identity")) {
+            ++contentEncodings_;
+            contentEncoding_ = coding.toByteArray().toLower();
+        }
+        start = comma + 1;
     }
 }
 
@@ -229,15 +316,34 @@ void ResponseFraming::endOfHeaders()
             state_ = State::StatusLine;
         return;
     }
+    headComplete_ = true;
     if (status_ == 204 || status_ == 304) {
         state_ = State::Complete;
         return;
     }
+    const bool redirectStatus = status_ == 301 || status_ == 302 || status_ == 303 || status_ == 307 || status_ == 308;
+    if (stopAtRedirect_ && redirectStatus && !location_.isEmpty()) {
+        redirect_ = true;
+        state_ = State::Complete;
+        return;
+    }
+    // One coding that zlib undoes; anything else (several, or one never offered) is kept as sent.
+    if (contentEncodings_ == 1) {
+        if (contentEncoding_ == "gzip" || contentEncoding_ == "x-gzip")
+            decoder_ = std::make_unique<ContentDecoder>(ContentDecoder::Coding::Gzip);
+        else if (contentEncoding_ == "deflate")
+            decoder_ = std::make_unique<ContentDecoder>(ContentDecoder::Coding::Deflate);
+        if (decoder_)
+            decodedCoding_ = contentEncoding_;
+    }
+    if (transferEncoding_ && chunked_) {
+        state_ = State::ChunkSize;
+        return;
+    }
     if (transferEncoding_) {
-        if (chunked_)
-            state_ = State::ChunkSize;
-        else
-            giveUp();
+        // Another transfer coding last: the body runs to the close.
+        bodyUntilClose_ = true;
+        state_ = State::UntilClose;
         return;
     }
     if (hasLength_) {
@@ -245,7 +351,8 @@ void ResponseFraming::endOfHeaders()
         state_ = length_ == 0 ? State::Complete : State::Body;
         return;
     }
-    giveUp();
+    bodyUntilClose_ = true;
+    state_ = State::UntilClose;
 }
 
 void ResponseFraming::handleChunkSizeLine()

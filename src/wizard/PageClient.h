@@ -4,6 +4,8 @@
 #pragma once
 
 #include "common/UserInteraction.h"
+#include "net/DownloadWinsock.h"
+#include "net/NetOptions.h"
 
 #include <QString>
 
@@ -18,18 +20,23 @@ public:
     virtual ~PageClient() = default;
     // The host's proxy settings, given once at load.
     virtual void setProxy(std::int16_t useProxy, const QString& host, const QString& port) = 0;
-    // Fetches url into the file saveAs; a result code 0..4 (net::DownloadCode). Waits by
+    // Milliseconds allowed to connect, and between two received pieces.
+    virtual void setTimeLimit(int milliseconds) = 0;
+    // Fetches url into the file saveAs; a result code 0..5 (net::DownloadCode). Waits by
     // running the event loop. Throws (any std::exception) for a failure that has no code.
     virtual std::int16_t DownloadPage(const QString& url, const QString& saveAs, std::int16_t methodeGet,
                                       std::int16_t httpVersion) = 0;
     // Ends a waiting fetch; called as the window unloads.
     virtual void closeSocket() = 0;
+    // The last fetch's redirects, final address and status, and a failure in words.
+    virtual net::PageReport lastReport() const = 0;
 };
 
 // "" when target was written, else a message for the user. May throw (any std::exception)
-// when the download fails outright. stopDownload is the module flag, read while waiting.
-using PictureDownload =
-    std::function<QString(const QString& address, const QString& target, const std::int16_t& stopDownload)>;
+// when the download fails outright. stopDownload is the module flag, read while waiting;
+// options carry the host's proxy (the page client's) and the time limit.
+using PictureDownload = std::function<QString(const QString& address, const QString& target,
+                                              const std::int16_t& stopDownload, const net::NetOptions& options)>;
 
 // The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag.
 std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui);

@@ -29,7 +29,11 @@ public:
         return dl_.DownloadPage(url, saveAs, methodeGet, httpVersion);
     }
 
+    void setTimeLimit(int milliseconds) override { dl_.setTimeLimit(milliseconds); }
+
     void closeSocket() override { dl_.closeSocket(); }
+
+    net::PageReport lastReport() const override { return dl_.lastReport(); }
 
 private:
     net::cDownloadWinsock dl_;
@@ -44,9 +48,8 @@ std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, Us
 
 PictureDownload netPictureDownload()
 {
-    return [](const QString& address, const QString& target, const std::int16_t& stopDownload) {
-        return net::DownloadToFile(address, target, stopDownload);
-    };
+    return [](const QString& address, const QString& target, const std::int16_t& stopDownload,
+              const net::NetOptions& options) { return net::DownloadToFile(address, target, stopDownload, options); };
 }
 
 } // namespace trouvel::wizard

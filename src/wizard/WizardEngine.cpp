@@ -169,14 +169,26 @@ bool WizardEngine::Form_Load()
     const QString internet = QStringLiteral("Internet");
     const bool useProxy = config::IniFlag(
         config::ReadIniString(hostIni, internet, QStringLiteral("UseProxy"), QStringLiteral("0")));
-    if (services_.pageClient) {
-        if (useProxy)
-            services_.pageClient->setProxy(kTrue,
-                                           config::ReadIniString(hostIni, internet, QStringLiteral("HostProxy"), {}),
-                                           config::ReadIniString(hostIni, internet, QStringLiteral("PortProxy"), {}));
-        else
-            services_.pageClient->setProxy(kFalse, {}, {});
+    netOptions_.proxy.reset();
+    if (useProxy) {
+        const QString proxyHost = config::ReadIniString(hostIni, internet, QStringLiteral("HostProxy"), {});
+        const QString proxyPort = config::ReadIniString(hostIni, internet, QStringLiteral("PortProxy"), {});
+        if (services_.pageClient)
+            services_.pageClient->setProxy(kTrue, proxyHost, proxyPort);
+        // The picture goes the page's way; an incomplete proxy already stops the page fetch.
+        if (const auto port = net::parseProxyPort(proxyPort); port && !proxyHost.isEmpty())
+            netOptions_.proxy = net::ProxySetting{proxyHost, *port};
+    } else if (services_.pageClient) {
+        services_.pageClient->setProxy(kFalse, {}, {});
     }
+    // Seconds, decimals allowed; missing or out of range: the default.
+    bool validLimit = false;
+    const double seconds = settings_.GetSetting(kAppName, QStringLiteral("Options"), QLatin1String(kTimeOutKey), QString())
+                               .toDouble(&validLimit);
+    validLimit = validLimit && seconds >= 0.001 && seconds <= 3600;
+    netOptions_.timeLimitMs = validLimit ? std::max(1, int(seconds * 1000 + 0.5)) : net::kDefaultTimeLimitMs;
+    if (services_.pageClient)
+        services_.pageClient->setTimeLimit(netOptions_.timeLimitMs);
 
     // Mapping check over Col1 .. the highest field row index (so a one-field script always
     // counts as unmapped).
@@ -443,17 +455,20 @@ QString WizardEngine::readPage()
 bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
 {
     std::int16_t code = 0;
+    httpNote_.clear();
     try {
         model_.setDownloading(true);
         code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
         model_.setDownloading(false);
-    } catch (const std::exception&) {
-        // A fetch that fails outright reads as "Erreur n°" with no code.
+    } catch (const std::exception& error) {
+        // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
+        // shows why.
         model_.setDownloading(false);
         if (!closed_)
-            model_.setStatus(kErrorCode);
+            model_.setStatus(kErrorText + QString::fromUtf8(error.what()));
         return false;
     }
+    const net::PageReport report = services_.pageClient->lastReport();
     if (!stillOn(generation)) {
         // Moved away or closed meanwhile: the fetch was stopped for this entry.
         if (!closed_)
@@ -461,9 +476,13 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
         return false;
     }
     if (code != 0) {
-        model_.setStatus(kErrorCode + QString::number(code));
+        model_.setStatus(kErrorCode + QString::number(code)
+                         + (report.problem.isEmpty() ? QString() : QStringLiteral(" : ") + report.problem));
         return false;
     }
+    // An error page still goes through the patterns, but the step says what the site answered.
+    if (report.status != 0 && !report.success())
+        httpNote_ = QStringLiteral(" (HTTP %1 %2)").arg(report.status).arg(report.reason).replace(QStringLiteral(" )"), QStringLiteral(")"));
     model_.setBtStopVisible(false);
     model_.setStatus(kStatusAnalysing);
     return true;
@@ -524,7 +543,7 @@ WizardEngine::Step WizardEngine::searchStep()
         model_.setCandidatesError(regexReason(error));
     }
 
-    model_.setStatus(kStatusAnalysed);
+    model_.setStatus(kStatusAnalysed + httpNote_);
     model_.setEtape2Visible(true);
     model_.setEtape3Visible(false);
     model_.setDefaultButton(DefaultButton::Chercher2);
@@ -626,6 +645,8 @@ WizardEngine::Step WizardEngine::detailStep()
     }
 
     if (address.isEmpty()) {
+        if (!httpNote_.isEmpty())
+            model_.setStatus(kStatusAnalysed + httpNote_);
         model_.setPicture(QImage());
         model_.setUpdateImg(false);
     } else {
@@ -633,7 +654,7 @@ WizardEngine::Step WizardEngine::detailStep()
         QString result;
         try {
             model_.setDownloading(true);
-            result = services_.downloadPicture(address, imageFile(), state_.StopDownload);
+            result = services_.downloadPicture(address, imageFile(), state_.StopDownload, netOptions_);
             model_.setDownloading(false);
         } catch (const std::exception& error) {
             model_.setDownloading(false);
@@ -654,12 +675,12 @@ WizardEngine::Step WizardEngine::detailStep()
         QImageReader reader(imageFile());
         const QImage image = reader.read();
         if (image.isNull()) {
-            model_.setStatus(kStatusBadPicture);
+            model_.setStatus(kStatusBadPicture + httpNote_);
             QFile::remove(imageFile());
             model_.setPicture(QImage());
             model_.setUpdateImg(false);
         } else {
-            model_.setStatus(kStatusDone);
+            model_.setStatus(kStatusDone + httpNote_);
             model_.setPicture(image);
             model_.setUpdateImg(true);
         }

@@ -78,6 +78,9 @@ public:
     void list1_Click(int index);
     // Loads a script (path, options, field rows). Throws ScriptLoadError.
     void InitScript(const QString& file);
+    // The per-user time limit of the downloads, in seconds, decimals allowed ("Options", "TimeOut").
+    static constexpr const char* kTimeOutKey = "TimeOut";
+
     // Options read by the last load.
     std::int16_t MethodeGet() const { return methodeGet_; }
     std::int16_t versionHTTP() const { return versionHTTP_; }
@@ -141,6 +144,8 @@ private:
     int busyDepth_ = 0;
     std::uint64_t generation_ = 0; // bumped by every move to another entry
     bool closed_ = false;
+    net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
+    QString httpNote_;             // " (HTTP 404 Not Found)" after a page that was not a success
 };
 
 } // namespace trouvel::wizard

@@ -147,6 +147,7 @@ TEST_F(CliProcessTest, TryJsonOneCandidateFieldByField)
     EXPECT_EQ(keys(o), QStringList({QStringLiteral("detail"), QStringLiteral("search")}));
     const QJsonObject search = o[QStringLiteral("search")].toObject();
     EXPECT_EQ(keys(search), QStringList({QStringLiteral("address"), QStringLiteral("candidates"), QStringLiteral("code"),
+                                          QStringLiteral("final"), QStringLiteral("http"), QStringLiteral("redirects"),
                                           QStringLiteral("status")}));
     EXPECT_EQ(search[QStringLiteral("address")].toString(),
               QStringLiteral("http://127.0.0.1:%1/recherche?titre=Nord/Sud").arg(fixture.site().port()));
@@ -162,7 +163,8 @@ TEST_F(CliProcessTest, TryJsonOneCandidateFieldByField)
 
     const QJsonObject detail = o[QStringLiteral("detail")].toObject();
     EXPECT_EQ(keys(detail), QStringList({QStringLiteral("address"), QStringLiteral("code"), QStringLiteral("fields"),
-                                          QStringLiteral("picture"), QStringLiteral("status")}));
+                                          QStringLiteral("final"), QStringLiteral("http"), QStringLiteral("picture"),
+                                          QStringLiteral("redirects"), QStringLiteral("status")}));
     EXPECT_EQ(detail[QStringLiteral("address")].toString(), QStringLiteral("http://127.0.0.1:%1/film/108").arg(fixture.site().port()));
     EXPECT_EQ(detail[QStringLiteral("code")].toInt(-1), 0);
     EXPECT_EQ(detail[QStringLiteral("status")].toString(), QString::fromUtf8("Terminé"));
@@ -192,7 +194,8 @@ TEST_F(CliProcessTest, TryJsonKeepsTheDocumentedKeyOrder)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.trimmed(),
               QStringLiteral("{\"search\": {\"address\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"code\": 0, "
-                             "\"status\": \"Analyse terminee\", \"candidates\": []}, \"detail\": null}")
+                             "\"status\": \"Analyse terminee\", \"http\": 200, \"redirects\": [], "
+                             "\"final\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"candidates\": []}, \"detail\": null}")
                   .arg(fixture.site().port()));
 }
 

@@ -201,14 +201,16 @@ TEST_P(KeepAlive, EndsWhenTheResponseIsWholeNotAtTheClose)
 
 const QByteArray kChunkedResponse = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                     "6\r\n<html>\r\nd\r\nline1\nline2\r\n\r\n0\r\n\r\n";
+// Stored: the headers as received, the chunks joined.
+const QByteArray kChunkedDecoded = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n<html>line1\nline2\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Framings, KeepAlive,
     ::testing::Values(
         KeepAliveCase{"ContentLength", {send(httpResponse("<p>\nfilm\n</p>"))}, httpResponse("<p>\nfilm\n</p>")},
-        KeepAliveCase{"Chunked", {send(kChunkedResponse)}, kChunkedResponse},
+        KeepAliveCase{"Chunked", {send(kChunkedResponse)}, kChunkedDecoded},
         KeepAliveCase{"OneBytePieces", {pieces(httpResponse("a\nb"))}, httpResponse("a\nb")},
-        KeepAliveCase{"ChunkedInOneBytePieces", {pieces(kChunkedResponse)}, kChunkedResponse},
+        KeepAliveCase{"ChunkedInOneBytePieces", {pieces(kChunkedResponse)}, kChunkedDecoded},
         KeepAliveCase{"NoContent", {send("HTTP/1.1 204 No Content\r\n\r\n")}, "HTTP/1.1 204 No Content\r\n\r\n"},
         KeepAliveCase{"InterimThenFinal",
                       {send("HTTP/1.1 100 Continue\r\n\r\n"), send(httpResponse("x"))},

@@ -40,7 +40,9 @@ protected:
 
     QString download(const QString& url, qint64 maxBytes = kDefaultMaxDownloadBytes)
     {
-        return DownloadToFile(url, target, stop, maxBytes);
+        NetOptions options;
+        options.maxBytes = maxBytes;
+        return DownloadToFile(url, target, stop, options);
     }
 
     // Files left in the folder besides the target (a temporary file not cleaned up).
@@ -121,9 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
     Failures, PictureFailures,
     ::testing::Values(
         FailureCase{"NotFound", {send(httpResponse("<html>404</html>", "404 Not Found")), holdStep()}, "/x.jpg",
-                    kDefaultMaxDownloadBytes, kCannotDownload},
+                    kDefaultMaxDownloadBytes, kCannotDownload + QStringLiteral(" (HTTP 404 Not Found)")},
         FailureCase{"ServerError", {send(httpResponse("oops", "500 Internal Server Error")), closeStep()}, "/x.jpg",
-                    kDefaultMaxDownloadBytes, kCannotDownload},
+                    kDefaultMaxDownloadBytes, kCannotDownload + QStringLiteral(" (HTTP 500 Internal Server Error)")},
         FailureCase{"ResetMidBody",
                     {send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + pattern(5000)), resetStep()}, "/x.jpg",
                     kDefaultMaxDownloadBytes, kCannotDownload},
@@ -137,7 +139,10 @@ TEST_F(PictureDownload, RefusedConnectionCannotDownload)
 {
     const quint16 freePort = closedPort();
     ASSERT_NE(freePort, 0);
-    EXPECT_EQ(download(QStringLiteral("http://127.0.0.1:%1/x.jpg").arg(freePort)), kCannotDownload);
+    // The described text first, then the socket's own reason.
+    const QString result = download(QStringLiteral("http://127.0.0.1:%1/x.jpg").arg(freePort));
+    EXPECT_TRUE(result.startsWith(kCannotDownload + QStringLiteral(" ("))) << result.toStdString();
+    EXPECT_TRUE(result.endsWith(QLatin1Char(')')));
     EXPECT_EQ(readFile(target), kOldPicture);
 }
 

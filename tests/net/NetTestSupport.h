@@ -36,9 +36,9 @@ inline quint16 closedPort()
 inline const QByteArray kPostHeaders =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/vnd.ms-powerpoint, "
     "application/vnd.ms-excel, application/msword, */*\r\n"
-    "Accept -Language: fr\r\n"
+    "Accept-Language: fr\r\n"
     "Content-Type: application/x-www-form-urlencoded\r\n"
-    "Accept -Encoding: gzip , deflate\r\n"
+    "Accept-Encoding: gzip, deflate\r\n"
     "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
 
 } // namespace trouvel::net::test
