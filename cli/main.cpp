@@ -2,6 +2,7 @@
 #include "BatchCommand.h"
 #include "CliText.h"
 #include "TryCommand.h"
+#include "common/QtTranslations.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -17,6 +18,8 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("trouvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
+    // Socket and TLS errors reach the user inside French messages.
+    trouvel::installQtFrenchTranslations();
 
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

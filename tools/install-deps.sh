@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   curl python3 nodejs xvfb xauth
+  zlib1g-dev qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do

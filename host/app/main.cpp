@@ -1,5 +1,6 @@
 // cadrelle [CATALOGUE.csv]: the reference catalogue host of Trouvel.
 #include "MainWindow.h"
+#include "common/QtTranslations.h"
 #include "pluginhost/PluginFolders.h"
 #include "pluginhost/PluginModule.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cadrelle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Cadrelle"));
+    trouvel::installQtFrenchTranslations();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Catalogue de films, complété par ses modules"));

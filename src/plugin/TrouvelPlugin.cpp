@@ -1,5 +1,7 @@
 #include "TrouvelPlugin.h"
 
+#include "common/QtTranslations.h"
+
 #include "MessageBoxInteraction.h"
 #include "ModuleLocation.h"
 #include "config/Settings.h"
@@ -83,6 +85,8 @@ void TrouvelPlugin::ShowForm()
             throw Error("Aucun programme hôte : appelez initme avant ShowForm");
         // A later initme during the run must not release the host the window is working on.
         const std::shared_ptr<HostApplication> keepHost = state.HostApp;
+        // Qt's buttons and socket errors in French, when the host has not seen to it.
+        installQtFrenchTranslations();
 
         wizard::Environment env;
         env.pluginFolder = moduleFolder();
