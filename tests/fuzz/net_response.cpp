@@ -1,6 +1,7 @@
 // The page client's response path: any bytes, split into any chunks, as a server sends them.
 // Input: one byte that seeds the chunk sizes, then the response bytes.
-// The framing and the stored form (LF as CR LF) must not depend on where the bytes were split.
+// The framing, the kept bytes (chunks joined, gzip or deflate undone) and the stored form
+// (LF as CR LF) must not depend on where the bytes were split.
 #include "FuzzCheck.h"
 
 #include "net/LineEnds.h"
@@ -23,18 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
     const QByteArrayView response(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     ResponseFraming whole;
-    whole.feed(response);
+    whole.setMaxStoredBytes(1 << 20);
+    QByteArray keptWhole;
+    whole.feed(response, &keptWhole);
     QByteArray storedWhole;
     appendWithCrLf(storedWhole, response);
 
     ResponseFraming split;
+    split.setMaxStoredBytes(1 << 20);
+    QByteArray keptSplit;
     QByteArray storedSplit;
     qsizetype pos = 0;
     while (pos < response.size()) {
         seed = seed * 1103515245u + 12345u;
         const qsizetype chunk = std::min<qsizetype>(1 + (seed >> 16) % 17, response.size() - pos);
         const QByteArrayView piece = response.sliced(pos, chunk);
-        split.feed(piece);
+        split.feed(piece, &keptSplit);
         appendWithCrLf(storedSplit, piece);
         pos += chunk;
         // Once complete, a client stops reading; the rest would belong to nothing.
@@ -45,9 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         check(split.state() == whole.state(), "framing depends on how the bytes were split");
         check(split.truncated() == whole.truncated(), "truncation depends on how the bytes were split");
         check(storedSplit == storedWhole, "stored bytes depend on how the bytes were split");
+        check(keptSplit == keptWhole || whole.overLimit(), "kept bytes depend on how the bytes were split");
     } else {
         check(whole.complete(), "complete early when split, not when whole");
+        check(keptSplit == keptWhole, "kept bytes differ when complete early");
     }
+    check(keptWhole.size() <= (1 << 20), "kept bytes past the limit");
     const qsizetype lineFeeds = response.count('\n');
     check(storedWhole.size() == response.size() + lineFeeds, "stored size is not one CR per LF more");
     for (qsizetype i = 0; i < storedWhole.size(); ++i) {

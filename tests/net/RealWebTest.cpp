@@ -438,6 +438,24 @@ TEST_F(RealWeb, EnvironmentProxyIsNotUsedByThePageClient)
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.messages.join('|').toStdString();
 }
 
+// ---- certificates ----
+
+TEST_F(RealWeb, SslCertFileNamesAnAuthorityToTrust)
+{
+    // Without the variable the test authority is unknown: the handshake is refused.
+    LoopbackServer refused({send(httpResponse("x")), holdStep()}, false, true);
+    EXPECT_EQ(download(refused.url()), kDownloadDone);
+    EXPECT_EQ(ui.messages.size(), 1);
+
+    qputenv("SSL_CERT_FILE", TROUVEL_TEST_DATA_DIR "/data/loopback-cert.pem");
+    LoopbackServer trusted({send(httpResponse("x")), holdStep()}, false, true);
+    const std::int16_t code = download(trusted.url());
+    qunsetenv("SSL_CERT_FILE");
+    EXPECT_EQ(code, kDownloadDone);
+    EXPECT_EQ(ui.messages.size(), 1) << ui.messages.join('|').toStdString();
+    EXPECT_EQ(client.lastReport().status, 200);
+}
+
 // ---- texts ----
 
 TEST_F(RealWeb, SocketErrorsReadInFrench)
