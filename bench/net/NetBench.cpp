@@ -1,5 +1,5 @@
-// The page client against a loopback server: a 1 MiB page against curl, the CPU used while
-// a slow server says nothing, and a keep-alive server with and without a framed response.
+// The page client against a loopback server: a 1 MiB page against curl, 1 MiB chunked and
+// gzip pages paired with curl's own transfer time, the CPU used while a slow server says nothing, and a keep-alive server with and without a framed response.
 #include "ThreadedServer.h"
 
 #include "common/UserInteraction.h"
@@ -11,6 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 
 namespace trouvel::net::bench {
@@ -79,6 +83,90 @@ void BM_Curl_1MiB(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * (1 << 20));
 }
 BENCHMARK(BM_Curl_1MiB)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true)->UseRealTime();
+
+QByteArray gzip(const QByteArray& data)
+{
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
+    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = uInt(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(out.size() - int(z.avail_out));
+    deflateEnd(&z);
+    return out;
+}
+
+QByteArray chunkedResponse(const QByteArray& body, qsizetype chunk)
+{
+    QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (qsizetype at = 0; at < body.size(); at += chunk) {
+        const QByteArray piece = body.mid(at, chunk);
+        out += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+    }
+    return out + "0\r\n\r\n";
+}
+
+// One page fetched in turn by the page client and by curl, pair by pair in the same run;
+// curl's figure is its own time_total (the transfer, not the process start).
+void pairedWithCurl(benchmark::State& state, const QByteArray& response, QStringList curlOptions)
+{
+    ThreadedServer server({response, 0, 0});
+    Fixture f;
+    QTemporaryDir dir;
+    const QString curlTarget = dir.filePath(QStringLiteral("curl.txt"));
+    const std::int16_t get = -1, version = 1;
+    double ours = 0, curl = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (f.client.DownloadPage(server.url(), f.target, get, version) != kDownloadDone || f.ui.messages)
+            state.SkipWithError("fetch failed");
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        ours += took.count();
+        state.SetIterationTime(took.count());
+
+        state.PauseTiming();
+        QProcess process;
+        process.start(QStringLiteral("curl"), curlOptions + QStringList{QStringLiteral("-s"), QStringLiteral("-o"), curlTarget,
+                                                                        QStringLiteral("-w"), QStringLiteral("%{time_total}"), server.url()});
+        process.waitForFinished();
+        curl += process.readAllStandardOutput().trimmed().toDouble();
+        state.ResumeTiming();
+    }
+    const double n = double(state.iterations());
+    state.counters["ours_ms"] = ours * 1000 / n;
+    state.counters["curl_ms"] = curl * 1000 / n;
+    state.counters["ours_per_curl"] = curl > 0 ? ours / curl : 0;
+}
+
+// The same page with a Content-Length: the client's cost without any decoding, for reference.
+void BM_Plain_1MiB_VsCurl(benchmark::State& state)
+{
+    const QByteArray body = page(1 << 20);
+    pairedWithCurl(state, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body,
+                   {QStringLiteral("--http1.1")});
+}
+void BM_Chunked_1MiB_VsCurl(benchmark::State& state)
+{
+    pairedWithCurl(state, chunkedResponse(page(1 << 20), 700), {QStringLiteral("--http1.1")});
+}
+void BM_Gzip_1MiB_VsCurl(benchmark::State& state)
+{
+    const QByteArray packed = gzip(page(1 << 20));
+    pairedWithCurl(state,
+                   "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\nContent-Length: "
+                       + QByteArray::number(packed.size()) + "\r\n\r\n" + packed,
+                   {QStringLiteral("--http1.1"), QStringLiteral("--compressed")});
+}
+double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+BENCHMARK(BM_Plain_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Chunked_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Gzip_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
 
 // A server that answers after 3 s: the process should sleep, not spin, while it waits.
 void BM_SlowResponse_3s(benchmark::State& state)

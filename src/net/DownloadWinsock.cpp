@@ -66,9 +66,10 @@ struct Transfer {
                 return;
             }
             received += piece.size();
-            decoded.clear();
+            // resize(0) keeps the buffers' room for the next piece; clear() would free it.
+            decoded.resize(0);
             framing.feed(piece, &decoded);
-            converted.clear();
+            converted.resize(0);
             appendWithCrLf(converted, decoded);
             if (!converted.isEmpty() && file->write(converted) != converted.size()) {
                 writeFailed = true;
