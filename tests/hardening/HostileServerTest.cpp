@@ -24,14 +24,7 @@ namespace trouvel::net {
 namespace {
 
 using test::FakeUserInteraction;
-
-// Received bytes as the page client stores them (every LF as CR LF).
-QByteArray stored(const QByteArray& raw)
-{
-    QByteArray out;
-    appendWithCrLf(out, raw);
-    return out;
-}
+using test::stored;
 
 // Accepts one connection at a time on 127.0.0.1 and hands the socket to `answer` once the
 // whole request has arrived. `answer` decides everything that follows.

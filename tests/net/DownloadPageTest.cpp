@@ -22,12 +22,6 @@ using namespace test;
 
 
 
-QByteArray stored(const QByteArray& raw)
-{
-    QByteArray out;
-    appendWithCrLf(out, raw);
-    return out;
-}
 
 class PageClient : public ::testing::Test {
 protected:

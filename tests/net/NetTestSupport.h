@@ -1,6 +1,8 @@
 // Helpers shared by the network tests.
 #pragma once
 
+#include "net/LineEnds.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QHostAddress>
@@ -14,6 +16,14 @@ inline QByteArray readFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Received bytes as the page client stores them (every LF as CR LF).
+inline QByteArray stored(const QByteArray& raw)
+{
+    QByteArray out;
+    appendWithCrLf(out, raw);
+    return out;
 }
 
 inline void writeFile(const QString& path, const QByteArray& bytes)

@@ -22,12 +22,6 @@ namespace {
 
 using namespace test;
 
-QByteArray stored(const QByteArray& raw)
-{
-    QByteArray out;
-    appendWithCrLf(out, raw);
-    return out;
-}
 
 // zlib's own compressor: 31 gives gzip, 15 a zlib stream, -15 bare deflate data.
 QByteArray compress(const QByteArray& data, int windowBits)
