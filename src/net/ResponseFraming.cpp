@@ -120,7 +120,10 @@ void ResponseFraming::keep(QByteArrayView bytes)
 
 void ResponseFraming::keepBody(QByteArrayView bytes)
 {
-    if (!decoder_ || decodeFailed_) {
+    // After a decoding fault the rest of the body means nothing: the fetch fails on it.
+    if (decodeFailed_)
+        return;
+    if (!decoder_) {
         keep(bytes);
         return;
     }

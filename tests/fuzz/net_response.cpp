@@ -50,10 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         check(split.state() == whole.state(), "framing depends on how the bytes were split");
         check(split.truncated() == whole.truncated(), "truncation depends on how the bytes were split");
         check(storedSplit == storedWhole, "stored bytes depend on how the bytes were split");
-        check(keptSplit == keptWhole || whole.overLimit(), "kept bytes depend on how the bytes were split");
+        // zlib may find a fault at a point that depends on the pieces; the fetch fails then anyway.
+        const bool decodeFault = whole.decodeFailed() || split.decodeFailed();
+        check(keptSplit == keptWhole || whole.overLimit() || decodeFault, "kept bytes depend on how the bytes were split");
     } else {
         check(whole.complete(), "complete early when split, not when whole");
-        check(keptSplit == keptWhole, "kept bytes differ when complete early");
+        check(keptSplit == keptWhole || whole.decodeFailed() || split.decodeFailed(), "kept bytes differ when complete early");
     }
     check(keptWhole.size() <= (1 << 20), "kept bytes past the limit");
     const qsizetype lineFeeds = response.count('\n');
