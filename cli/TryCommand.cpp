@@ -48,7 +48,7 @@ QString stepText(const QString& label, const StepReport& step)
                                   : QString();
     QString out = QStringLiteral("%1 : %2\n").arg(label, step.address);
     for (const net::RedirectHop& hop : step.redirects)
-        out += QStringLiteral("  redirection %1 %2 → %3\n").arg(hop.status).arg(hop.reason, hop.to).replace(QStringLiteral("  →"), QStringLiteral(" →"));
+        out += QStringLiteral("  redirection %1 → %2\n").arg(QStringLiteral("%1 %2").arg(hop.status).arg(hop.reason).trimmed(), hop.to);
     if (!step.redirects.empty())
         out += QStringLiteral("  adresse finale : %1\n").arg(step.finalAddress);
     return out + QStringLiteral("  code %1%2 ; état : %3\n").arg(step.code).arg(http, step.status);

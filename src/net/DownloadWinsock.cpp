@@ -300,7 +300,8 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     QString currentUrl = URL;
     bool get = MethodeGet != 0;
     std::optional<QByteArray> keptBody;
-    QSet<QString> visited{(get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + URL};
+    const auto requestKey = [&get](const QString& url) { return (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + url; };
+    QSet<QString> visited{requestKey(URL)};
     PageReport& report = d->report;
     QString failure; // ends the fetch once the file is closed
     std::int16_t code = kDownloadDone;
@@ -386,7 +387,7 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         } else if (!get && !keptBody) {
             keptBody = address->query.toUtf8();
         }
-        const QString key = (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + next;
+        const QString key = requestKey(next);
         if (visited.contains(key)) {
             failure = QStringLiteral("Boucle de redirection : %1 renvoie vers %2, déjà demandée").arg(currentUrl, next);
             break;

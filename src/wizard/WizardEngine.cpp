@@ -482,7 +482,7 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     }
     // An error page still goes through the patterns, but the step says what the site answered.
     if (report.status != 0 && !report.success())
-        httpNote_ = QStringLiteral(" (HTTP %1 %2)").arg(report.status).arg(report.reason).replace(QStringLiteral(" )"), QStringLiteral(")"));
+        httpNote_ = QStringLiteral(" (%1)").arg(QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed());
     model_.setBtStopVisible(false);
     model_.setStatus(kStatusAnalysing);
     return true;
