@@ -306,8 +306,9 @@ int runBatch(const QStringList& args)
             values[column - 1] = QString::number(field);
         }
         for (int c = 1; c <= catalogue.columnCount(); ++c)
-            if (!config::WriteIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]))
-                return fail(QStringLiteral("impossible d'écrire « %1 »").arg(mappingFile), 1);
+            if (const QString reason = config::writeIniValue(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]);
+                !reason.isEmpty())
+                return fail(QStringLiteral("impossible d'écrire « %1 » : %2").arg(mappingFile, reason), 1);
     }
     bool mapped = false;
     for (int c = 1; c <= catalogue.columnCount(); ++c)

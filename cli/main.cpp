@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +16,9 @@ int main(int argc, char* argv[])
     // Pictures are decoded with QtGui, which needs an application object but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Under a file size limit (ulimit -f) a write past it fails and is reported, rather than
+    // the kernel stopping the tool half-way through a batch.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("trouvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));

@@ -3,6 +3,7 @@
 #include "CatalogueModel.h"
 #include "PreferencesDialog.h"
 #include "catalogue/CatalogueFile.h"
+#include "common/WholeFile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -267,15 +268,27 @@ void MainWindow::copyPictures(const QString& fromFolder, const QString& folder)
 {
     const QDir from(fromFolder);
     QStringList failed;
+    QStringList outside;
     for (int row = 0; row < catalogue_.entryCount(); ++row) {
         const QString tag = catalogue_.tag(row);
-        if (tag.isEmpty() || !from.exists(tag) || QFileInfo::exists(QDir(folder).filePath(tag)))
+        if (tag.isEmpty())
             continue;
-        if (!QFile::copy(from.filePath(tag), QDir(folder).filePath(tag)))
-            failed.append(tag);
+        // A Tag that leads out of the catalogue's folder is not followed: the entry keeps it.
+        if (!isTagInFolder(tag)) {
+            outside.append(tag);
+            continue;
+        }
+        if (!from.exists(tag) || QFileInfo::exists(QDir(folder).filePath(tag)))
+            continue;
+        if (const QString reason = trouvel::copyWholeFile(from.filePath(tag), QDir(folder).filePath(tag)); !reason.isEmpty())
+            failed.append(tr("%1 : %2").arg(tag, reason));
     }
     if (!failed.isEmpty())
         QMessageBox::warning(this, tr("Enregistrer"), tr("Images non copiées dans « %1 » :\n%2").arg(folder, failed.join(u'\n')));
+    if (!outside.isEmpty())
+        QMessageBox::warning(this, tr("Enregistrer"),
+                             tr("Ces images ne sont pas dans le dossier du catalogue et n'ont pas été copiées :\n%1")
+                                 .arg(outside.join(u'\n')));
 }
 
 bool MainWindow::saveTo(const QString& path)
@@ -412,8 +425,8 @@ void MainWindow::choosePicture()
         int n = 1;
         while (QFileInfo::exists(QDir(folder).filePath(name)))
             name = QStringLiteral("%1-%2.%3").arg(source.completeBaseName()).arg(++n).arg(source.suffix());
-        if (!QFile::copy(path, QDir(folder).filePath(name))) {
-            QMessageBox::critical(this, tr("Image de l'entrée"), tr("Impossible de copier l'image dans « %1 ».").arg(folder));
+        if (const QString reason = trouvel::copyWholeFile(path, QDir(folder).filePath(name)); !reason.isEmpty()) {
+            QMessageBox::critical(this, tr("Image de l'entrée"), tr("Impossible de copier l'image dans « %1 » : %2").arg(folder, reason));
             return;
         }
     }

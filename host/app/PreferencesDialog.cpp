@@ -54,14 +54,16 @@ PreferencesDialog::PreferencesDialog(const QString& profileFile, QWidget* parent
 
 bool PreferencesDialog::save()
 {
-    using trouvel::config::WriteIniString;
+    using trouvel::config::writeIniValue;
     const QString port = port_->value() == 0 ? QString() : QString::number(port_->value());
-    const bool ok = WriteIniString(profileFile_, kSection, QStringLiteral("UseProxy"), useProxy_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"))
-                    && WriteIniString(profileFile_, kSection, QStringLiteral("HostProxy"), host_->text().trimmed())
-                    && WriteIniString(profileFile_, kSection, QStringLiteral("PortProxy"), port);
-    if (!ok)
-        QMessageBox::critical(this, tr("Préférences"), tr("Impossible d'écrire « %1 ».").arg(profileFile_));
-    return ok;
+    QString reason = writeIniValue(profileFile_, kSection, QStringLiteral("UseProxy"), useProxy_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (reason.isEmpty())
+        reason = writeIniValue(profileFile_, kSection, QStringLiteral("HostProxy"), host_->text().trimmed());
+    if (reason.isEmpty())
+        reason = writeIniValue(profileFile_, kSection, QStringLiteral("PortProxy"), port);
+    if (!reason.isEmpty())
+        QMessageBox::critical(this, tr("Préférences"), tr("Impossible d'écrire « %1 » : %2").arg(profileFile_, reason));
+    return reason.isEmpty();
 }
 
 } // namespace cadrelle

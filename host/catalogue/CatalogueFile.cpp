@@ -1,10 +1,10 @@
 #include "CatalogueFile.h"
 
 #include "Csv.h"
+#include "common/WholeFile.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <utility>
 
@@ -84,18 +84,15 @@ QByteArray formatCatalogue(const Catalogue& catalogue)
 
 QString saveCatalogue(const QString& path, const Catalogue& catalogue)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Impossible d'écrire « %1 » : %2").arg(path, file.errorString());
-    const QByteArray bytes = formatCatalogue(catalogue);
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("Impossible d'écrire « %1 » : %2").arg(path, reason);
-    }
-    if (!file.commit())
-        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, file.errorString());
+    if (const QString reason = trouvel::writeWholeFile(path, formatCatalogue(catalogue)); !reason.isEmpty())
+        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, reason);
     return {};
+}
+
+bool isTagInFolder(const QString& tag)
+{
+    return !tag.isEmpty() && tag != QStringLiteral(".") && tag != QStringLiteral("..") && !tag.contains(u'/')
+           && !tag.contains(u'\\') && !tag.contains(QChar(u'\0'));
 }
 
 } // namespace cadrelle

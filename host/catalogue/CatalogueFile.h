@@ -23,4 +23,8 @@ QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue);
 QString saveCatalogue(const QString& path, const Catalogue& catalogue);
 QByteArray formatCatalogue(const Catalogue& catalogue);
 
+// Whether a Tag names a file directly inside the catalogue's folder: not empty, ".", "..",
+// an absolute path, nor anything with a separator ("/", or "\\" from Windows) or a NUL.
+bool isTagInFolder(const QString& tag);
+
 } // namespace cadrelle

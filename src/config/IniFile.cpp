@@ -1,9 +1,9 @@
 #include "config/IniFile.h"
 
+#include "common/WholeFile.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstring>
@@ -363,35 +363,28 @@ QByteArray iniUpdate(const QByteArray& content, const QString& section, const QS
     return out;
 }
 
-bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value)
+QString writeIniValue(const QString& file, const QString& section, const QString& key, const QString& value)
 {
     if (!iniCanStore(section, key, value))
-        return false;
+        return QStringLiteral("Valeur impossible à enregistrer (saut de ligne, ou nom de section ou de clé invalide)");
     QByteArray content;
     QFile existing(file);
-    if (existing.exists()) {
-        if (!existing.open(QIODevice::ReadOnly))
-            return false;
-        content = existing.readAll();
-        if (existing.error() != QFileDevice::NoError)
-            return false;
+    const bool exists = existing.exists();
+    if (exists) {
+        if (!existing.open(QIODevice::ReadOnly) || (content = existing.readAll(), existing.error() != QFileDevice::NoError))
+            return QStringLiteral("Lecture impossible : %1").arg(existing.errorString());
         existing.close();
     }
     const QByteArray updated = iniUpdate(content, section, key, value);
-    if (existing.exists() && updated == content)
-        return true;
-    // Written beside the file and renamed over it, so a crash leaves the old file or the new one.
-    // Unbuffered: a buffered QSaveFile only meets a short write (disk full, size limit) in the
-    // flush inside commit(), and commits the truncated file anyway. Written directly, the
-    // short count shows here and the old file stays.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (out.write(updated) != updated.size() || out.error() != QFileDevice::NoError) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    if (exists && updated == content)
+        return {};
+    // A crash or a full disk leaves the old file or the new one, never a part of it.
+    return writeWholeFile(file, updated);
+}
+
+bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value)
+{
+    return writeIniValue(file, section, key, value).isEmpty();
 }
 
 } // namespace trouvel::config

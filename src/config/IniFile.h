@@ -23,6 +23,8 @@ bool IniFlag(const QString& text);
 // that key's line changes; the file is replaced atomically. false when the write failed
 // (the old file is then untouched).
 bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value);
+// WriteIniString saying why it failed: "" when stored, else the reason in French.
+QString writeIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
 
 // The same two operations as pure functions over a file's bytes.
 QString iniLookup(const QByteArray& content, const QString& section, const QString& key, const QString& defaultValue);

@@ -54,13 +54,13 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
     return rows;
 }
 
-bool writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)
+QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)
 {
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (!config::WriteIniString(iniFile, section, colKey(static_cast<int>(i) + 1), rows[i].nb))
-            return false;
+        if (QString reason = config::writeIniValue(iniFile, section, colKey(static_cast<int>(i) + 1), rows[i].nb); !reason.isEmpty())
+            return reason;
     }
-    return true;
+    return {};
 }
 
 QStringList chooserEntries(const QString& scriptPath)

@@ -41,8 +41,8 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
                                         const QString& scriptPath);
 
 // Stores every row's value under Col<i> (i from 1), empty values included. Stops at the first
-// write that fails and returns false; true when all were written.
-bool writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows);
+// write that fails and returns why (in French); "" when all were written.
+QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows);
 
 // The chooser's entries: "(laisser tel quel)", then the label of each field 1 to Count, a
 // single blank for a missing "Match" key so that positions stay field numbers. A Count that

@@ -21,7 +21,7 @@ namespace {
 const QString kCaption = QStringLiteral("Exportation des informations");
 const QString kLabel4 =
     QStringLiteral("Choisissez le contenu des différentes colonnes. (Double cliquez sur un element)");
-const QString kWriteFailed = QStringLiteral("Impossible d'enregistrer la correspondance des colonnes dans '%1'.") +
+const QString kWriteFailed = QStringLiteral("Impossible d'enregistrer la correspondance des colonnes dans '%1' : %2.") +
                              QStringLiteral("\r\n") +
                              QStringLiteral("Laisser cette fenêtre ouverte pour réessayer ? (Non : fermer sans enregistrer)");
 
@@ -150,9 +150,10 @@ void Frm3::btGo_Click()
 bool Frm3::Form_Unload()
 {
     const QString file = settingsFile(host_);
-    if (writeMappingRows(file, section_, rows()))
+    const QString reason = writeMappingRows(file, section_, rows());
+    if (reason.isEmpty())
         return true;
-    const bool keepOpen = ui_.messageBox(kWriteFailed.arg(file), MsgButtons::YesNo) != MsgAnswer::No;
+    const bool keepOpen = ui_.messageBox(kWriteFailed.arg(file, reason), MsgButtons::YesNo) != MsgAnswer::No;
     return !keepOpen;
 }
 

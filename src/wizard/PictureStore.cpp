@@ -1,7 +1,8 @@
 #include "wizard/PictureStore.h"
 
+#include "common/WholeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 namespace trouvel::wizard {
 
@@ -22,6 +23,14 @@ QString pictureNameProblem(const QString& name)
     return {};
 }
 
+QString freePictureName(const QString& base, const QSet<QString>& otherTags)
+{
+    QString name = base + QStringLiteral(".jpg");
+    for (int n = 2; otherTags.contains(name); ++n)
+        name = QStringLiteral("%1 (%2).jpg").arg(base).arg(n);
+    return name;
+}
+
 bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure)
 {
     const QString prefix = QStringLiteral("Erreur lors de la copie de l'image \"%1\" : ").arg(name);
@@ -29,32 +38,8 @@ bool storePicture(const QString& source, const QString& folder, const QString& n
         *failure = prefix + problem;
         return false;
     }
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *failure = prefix + in.errorString();
-        return false;
-    }
-    QSaveFile out(folder + u'/' + name);
-    if (!out.open(QIODevice::WriteOnly)) {
-        *failure = prefix + out.errorString();
-        return false;
-    }
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            *failure = prefix + in.errorString();
-            return false; // QSaveFile discards the temporary file
-        }
-        if (n == 0)
-            break;
-        if (out.write(buffer, n) != n) {
-            *failure = prefix + out.errorString();
-            return false;
-        }
-    }
-    if (!out.commit()) {
-        *failure = prefix + out.errorString();
+    if (const QString reason = copyWholeFile(source, folder + u'/' + name); !reason.isEmpty()) {
+        *failure = prefix + reason;
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 // entry's title.
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 namespace trouvel::wizard {
@@ -10,6 +11,11 @@ namespace trouvel::wizard {
 // part (before ".jpg") that is empty, "." or "..", a path separator or NUL, or a name longer
 // than 255 bytes on disk.
 QString pictureNameProblem(const QString& name);
+
+// The picture name for an entry titled as stripFileName gives `base`: "base.jpg", or else the
+// first of "base (2).jpg", "base (3).jpg", ... that no other entry's Tag names, so that a
+// picture never replaces another entry's.
+QString freePictureName(const QString& base, const QSet<QString>& otherTags);
 
 // Copies source to folder/name, replacing a file of that name. The copy is written to a
 // temporary file beside the target and renamed over it, so an old picture is never left

@@ -698,6 +698,22 @@ void WizardEngine::setItemCell(ListItem& item, const QString& value, std::int16_
         item.SubItems(column, value.toStdString());
 }
 
+QSet<QString> WizardEngine::tagsOfOtherEntries()
+{
+    QSet<QString> tags;
+    ListItemCollection& items = host().MyLV().ListItems();
+    const std::int16_t count = checkedInt16(items.Count());
+    for (std::int16_t i = 1; i <= count; ++i) {
+        if (i == state_.CurrentItem)
+            continue;
+        std::int16_t index = i;
+        const std::string tag = items.Item(index).Tag();
+        if (!tag.empty())
+            tags.insert(QString::fromStdString(tag));
+    }
+    return tags;
+}
+
 WizardEngine::Step WizardEngine::saveStep()
 {
     const std::uint64_t generation = generation_;
@@ -737,8 +753,10 @@ WizardEngine::Step WizardEngine::saveStep()
 
     if (model_.updateImg() && QFileInfo::exists(imageFile())) {
         bool hasPicture = false;
+        QSet<QString> otherTags;
         try {
             hasPicture = !entry->Tag().empty();
+            otherTags = tagsOfOtherEntries();
         } catch (const std::exception&) {
         }
         if (hasPicture && !model_.autoSave()) {
@@ -752,7 +770,7 @@ WizardEngine::Step WizardEngine::saveStep()
                 return Step::None;
             }
         }
-        const QString name = text::stripFileName(model_.titre()) + QStringLiteral(".jpg");
+        const QString name = freePictureName(text::stripFileName(model_.titre()), otherTags);
         QString failure;
         if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure)) {
             try {

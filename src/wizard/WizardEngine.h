@@ -29,6 +29,7 @@
 #include "wizard/WizardModel.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -122,6 +123,8 @@ private:
     // moveToEntry with a host error shown in a message box.
     bool navigate(int delta);
     bool reportHostError(const std::exception& error);
+    // The Tags of every entry but the current one (the picture names they hold).
+    QSet<QString> tagsOfOtherEntries();
     void setItemCell(ListItem& item, const QString& value, std::int16_t column);
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }

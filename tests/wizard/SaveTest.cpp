@@ -82,6 +82,40 @@ TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
     EXPECT_EQ(stored.readAll(), pngBytes());
 }
 
+TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
+{
+    // "Nord/Sud" and "Nord:Sud" both give "Nord-Sud.jpg"; a remake has its original's title.
+    start(QStringLiteral("Col1=0"), 4);
+    host->entry(3).tag = "Nord-Sud.jpg";
+    host->entry(4).tag = "Nord-Sud (2).jpg";
+    for (const char* other : {"Nord-Sud.jpg", "Nord-Sud (2).jpg"}) {
+        QFile file(hostFile(QString::fromLatin1(other)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(other);
+    }
+    engine().model().setTitre(QStringLiteral("Nord/Sud"));
+    putPicture();
+    engine().btAjouter_Click();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_EQ(host->entry(1).tag, "Nord-Sud (3).jpg");
+    QFile stored(hostFile(QStringLiteral("Nord-Sud (3).jpg")));
+    ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
+    EXPECT_EQ(stored.readAll(), pngBytes());
+    QFile first(hostFile(QStringLiteral("Nord-Sud.jpg")));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "Nord-Sud.jpg");
+
+    // The entry's own picture is the one it may replace, after the question.
+    host->entry(2).tag = "Nord-Sud (3).jpg";
+    host->entry(1).tag.clear();
+    ui.answers.push_back(MsgAnswer::Yes);
+    engine().model().setTitre(QStringLiteral("Nord:Sud"));
+    putPicture();
+    engine().btAjouter_Click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("voulez vous remplacer l'image ?")});
+    EXPECT_EQ(host->entry(2).tag, "Nord-Sud (3).jpg");
+}
+
 TEST_F(Save, ReplaceQuestionAndItsNo)
 {
     start(QStringLiteral("Col2=1"));

@@ -1,0 +1,204 @@
+#include "common/WholeFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace trouvel {
+
+QString fileErrorReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("Plus de place sur le disque");
+    case EDQUOT:
+        return QStringLiteral("Quota d'espace disque dépassé");
+    case EFBIG:
+        return QStringLiteral("Fichier trop grand (limite de taille des fichiers atteinte)");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Permission refusée");
+    case EROFS:
+        return QStringLiteral("Système de fichiers en lecture seule");
+    case ENOENT:
+        return QStringLiteral("Fichier ou dossier introuvable");
+    case ENOTDIR:
+        return QStringLiteral("Un élément du chemin n'est pas un dossier");
+    case EISDIR:
+        return QStringLiteral("Un dossier porte ce nom");
+    case ENAMETOOLONG:
+        return QStringLiteral("Nom de fichier trop long");
+    case EIO:
+        return QStringLiteral("Erreur d'entrée-sortie sur le disque");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("Trop de fichiers ouverts");
+    case ENOMEM:
+        return QStringLiteral("Mémoire insuffisante");
+    default:
+        return QStringLiteral("Erreur système n°%1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+WholeFileWriter::WholeFileWriter(const QString& target)
+    : target_(target)
+{
+    // Through a symbolic link the file it names is replaced, and the link stays.
+    const QFileInfo info(target);
+    if (info.isSymLink())
+        target_ = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+}
+
+WholeFileWriter::~WholeFileWriter()
+{
+    cancel();
+}
+
+bool WholeFileWriter::fail(int error)
+{
+    reason_ = fileErrorReason(error);
+    cancel();
+    return false;
+}
+
+bool WholeFileWriter::open()
+{
+    cancel();
+    reason_.clear();
+    written_ = 0;
+    const QByteArray target = QFile::encodeName(target_);
+    struct stat existing {};
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        return fail(EISDIR);
+    // Beside the target; its name shortened so that a name near the 255-byte limit still has one.
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray tempPrefix = target.left(slash + 1) + target.mid(slash + 1).left(200) + '.';
+    // Mode 0666 so that the umask decides, as for any new file; an existing file's mode is kept.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        tempPath_ = tempPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        fd_ = ::open(tempPath_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            tempPath_.clear();
+            return fail(errno);
+        }
+    }
+    if (fd_ < 0) {
+        tempPath_.clear();
+        return fail(EEXIST);
+    }
+    if (exists)
+        ::fchmod(fd_, existing.st_mode & 07777);
+    rlimit limit{};
+    sizeLimit_ = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY ? qint64(limit.rlim_cur) : -1;
+    return true;
+}
+
+bool WholeFileWriter::write(QByteArrayView bytes)
+{
+    if (fd_ < 0)
+        return reason_.isEmpty() ? fail(EBADF) : false;
+    // Past the size limit the kernel would stop the process (SIGXFSZ): refused beforehand.
+    if (sizeLimit_ >= 0 && written_ + bytes.size() > sizeLimit_)
+        return fail(EFBIG);
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd_, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(errno);
+        }
+        if (n == 0)
+            return fail(ENOSPC);
+        data += n;
+        left -= n;
+        written_ += n;
+    }
+    return true;
+}
+
+bool WholeFileWriter::commit()
+{
+    if (fd_ < 0)
+        return reason_.isEmpty() ? fail(EBADF) : false;
+    // Some file systems (NFS, quotas) only report a full disk when the data is synced or closed.
+    if (::fsync(fd_) != 0)
+        return fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        return fail(errno);
+    const QByteArray target = QFile::encodeName(target_);
+    if (::rename(tempPath_.constData(), target.constData()) != 0)
+        return fail(errno);
+    tempPath_.clear();
+    // The rename itself reaches the disk with the folder's sync.
+    const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void WholeFileWriter::cancel()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.isEmpty()) {
+        ::unlink(tempPath_.constData());
+        tempPath_.clear();
+    }
+}
+
+QString writeWholeFile(const QString& target, QByteArrayView bytes)
+{
+    WholeFileWriter writer(target);
+    if (writer.open() && writer.write(bytes) && writer.commit())
+        return {};
+    return writer.reason();
+}
+
+QString copyWholeFile(const QString& source, const QString& target)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return fileErrorReason(errno);
+    WholeFileWriter writer(target);
+    QString reason;
+    if (writer.open()) {
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(in, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                reason = fileErrorReason(errno);
+                break;
+            }
+            if (n == 0) {
+                writer.commit();
+                break;
+            }
+            if (!writer.write(QByteArrayView(buffer, n)))
+                break;
+        }
+    }
+    ::close(in);
+    if (reason.isEmpty())
+        reason = writer.reason();
+    return reason;
+}
+
+} // namespace trouvel

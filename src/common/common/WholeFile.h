@@ -1,0 +1,50 @@
+// Writing a file for the user so that afterwards it is either whole and new, or the old file
+// untouched: the bytes go to a temporary file beside the target with every write checked,
+// are synced to the disk, then renamed over the target in one step. Used for everything the
+// project writes for the user (catalogues, pictures, Trouvel.ini, copies into a new folder).
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+namespace trouvel {
+
+// Why a file operation failed, in French, from its errno ("Plus de place sur le disque").
+QString fileErrorReason(int error);
+
+class WholeFileWriter {
+public:
+    explicit WholeFileWriter(const QString& target);
+    ~WholeFileWriter(); // an uncommitted temporary file is removed
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    bool open();
+    // false on the first write that does not go through entirely; nothing more is written.
+    bool write(QByteArrayView bytes);
+    // Syncs, closes and renames over the target; false (target untouched) on failure.
+    bool commit();
+    void cancel();
+
+    // Why the last step failed, in French; "" while none did.
+    const QString& reason() const { return reason_; }
+
+private:
+    bool fail(int error);
+
+    QString target_;
+    QByteArray tempPath_;
+    int fd_ = -1;
+    qint64 written_ = 0;
+    qint64 sizeLimit_ = -1; // the process's file size limit (ulimit -f), -1 for none
+    QString reason_;
+};
+
+// Replaces target with bytes through a WholeFileWriter. "" on success, else the reason.
+QString writeWholeFile(const QString& target, QByteArrayView bytes);
+
+// Copies source to target through a WholeFileWriter. "" on success, else the reason.
+QString copyWholeFile(const QString& source, const QString& target);
+
+} // namespace trouvel
