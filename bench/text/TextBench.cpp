@@ -236,6 +236,40 @@ void BM_StripTagShortValue(benchmark::State& state)
 }
 BENCHMARK(BM_StripTagShortValue);
 
+// A pattern shape common in hand-written scripts: a repeated group that may be empty. Each
+// call backtracks through every way of cutting the text; ours stops at the step limits
+// (an error), V8 runs to the end, which doubles with each character: Node is only timed
+// where it ends within seconds.
+void BM_RepeatedGroupThatMayBeEmpty(benchmark::State& state)
+{
+    const QString pattern = QStringLiteral("<h1>([\\s\\S]*?)+=/h1>");
+    const QString subject = QStringLiteral("<h1>") + QString(int(state.range(0)), u'a');
+    text::RegExp re;
+    re.Pattern(pattern);
+    re.IgnoreCase(true);
+    re.Multiline(true);
+    int gaveUp = 0;
+    const LoopTimer timer;
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(re.Test(subject));
+        } catch (const text::RegExpError&) {
+            ++gaveUp;
+        }
+    }
+    const LoopTimer::Figures ours = timer.perIteration(state.iterations());
+    state.counters["gave_up"] = gaveUp;
+    if (state.range(0) > 24) {
+        state.counters["ours_ms"] = ours.wallMs;
+        state.SetLabel("Node.js not run: it would take hours at this length");
+        return;
+    }
+    const NodeFigures node = runNode({QStringLiteral("test"), pattern, QStringLiteral("@subject.txt"), QStringLiteral("2")},
+                                     QStringLiteral("subject.txt"), subject.toUtf8());
+    reportAgainstNode(state, node, ours);
+}
+BENCHMARK(BM_RepeatedGroupThatMayBeEmpty)->Arg(20)->Arg(24)->Arg(46)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 } // namespace
 
 BENCHMARK_MAIN();

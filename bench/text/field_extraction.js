@@ -4,6 +4,7 @@
 //
 //   node field_extraction.js extract <page.html> <patterns.json> <iterations>
 //   node field_extraction.js striptag <fragment.html> <iterations>
+//   node field_extraction.js test <pattern> <subject.txt> <iterations>   (one Test call)
 //
 // Patterns are written in the scripts' dialect; they are given to V8 with the two
 // differences of that dialect spelled out ("." excludes only LF, "\s" is the six ASCII
@@ -101,7 +102,12 @@ if (mode === 'extract') {
     let hash = 0;
     for (let i = 0; i < result.length; ++i) hash = (Math.imul(hash, 31) + result.charCodeAt(i)) >>> 0;
     process.stdout.write(JSON.stringify({ msPerIteration, cpuMsPerIteration, length: result.length, hash }));
+} else if (mode === 'test') {
+    const re = new RegExp(toNodeSyntax(args[0]), 'im');
+    const subject = fs.readFileSync(args[1], 'utf8');
+    const { msPerIteration, cpuMsPerIteration, result } = time(Number(args[2]), () => re.test(subject));
+    process.stdout.write(JSON.stringify({ msPerIteration, cpuMsPerIteration, found: result }));
 } else {
-    process.stderr.write('usage: field_extraction.js extract|striptag ...\n');
+    process.stderr.write('usage: field_extraction.js extract|striptag|test ...\n');
     process.exit(2);
 }

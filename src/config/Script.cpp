@@ -53,9 +53,40 @@ QString scriptsFolder(const QString& pluginFolder)
     return pluginFolder + QStringLiteral("/scripts");
 }
 
+namespace {
+
+bool hasScriptExtension(const QString& fileName)
+{
+    return fileName.size() > 4 && fileName.endsWith(QStringLiteral(".tvs"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 QString scriptPath(const QString& pluginFolder, const QString& name)
 {
-    return scriptsFolder(pluginFolder) + u'/' + name + QStringLiteral(".tvs");
+    const QString folder = scriptsFolder(pluginFolder);
+    const QString exact = folder + u'/' + name + QStringLiteral(".tvs");
+    if (QFileInfo::exists(exact))
+        return exact;
+    // Scripts copied from Windows may have their extension in capitals ("Site.TVS").
+    const QDir dir(folder);
+    for (const QString& fileName : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        if (hasScriptExtension(fileName) && fileName.chopped(4) == name)
+            return folder + u'/' + fileName;
+    }
+    return exact;
+}
+
+QString scriptFileProblem(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("le fichier n'existe pas");
+    if (!info.isFile())
+        return QStringLiteral("ce n'est pas un fichier ordinaire");
+    if (info.size() > kMaxScriptBytes)
+        return QStringLiteral("le fichier fait %1 octets, plus que les %2 permis").arg(info.size()).arg(kMaxScriptBytes);
+    return {};
 }
 
 QStringList listScripts(const QString& pluginFolder)
@@ -64,12 +95,12 @@ QStringList listScripts(const QString& pluginFolder)
     if (!dir.exists())
         return {};
     QStringList names;
-    // Hidden files (dot files) are left out by not asking for QDir::Hidden. The extension is
-    // compared exactly: a listed name must load again as "<name>.tvs" on a case-sensitive disk.
+    // Hidden files (dot files) are left out by not asking for QDir::Hidden. Only regular
+    // files (or links to them) are listed: a link to a device would be read without end.
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Readable, QDir::NoSort);
     for (const QFileInfo& info : entries) {
         const QString fileName = info.fileName();
-        if (fileName.endsWith(QStringLiteral(".tvs"), Qt::CaseSensitive))
+        if (info.isFile() && hasScriptExtension(fileName))
             names.append(fileName.chopped(4));
     }
     // The directory order is arbitrary here, and the selected position is stored between
@@ -78,6 +109,8 @@ QStringList listScripts(const QString& pluginFolder)
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
+    // "Site.tvs" and "Site.TVS" side by side are one name, which loads the first.
+    names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }
 

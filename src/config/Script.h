@@ -25,10 +25,18 @@ std::optional<int> groupIndex(const QString& value);
 
 // "<pluginFolder>/scripts"
 QString scriptsFolder(const QString& pluginFolder);
-// "<pluginFolder>/scripts/<name>.tvs"
+// "<pluginFolder>/scripts/<name>.tvs", or the file of that name whose extension is written
+// in other letter case ("<name>.TVS") when only that one exists.
 QString scriptPath(const QString& pluginFolder, const QString& name);
+
+// The largest script file read: real scripts are a few kilobytes, and every step reads it.
+inline constexpr qint64 kMaxScriptBytes = 1024 * 1024;
+// Why a script file cannot be read as one ("" when it can): missing, not a regular file
+// (a device, a folder), or larger than kMaxScriptBytes.
+QString scriptFileProblem(const QString& path);
 // Script names (file names less their last 4 characters) of the "*.tvs" files in the scripts
-// folder, the extension compared exactly, hidden files left out; empty when the folder is
+// folder that are regular files (or links to them), the extension in any letter case,
+// hidden files left out; empty when the folder is
 // missing. Sorted by name (letter case ignored, then exact order), so that a stored position
 // finds the same script again whatever order the directory lists them in.
 QStringList listScripts(const QString& pluginFolder);

@@ -709,7 +709,9 @@ private:
         emit(body);
         markerStack_.pop_back();
         if (nullable) {
-            out_ += u"(?C{" + QString::number(checks_.size()).toStdU16String() + u"})";
+            // Numbered callouts cost less to tell apart than named ones; past 255, the text.
+            const std::u16string index = QString::number(checks_.size()).toStdU16String();
+            out_ += checks_.size() < 256 ? u"(?C" + index + u")" : u"(?C{" + index + u"})";
             checks_.push_back({marker, loopStart, min == 0});
         }
         out_ += u')';

@@ -22,7 +22,7 @@ struct TranslatedPattern {
     std::vector<std::vector<int>> groupMarkers;
     // The dialect refuses an iteration of a repetition that matches the empty string once
     // the minimum count is reached; PCRE2 accepts it and stops. Each check is run by a
-    // callout "(?C{k})" at the end of the iteration.
+    // callout at the end of the iteration: "(?Ck)" for k up to 255, else "(?C{k})".
     struct EmptyCheck {
         int marker = 0;         // group that marks where the iteration began
         int loopStart = -1;     // group that marks where the repetition began, or -1

@@ -6,6 +6,7 @@
 #include <pcre2.h>
 
 #include <chrono>
+#include <ctime>
 
 namespace trouvel::text {
 
@@ -13,15 +14,22 @@ namespace {
 
 // Bounds on one Test, Execute or Replace, so that a pattern that backtracks without end
 // (catastrophic backtracking) on a large page fails instead of freezing the wizard.
-// JIT code gets through roughly 0.7e9 units of the match limit a second on a desktop core
-// (a lazy "[\s\S]*?" costs one unit a character): one pcre2_match call is held to about
-// 0.15 s, enough for ten scans of a 10 MiB page, and a global walk over the page to about
-// two seconds by the clock.
+// JIT code gets through roughly 0.5-0.7e9 units of the match limit a second on a desktop
+// core (a lazy "[\s\S]*?" costs one unit a character): one pcre2_match call is held to about
+// 0.15-0.2 s, enough for ten scans of a 10 MiB page. The empty-iteration check runs as a
+// callout, which costs several units each: a call is also held to kCalloutLimit of them,
+// about the same time. A walk over the page (a global Execute, many calls) is held to
+// kTimeBudget by the clock, checked between calls and inside callouts.
 constexpr uint32_t kMatchLimit = 100'000'000;
+constexpr uint64_t kCalloutLimit = 15'000'000;
 constexpr uint32_t kDepthLimit = 10'000'000;      // interpreter only (no JIT available)
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;    // interpreter only
 constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
 constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
+// How often the caller's keep-going check runs while a match goes on.
+constexpr auto kKeepGoingEvery = std::chrono::milliseconds(50);
+// Callouts between two looks at the clock.
+constexpr uint64_t kCalloutsPerLook = 1024;
 // Our translation nests groups a little deeper than the script's pattern (see PatternTranslator).
 constexpr uint32_t kParensNestLimit = 1000;
 constexpr size_t kRecentPrograms = 8;
@@ -69,13 +77,73 @@ PCRE2_SPTR units(const std::u16string& text)
     }
 }
 
-// Refuses an iteration that matched the empty string where the dialect refuses it.
+// A coarse clock (a few milliseconds' resolution) costs a few nanoseconds to read, so the
+// budgets are checked after every call without slowing short matches down.
+struct CoarseClock {
+    using duration = std::chrono::nanoseconds;
+    using time_point = std::chrono::time_point<CoarseClock>;
+    static time_point now()
+    {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+        return time_point(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec));
+    }
+};
+
+} // namespace
+
+// The state of one Test, Execute or Replace: its budgets, shared with the callouts.
+struct RegExp::Walk {
+    enum class Stop { None, TimeUp, TooManyCallouts, Interrupted };
+
+    const std::vector<TranslatedPattern::EmptyCheck>* checks = nullptr;
+    const std::function<bool()>* keepGoing = nullptr;
+    CoarseClock::time_point deadline;
+    CoarseClock::time_point nextKeepGoing;
+    uint64_t callouts = 0; // in the current pcre2_match call
+    Stop stop = Stop::None;
+
+    // false once a budget is spent or the caller said to stop (`stop` tells which).
+    bool goesOn()
+    {
+        const auto now = CoarseClock::now();
+        if (now > deadline) {
+            stop = Stop::TimeUp;
+            return false;
+        }
+        if (keepGoing && *keepGoing && now >= nextKeepGoing) {
+            if (!(*keepGoing)()) {
+                stop = Stop::Interrupted;
+                return false;
+            }
+            nextKeepGoing = CoarseClock::now() + kKeepGoingEvery;
+        }
+        return true;
+    }
+};
+
+namespace {
+
+// Refuses an iteration that matched the empty string where the dialect refuses it; also
+// where long matches look at their budgets.
 int emptyIterationCallout(pcre2_callout_block* block, void* data)
 {
-    const auto& checks = *static_cast<const std::vector<TranslatedPattern::EmptyCheck>*>(data);
-    size_t index = 0;
-    for (PCRE2_SIZE i = 0; i < block->callout_string_length; ++i)
-        index = index * 10 + size_t(block->callout_string[i] - u'0');
+    auto& walk = *static_cast<RegExp::Walk*>(data);
+    if (++walk.callouts % kCalloutsPerLook == 0) {
+        if (walk.callouts > kCalloutLimit) {
+            walk.stop = RegExp::Walk::Stop::TooManyCallouts;
+            return PCRE2_ERROR_CALLOUT;
+        }
+        if (!walk.goesOn())
+            return PCRE2_ERROR_CALLOUT;
+    }
+    const auto& checks = *walk.checks;
+    size_t index = block->callout_number;
+    if (block->callout_string != nullptr) {
+        index = 0;
+        for (PCRE2_SIZE i = 0; i < block->callout_string_length; ++i)
+            index = index * 10 + size_t(block->callout_string[i] - u'0');
+    }
     if (index >= checks.size())
         return 0;
     const TranslatedPattern::EmptyCheck& check = checks[index];
@@ -98,6 +166,11 @@ int emptyIterationCallout(pcre2_callout_block* block, void* data)
 
 RegExpError::RegExpError(const QString& message, qsizetype position)
     : std::runtime_error(message.toStdString()), position_(position)
+{
+}
+
+MatchInterrupted::MatchInterrupted()
+    : RegExpError(QStringLiteral("Analyse interrompue"))
 {
 }
 
@@ -222,16 +295,43 @@ void RegExp::compile()
         if (pcre2_jit_stack* stack = jitStack().stack.get())
             pcre2_jit_stack_assign(context, nullptr, stack);
     }
-    if (!compiled->translated.emptyChecks.empty())
-        pcre2_set_callout(context, emptyIterationCallout, &compiled->translated.emptyChecks);
     compiled_ = std::move(compiled);
 }
 
 template <typename Visit>
 void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
 {
+    if (matching_)
+        throw RegExpError(QStringLiteral("Expression régulière déjà en cours d'utilisation"));
     compile();
-    const auto started = std::chrono::steady_clock::now();
+    matching_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{matching_};
+
+    Walk walk;
+    walk.checks = &compiled_->translated.emptyChecks;
+    walk.keepGoing = &keepGoing_;
+    walk.deadline = CoarseClock::now() + kTimeBudget;
+    walk.nextKeepGoing = CoarseClock::now() + kKeepGoingEvery;
+    pcre2_match_context* context = compiled_->context.get();
+    if (!walk.checks->empty())
+        pcre2_set_callout(context, emptyIterationCallout, &walk);
+    const auto stopped = [&walk] {
+        switch (walk.stop) {
+        case Walk::Stop::Interrupted:
+            throw MatchInterrupted();
+        case Walk::Stop::TooManyCallouts:
+            giveUp(QStringLiteral("l'expression régulière demande trop de retours en arrière sur ce texte "
+                                  "(répétition d'un groupe qui peut être vide)"));
+        case Walk::Stop::TimeUp:
+        case Walk::Stop::None:
+            break;
+        }
+        giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
+    };
+
     pcre2_code* code = compiled_->code.get();
     pcre2_match_data* matchData = compiled_->matchData.get();
     const PCRE2_SIZE length = PCRE2_SIZE(text.size());
@@ -246,11 +346,13 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
             return;
         start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
     }
-    unsigned calls = 0;
     while (start <= length) {
-        const int rc = pcre2_match(code, units(text), length, start, 0, matchData, compiled_->context.get());
+        walk.callouts = 0;
+        const int rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
         if (rc == PCRE2_ERROR_NOMATCH)
             return;
+        if (rc == PCRE2_ERROR_CALLOUT && walk.stop != Walk::Stop::None)
+            stopped();
         if (rc < 0)
             matchFailed(rc);
         const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData);
@@ -259,9 +361,8 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
             return;
         // After an empty match, step one character on.
         start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
-        // Reading the clock costs as much as a short match: look every so often.
-        if (++calls % 64 == 0 && std::chrono::steady_clock::now() - started > kTimeBudget)
-            giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
+        if (!walk.goesOn())
+            stopped();
     }
 }
 

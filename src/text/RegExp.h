@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -22,6 +23,12 @@ public:
 
 private:
     qsizetype position_;
+};
+
+// A match abandoned because the caller's keep-going check said to stop (RegExp::keepGoing).
+class MatchInterrupted : public RegExpError {
+public:
+    MatchInterrupted();
 };
 
 class Match {
@@ -67,6 +74,13 @@ public:
     // Compiles now and throws RegExpError for an invalid pattern (else done lazily).
     void compile();
 
+    // Asked about every 50 ms while a match runs, inside long matches too; false abandons the
+    // match with MatchInterrupted. It may run the event loop (so that a Stop button or a
+    // Ctrl-C is seen), but must not use this object.
+    void keepGoing(std::function<bool()> check) { keepGoing_ = std::move(check); }
+
+    struct Walk; // the budgets of one running match, shared with its callouts
+
 private:
     struct Compiled;
     template <typename Visit>
@@ -78,6 +92,8 @@ private:
     JitStack& jitStack();
 
     QString pattern_;
+    std::function<bool()> keepGoing_;
+    bool matching_ = false; // a match is running (the keep-going check may re-enter)
     bool global_ = false;
     bool ignoreCase_ = false;
     bool multiline_ = false;

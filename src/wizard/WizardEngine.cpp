@@ -7,6 +7,7 @@
 #include "text/TextCodec.h"
 #include "wizard/PictureStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -22,6 +23,7 @@ const QString kStatusReady = QStringLiteral("Trouvel (sur le net) by Ruvarir");
 const QString kStatusDownloading = QStringLiteral("Telechargement des donnees en cours...");
 const QString kStatusAnalysing = QStringLiteral("Analyse des donnees en cours...");
 const QString kStatusAnalysed = QStringLiteral("Analyse terminee");
+const QString kStatusAnalysisStopped = QStringLiteral("Analyse interrompue");
 const QString kStatusPicture = QStringLiteral("Telechargement de l'image en cours...");
 const QString kStatusDone = QStringLiteral("Terminé");
 const QString kStatusBadPicture = QStringLiteral("Erreur lors du téléchargement de l'image");
@@ -233,6 +235,10 @@ bool WizardEngine::reportHostError(const std::exception& error)
 
 void WizardEngine::reportLoadError(const ScriptLoadError& error)
 {
+    if (error.key.isEmpty()) {
+        ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason));
+        return;
+    }
     ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
                        .arg(error.file, error.key, error.reason));
 }
@@ -277,6 +283,8 @@ void WizardEngine::hideFieldRowsFrom(int k)
 void WizardEngine::InitScript(const QString& file)
 {
     state_.ScriptPath = file;
+    if (const QString problem = config::scriptFileProblem(file); !problem.isEmpty())
+        throw ScriptLoadError{file, {}, problem};
 
     const QString methode =
         config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("Methode"), QStringLiteral("0"));
@@ -483,9 +491,28 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     // An error page still goes through the patterns, but the step says what the site answered.
     if (report.status != 0 && !report.success())
         httpNote_ = QStringLiteral(" (%1)").arg(QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed());
-    model_.setBtStopVisible(false);
+    // Stop stays offered while the patterns run: a long analysis can be stopped too.
     model_.setStatus(kStatusAnalysing);
     return true;
+}
+
+std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
+{
+    return [this, generation] {
+        // The event loop turns, as during a download, so that Stop, Next or closing the
+        // window are seen within a long match.
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+        return stillOn(generation) && state_.StopDownload == 0;
+    };
+}
+
+void WizardEngine::analysisStopped(std::uint64_t generation)
+{
+    if (stillOn(generation)) {
+        model_.setBtStopVisible(false);
+        model_.setStatus(kStatusAnalysisStopped);
+    }
 }
 
 WizardEngine::Step WizardEngine::searchStep()
@@ -494,6 +521,10 @@ WizardEngine::Step WizardEngine::searchStep()
     const QString script = state_.ScriptPath;
     if (script.isEmpty() || !QFileInfo::exists(script)) {
         ui_.messageBox(kNoScript);
+        return Step::None;
+    }
+    if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty()) {
+        reportLoadError({script, {}, problem});
         return Step::None;
     }
     const QString titre = model_.titre();
@@ -513,6 +544,8 @@ WizardEngine::Step WizardEngine::searchStep()
 
     const QString page = readPage();
     text::RegExp regex;
+    regex.keepGoing(analysisGoesOn(generation));
+    reg2_.keepGoing(analysisGoesOn(generation));
     regex.Pattern(config::ReadIniString(script, searchPage, QStringLiteral("Pattern"), {}));
     regex.Global(true);
     regex.Multiline(true);
@@ -538,11 +571,15 @@ WizardEngine::Step WizardEngine::searchStep()
                 model_.addCandidate(row);
             }
         }
+    } catch (const text::MatchInterrupted&) {
+        analysisStopped(generation);
+        return Step::None;
     } catch (const text::RegExpError& error) {
         // An invalid pattern or a match that gave up adds no (further) candidate.
         model_.setCandidatesError(regexReason(error));
     }
 
+    model_.setBtStopVisible(false);
     model_.setStatus(kStatusAnalysed + httpNote_);
     model_.setEtape2Visible(true);
     model_.setEtape3Visible(false);
@@ -587,6 +624,9 @@ WizardEngine::Step WizardEngine::detailStep()
     const int count = std::max<int>(
         config::tryToInt16(config::ReadIniString(script, filmPage, QStringLiteral("Count"), QStringLiteral("0"))).value_or(0), 0);
     text::RegExp regex;
+    regex.keepGoing(analysisGoesOn(generation));
+    reg2_.keepGoing(analysisGoesOn(generation));
+    bool stopped = false;
     for (int k = 1; k <= count; ++k) {
         const int row = k - 1;
         if (row >= model_.fieldRowCount())
@@ -601,6 +641,11 @@ WizardEngine::Step WizardEngine::detailStep()
             model_.setFieldTicked(row, false);
             model_.setFieldToolTip(row, why);
         };
+        if (stopped) {
+            if (stillOn(generation))
+                emptyRow(kStatusAnalysisStopped);
+            continue;
+        }
         if (!spec.hasPattern) {
             emptyRow(QStringLiteral("Pas de motif : la valeur de \"Match%1\" ne contient pas de \"|\"").arg(k));
             continue;
@@ -615,9 +660,17 @@ WizardEngine::Step WizardEngine::detailStep()
             } else {
                 emptyRow(QString());
             }
+        } catch (const text::MatchInterrupted&) {
+            stopped = true;
+            if (stillOn(generation))
+                emptyRow(kStatusAnalysisStopped);
         } catch (const text::RegExpError& error) {
             emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, regexReason(error)));
         }
+    }
+    if (stopped) {
+        analysisStopped(generation);
+        return Step::None;
     }
 
     model_.setEtape3Visible(true);
@@ -639,10 +692,14 @@ WizardEngine::Step WizardEngine::detailStep()
                     address = config::fillTemplate(imgTemplate, match.SubMatches(0));
             }
         }
+    } catch (const text::MatchInterrupted&) {
+        analysisStopped(generation);
+        return Step::None;
     } catch (const text::RegExpError& error) {
         address.clear();
         model_.setPictureError(QStringLiteral("PatternImg : %1").arg(regexReason(error)));
     }
+    model_.setBtStopVisible(false);
 
     if (address.isEmpty()) {
         if (!httpNote_.isEmpty())

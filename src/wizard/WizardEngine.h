@@ -50,7 +50,8 @@ struct WizardServices {
     std::function<void()> requestClose;
 };
 
-// Why a script did not load: the file and the key whose value is at fault.
+// Why a script did not load: the file and the key whose value is at fault (no key: the
+// file itself).
 struct ScriptLoadError {
     QString file;
     QString key;
@@ -118,6 +119,11 @@ private:
     Step saveStep();
     // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
     bool fetchPage(const QString& url, std::uint64_t generation);
+    // The patterns' keep-going check: the event loop turns, and the analysis goes on while
+    // the step is neither stopped nor moved away from.
+    std::function<bool()> analysisGoesOn(std::uint64_t generation);
+    // Ends a stopped analysis: "Analyse interrompue" if the entry is still the step's.
+    void analysisStopped(std::uint64_t generation);
     // Moves by delta entries; false when the window closed instead or the host failed.
     bool moveToEntry(int delta);
     // moveToEntry with a host error shown in a message box.

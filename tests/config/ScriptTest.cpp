@@ -63,7 +63,20 @@ TEST(ScriptFiles, PathsAndListing)
         QFile f(dir.filePath(QStringLiteral("scripts/") + name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    EXPECT_EQ(listScripts(plugin.path()), (QStringList{"A", "a", "b", "Zed"}));
+    // Links: to a regular file, listed; to a device, which reads without end, not.
+    ASSERT_TRUE(QFile::link(dir.filePath("scripts/b.tvs"), dir.filePath("scripts/linked.tvs")));
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("scripts/zero.tvs")));
+    EXPECT_EQ(listScripts(plugin.path()), (QStringList{"A", "a", "b", "linked", "upper", "Zed"}));
+    // A name listed from a capitalised extension loads again.
+    EXPECT_EQ(scriptPath(plugin.path(), "upper"), plugin.path() + "/scripts/upper.TVS");
+
+    EXPECT_EQ(scriptFileProblem(dir.filePath("scripts/linked.tvs")), QString());
+    EXPECT_EQ(scriptFileProblem(dir.filePath("scripts/zero.tvs")), QStringLiteral("ce n'est pas un fichier ordinaire"));
+    EXPECT_EQ(scriptFileProblem(dir.filePath("scripts/none.tvs")), QStringLiteral("le fichier n'existe pas"));
+    QFile big(dir.filePath("scripts/big.tvs"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(kMaxScriptBytes + 1));
+    EXPECT_TRUE(scriptFileProblem(big.fileName()).startsWith(QStringLiteral("le fichier fait 1048577 octets")));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "wizard/WizardFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTimer>
 
 namespace trouvel::wizard::test {
 namespace {
@@ -18,19 +20,22 @@ protected:
         ASSERT_TRUE(engine().Form_Load());
     }
     const WizardModel& m() { return engine().model(); }
-    // The demo script with one replacement made in its text.
-    void demoScriptWith(const QString& from, const QString& to)
+    // The demo script with replacements made in its text.
+    void demoScriptWith(std::initializer_list<std::pair<QString, QString>> changes)
     {
         writeDemoScript();
         QFile file(state.ScriptPath.isEmpty() ? pluginFolder + QStringLiteral("/scripts/Demo.tvs") : state.ScriptPath);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QString text = QString::fromUtf8(file.readAll());
         file.close();
-        ASSERT_TRUE(text.contains(from)) << from.toStdString();
-        text.replace(from, to);
+        for (const auto& [from, to] : changes) {
+            ASSERT_TRUE(text.contains(from)) << from.toStdString();
+            text.replace(from, to);
+        }
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(text.toUtf8());
     }
+    void demoScriptWith(const QString& from, const QString& to) { demoScriptWith({{from, to}}); }
 };
 
 // ---- odd pages through the detail step ----
@@ -100,6 +105,62 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"RunOfAThenB", "<h1>Run</h1>\n" + QByteArray(100000, 'a') + "b<img src=\"/img/1.png\">",
                  QString::fromUtf8("Année|(a+)+$"), QStringLiteral("Run"), {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A repeated group that may be empty, in every field: each match runs to its limits. Stop,
+// moving on or closing the window during the analysis acts inside the match, the step ends
+// with the fields not yet analysed empty and unticked, and nothing is saved.
+enum class Gesture { Stop, Next, Close };
+
+struct StopCase {
+    const char* name;
+    Gesture gesture;
+};
+
+class StoppedAnalysis : public HostileSteps, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StoppedAnalysis, EndsTheStepWithinTheMatch)
+{
+    const QString slow = QStringLiteral("|<h1>([\\s\\S]*?)+=/h1>");
+    demoScriptWith({{QStringLiteral("Match1=Titre|<h1>([\\s\\S]*?)</h1>"), QStringLiteral("Match1=Titre") + slow},
+                    {QString::fromUtf8("Match2=Année|Année : (\\d+)"), QString::fromUtf8("Match2=Année") + slow}});
+    site.page("/film/1", "<h1>" + QByteArray(46, 'a') + "<img src=\"/img/1.png\">");
+    start();
+    engine().model().setAutoSave(true);
+    bool acted = false;
+    int analyses = 0;
+    // Once the detail page is in, the gesture waits for the event loop: it can only turn
+    // inside the first field's match.
+    QObject::connect(&engine().model(), &WizardModel::statusChanged, [&] {
+        if (m().status() != QStringLiteral("Analyse des donnees en cours...") || ++analyses != 2)
+            return;
+        QTimer::singleShot(0, [&] {
+        acted = true;
+        switch (GetParam().gesture) {
+        case Gesture::Stop: engine().btStop_Click(); break;
+        case Gesture::Next: engine().btSuivant_Click(); break;
+        case Gesture::Close: engine().btQuitter_Click(); break;
+        }
+        });
+    });
+    engine().btChercher_Click();
+    ASSERT_TRUE(acted);
+    EXPECT_EQ(host->entry(1).columns, (std::vector<std::string>{"Film 1", "", ""})) << "nothing saved";
+    EXPECT_FALSE(QFileInfo::exists(engine().imageFile()));
+    if (GetParam().gesture == Gesture::Stop) {
+        EXPECT_EQ(m().status(), QStringLiteral("Analyse interrompue"));
+        EXPECT_EQ(state.CurrentItem, 1);
+        for (int row : {0, 1, 2}) {
+            EXPECT_FALSE(m().fieldRow(row).ticked) << row;
+            EXPECT_EQ(m().fieldRow(row).toolTip, QStringLiteral("Analyse interrompue")) << row;
+        }
+        EXPECT_FALSE(m().btStopVisible());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Gestures, StoppedAnalysis,
+                         ::testing::Values(StopCase{"Stop", Gesture::Stop}, StopCase{"Next", Gesture::Next},
+                                           StopCase{"Close", Gesture::Close}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- odd scripts ----
 

@@ -153,6 +153,64 @@ TEST(RegExpLimits, DeepRepetitionOnALargePageSucceedsOrGivesUp)
     EXPECT_EQ(re.Execute(page + cell + page + cell).size(), 2u);
 }
 
+struct LongMatchCase {
+    const char* name;
+    const char* pattern;
+    bool global;
+    int textRepeats; // how many times the subject's unit is repeated
+};
+
+class RegExpLongMatch : public ::testing::TestWithParam<LongMatchCase> {};
+
+// The keep-going check is asked while a long match runs, inside one pcre2 call (a repeated
+// group that may be empty, checked by callouts) and between the calls of a global walk;
+// its "no" ends the match with MatchInterrupted.
+TEST_P(RegExpLongMatch, KeepGoingIsAskedAndItsNoInterrupts)
+{
+    const LongMatchCase& c = GetParam();
+    RegExp re;
+    re.Pattern(QString::fromLatin1(c.pattern));
+    re.Global(c.global);
+    const QString text = QStringLiteral("<h1>") + QString(c.textRepeats, u'a');
+    int asked = 0;
+    re.keepGoing([&asked] { return ++asked < 2; });
+    EXPECT_THROW(re.Execute(text), MatchInterrupted);
+    EXPECT_EQ(asked, 2);
+    // Without a check the match runs to its end or to its own limits, never interrupted.
+    re.keepGoing({});
+    try {
+        re.Execute(text);
+    } catch (const MatchInterrupted&) {
+        FAIL() << "interrupted without a check";
+    } catch (const RegExpError& e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Recherche abandonnée"))) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, RegExpLongMatch,
+    ::testing::Values(LongMatchCase{"RepeatedGroupThatMayBeEmpty", "<h1>([\\s\\S]*?)+=/h1>", false, 46},
+                      LongMatchCase{"GlobalWalkOfManyMatches", "a|(?:x+x+)+y", true, 4 * 1024 * 1024}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RegExpLongMatch, CheckThatUsesTheSameObjectIsRefused)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("a"));
+    re.Global(true);
+    bool refused = false;
+    re.keepGoing([&] {
+        try {
+            re.Test(QStringLiteral("a"));
+        } catch (const RegExpError&) {
+            refused = true;
+        }
+        return false;
+    });
+    EXPECT_THROW(re.Execute(QString(4 * 1024 * 1024, u'a')), MatchInterrupted);
+    EXPECT_TRUE(refused);
+}
+
 TEST(RegExpText, PositionsAreQStringPositions)
 {
     RegExp re;

@@ -134,6 +134,23 @@ TEST_F(ScriptLoading, BadNumbersNameTheFileAndKeyAndKeepTheWindowUsable)
     EXPECT_EQ(engine().loadedFieldCount(), 3);
 }
 
+TEST_F(ScriptLoading, ScriptOverTheSizeLimitIsRefusedAndTheSearchToo)
+{
+    writeScript(QStringLiteral("Huge"), fields(2) + QString(1024 * 1024, u';'));
+    makeHost(2);
+    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.first().startsWith(QStringLiteral("Le script '")) &&
+                ui.messages.first().contains(QStringLiteral("plus que les 1048576 permis")))
+        << ui.messages.first().toStdString();
+    EXPECT_EQ(engine().loadedFieldCount(), 0);
+    ui.messages.clear();
+    engine().btChercher_Click();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("plus que les 1048576 permis")));
+    EXPECT_TRUE(site.requestLines.isEmpty());
+}
+
 TEST_F(ScriptLoading, LongValueIsCutTo1023Characters)
 {
     load(QStringLiteral("[FilmPage]\nCount=1\nMatch1=") + QString(2000, u'n') + u'\n');
