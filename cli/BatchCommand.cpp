@@ -4,6 +4,7 @@
 #include "CliText.h"
 #include "HostProfile.h"
 #include "Interrupt.h"
+#include "TerminalText.h"
 #include "Progress.h"
 #include "WizardSession.h"
 
@@ -40,6 +41,7 @@ QString outcomeText(const EntryResult& r)
     case Outcome::Ambiguous: return QStringLiteral("ambigu, %1 candidats").arg(r.candidates);
     case Outcome::NotFound: return QStringLiteral("introuvable");
     case Outcome::Failed: return QStringLiteral("échec : %1").arg(r.detail);
+    case Outcome::PictureNotStored: return QStringLiteral("rempli, image non enregistrée : %1").arg(r.detail);
     }
     return {};
 }
@@ -158,21 +160,28 @@ int BatchSummary::count(Outcome outcome) const
 
 QString BatchSummary::text() const
 {
+    // Titles and reasons come from the catalogue and the pages: shown with their controls escaped.
+    const auto listed = [this](Outcome outcome, const auto& line) {
+        QString out;
+        for (const EntryResult& r : entries)
+            if (r.outcome == outcome)
+                out += QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(line(r)));
+        return out;
+    };
     QString out;
     out += QStringLiteral("Entrées traitées : %1%2\n").arg(entries.size()).arg(interrupted ? QStringLiteral(" (interrompu)") : QString());
-    out += QStringLiteral("Remplies : %1\n").arg(count(Outcome::Filled));
+    out += QStringLiteral("Remplies : %1\n").arg(count(Outcome::Filled) + count(Outcome::PictureNotStored));
+    if (const int n = count(Outcome::PictureNotStored); n > 0) {
+        out += QStringLiteral("Images non enregistrées : %1\n").arg(n);
+        out += listed(Outcome::PictureNotStored, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
+    }
     out += QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous));
-    for (const EntryResult& r : entries)
-        if (r.outcome == Outcome::Ambiguous)
-            out += QStringLiteral("  %1. %2 : %3 candidats\n").arg(r.row + 1).arg(r.title).arg(r.candidates);
+    out += listed(Outcome::Ambiguous,
+                  [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });
     out += QStringLiteral("Introuvables : %1\n").arg(count(Outcome::NotFound));
-    for (const EntryResult& r : entries)
-        if (r.outcome == Outcome::NotFound)
-            out += QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(r.title);
+    out += listed(Outcome::NotFound, [](const EntryResult& r) { return r.title; });
     out += QStringLiteral("Échecs : %1\n").arg(count(Outcome::Failed));
-    for (const EntryResult& r : entries)
-        if (r.outcome == Outcome::Failed)
-            out += QStringLiteral("  %1. %2 : %3\n").arg(r.row + 1).arg(r.title, r.detail);
+    out += listed(Outcome::Failed, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
     return out;
 }
 
@@ -352,9 +361,11 @@ int runBatch(const QStringList& args)
             result.title = title;
             if (interrupt.count() > 1 && result.outcome == Outcome::Filled)
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("interrompu")};
-            if (result.outcome == Outcome::Filled)
+            if (result.outcome == Outcome::Filled) {
                 engine.btAjouter_Click(); // saves, then moves on
-            else
+                if (!engine.pictureStoreFailure().isEmpty())
+                    result = {row, title, Outcome::PictureNotStored, result.candidates, engine.pictureStoreFailure()};
+            } else
                 engine.btSuivant_Click();
             summary.entries.push_back(result);
             progress.entryDone(++done, title, outcomeText(result));
@@ -384,7 +395,8 @@ int runBatch(const QStringList& args)
     text += dryRun ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
                    : summary.written ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
                                      : QStringLiteral("Catalogue inchangé.\n");
-    std::fputs(text.toUtf8().constData(), stdout);
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
     return status;
 }

@@ -8,7 +8,8 @@
 
 namespace trouvel::cli {
 
-enum class Outcome { Filled, Ambiguous, NotFound, Failed };
+// PictureNotStored: the fields were saved, the picture could not be written.
+enum class Outcome { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
 
 struct EntryResult {
     int row = 0; // 0-based

@@ -43,14 +43,6 @@ QString missingFileMessage(const QString& path)
     return QStringLiteral("'") + path + QStringLiteral("' n'existe pas");
 }
 
-QString regexReason(const text::RegExpError& error)
-{
-    QString reason = error.message();
-    if (error.position() >= 0)
-        reason += QStringLiteral(" (position %1)").arg(error.position());
-    return reason;
-}
-
 std::int16_t checkedInt16(std::int32_t value)
 {
     if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
@@ -576,7 +568,7 @@ WizardEngine::Step WizardEngine::searchStep()
         return Step::None;
     } catch (const text::RegExpError& error) {
         // An invalid pattern or a match that gave up adds no (further) candidate.
-        model_.setCandidatesError(regexReason(error));
+        model_.setCandidatesError(error.message());
     }
 
     model_.setBtStopVisible(false);
@@ -665,7 +657,7 @@ WizardEngine::Step WizardEngine::detailStep()
             if (stillOn(generation))
                 emptyRow(kStatusAnalysisStopped);
         } catch (const text::RegExpError& error) {
-            emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, regexReason(error)));
+            emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, error.message()));
         }
     }
     if (stopped) {
@@ -697,7 +689,7 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
     } catch (const text::RegExpError& error) {
         address.clear();
-        model_.setPictureError(QStringLiteral("PatternImg : %1").arg(regexReason(error)));
+        model_.setPictureError(QStringLiteral("PatternImg : %1").arg(error.message()));
     }
     model_.setBtStopVisible(false);
 
@@ -774,6 +766,7 @@ QSet<QString> WizardEngine::tagsOfOtherEntries()
 WizardEngine::Step WizardEngine::saveStep()
 {
     const std::uint64_t generation = generation_;
+    pictureStoreFailure_.clear();
     HostApplication* app = state_.HostApp.get();
     ListItem* entry = nullptr;
     try {
@@ -835,6 +828,7 @@ WizardEngine::Step WizardEngine::saveStep()
             } catch (const std::exception&) {
             }
         } else {
+            pictureStoreFailure_ = failure;
             model_.setStatus(failure);
         }
     }

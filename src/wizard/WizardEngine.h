@@ -103,6 +103,9 @@ public:
     // True while a step handler runs (including its waits).
     bool isBusy() const { return busyDepth_ > 0; }
 
+    // Why the last save step could not store the picture ("" when it did or had none to store).
+    const QString& pictureStoreFailure() const { return pictureStoreFailure_; }
+
     // stripTag with the window's reg2.
     QString stripTag(const QString& str);
 
@@ -154,7 +157,8 @@ private:
     std::uint64_t generation_ = 0; // bumped by every move to another entry
     bool closed_ = false;
     net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
-    QString httpNote_;             // " (HTTP 404 Not Found)" after a page that was not a success
+    QString httpNote_;
+    QString pictureStoreFailure_;             // " (HTTP 404 Not Found)" after a page that was not a success
 };
 
 } // namespace trouvel::wizard

@@ -164,11 +164,16 @@ TEST(BatchSummary, CountsAndListsEachKind)
     s.entries = {{0, QStringLiteral("A"), Outcome::Filled, 1, {}},
                  {1, QStringLiteral("B"), Outcome::Ambiguous, 3, {}},
                  {2, QStringLiteral("C"), Outcome::NotFound, 0, {}},
-                 {3, QStringLiteral("D"), Outcome::Failed, 0, QStringLiteral("recherche : HTTP 503 Service Unavailable")}};
+                 {3, QStringLiteral("D"), Outcome::Failed, 0, QStringLiteral("recherche : HTTP 503 Service Unavailable")},
+                 {4, QString::fromLatin1("E\0F\x1b[2J", 7), Outcome::PictureNotStored, 1, QStringLiteral("Plus de place sur le disque")},
+                 {5, QStringLiteral("G"), Outcome::NotFound, 0, {}}};
     const QString text = s.text();
-    EXPECT_TRUE(text.contains(QString::fromUtf8("Remplies : 1\n")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Remplies : 2\n")));
+    // A title's controls are shown escaped, and nothing after it is lost.
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Images non enregistrées : 1\n  5. E\\x00F\\x1B[2J : Plus de place sur le disque\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Introuvables : 2\n  3. C\n  6. G\n")));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Ambiguës : 1\n  2. B : 3 candidats\n")));
-    EXPECT_TRUE(text.contains(QString::fromUtf8("Introuvables : 1\n  3. C\n")));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Échecs : 1\n  4. D : recherche : HTTP 503 Service Unavailable\n")));
 }
 
