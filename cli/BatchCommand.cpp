@@ -380,11 +380,13 @@ int runBatch(const QStringList& args)
     }
 
     int status = broken ? 1 : summary.interrupted ? 130 : 0;
+    QString saveError;
     if (!dryRun) {
         const QByteArray updated = cadrelle::formatCatalogue(catalogue);
         if (updated != original) {
-            if (const QString error = cadrelle::saveCatalogue(cataloguePath, catalogue); !error.isEmpty()) {
-                std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(error));
+            saveError = cadrelle::saveCatalogue(cataloguePath, catalogue);
+            if (!saveError.isEmpty()) {
+                std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
                 status = 1;
             } else {
                 summary.written = true;
@@ -392,9 +394,10 @@ int runBatch(const QStringList& args)
         }
     }
     QString text = summary.text();
-    text += dryRun ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
-                   : summary.written ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
-                                     : QStringLiteral("Catalogue inchangé.\n");
+    text += dryRun                  ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
+            : summary.written       ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
+            : !saveError.isEmpty() ? QStringLiteral("Catalogue NON enregistré (le fichier est resté tel qu'il était) : %1\n").arg(saveError)
+                                    : QStringLiteral("Catalogue inchangé.\n");
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
