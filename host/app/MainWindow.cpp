@@ -258,9 +258,12 @@ bool MainWindow::saveAs()
     const QString newFolder = QFileInfo(path).absolutePath();
     if (!saveTo(path))
         return false;
-    // Tags name files in the catalogue's folder: the pictures move with the catalogue.
-    if (QFileInfo(oldFolder).canonicalFilePath() != QFileInfo(newFolder).canonicalFilePath())
+    // Tags name files in the catalogue's folder: the pictures move with the catalogue, and
+    // so does the plug-in's column mapping kept beside it.
+    if (QFileInfo(oldFolder).canonicalFilePath() != QFileInfo(newFolder).canonicalFilePath()) {
         copyPictures(oldFolder, newFolder);
+        copyMapping(oldFolder, newFolder);
+    }
     return true;
 }
 
@@ -289,6 +292,23 @@ void MainWindow::copyPictures(const QString& fromFolder, const QString& folder)
         QMessageBox::warning(this, tr("Enregistrer"),
                              tr("Ces images ne sont pas dans le dossier du catalogue et n'ont pas été copiées :\n%1")
                                  .arg(outside.join(u'\n')));
+}
+
+void MainWindow::copyMapping(const QString& fromFolder, const QString& folder)
+{
+    const QString name = QStringLiteral("Trouvel.ini");
+    const QString from = QDir(fromFolder).filePath(name);
+    const QString to = QDir(folder).filePath(name);
+    if (!QFileInfo::exists(from))
+        return;
+    // Another catalogue of that folder may own the one there: it is kept.
+    if (QFileInfo::exists(to)) {
+        QMessageBox::warning(this, tr("Enregistrer"),
+                             tr("« %1 » existe déjà : la correspondance des colonnes de ce catalogue n'y a pas été copiée.").arg(to));
+        return;
+    }
+    if (const QString reason = trouvel::copyWholeFile(from, to); !reason.isEmpty())
+        QMessageBox::warning(this, tr("Enregistrer"), tr("Impossible de copier « %1 » : %2").arg(to, reason));
 }
 
 bool MainWindow::saveTo(const QString& path)

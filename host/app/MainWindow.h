@@ -62,6 +62,8 @@ private:
     void selectRow(int row, bool selected);
     int currentRow() const;
     void copyPictures(const QString& fromFolder, const QString& folder);
+    // Trouvel.ini (the plug-in's column mapping) into the new folder, unless one is there.
+    void copyMapping(const QString& fromFolder, const QString& folder);
 
     QString profileFile_;
     QString filePath_;

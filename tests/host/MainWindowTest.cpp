@@ -2,11 +2,16 @@
 // errors are shown without ending the host, and a catalogue too long for it is not handed over.
 #include "MainWindow.h"
 #include "catalogue/CatalogueFile.h"
+#include "text/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -41,6 +46,32 @@ protected:
     }
 };
 
+// Answers the next file dialog with `path`.
+class FileDialogAnswer : public QObject {
+public:
+    explicit FileDialogAnswer(QString path) : path_(std::move(path)) { qApp->installEventFilter(this); }
+    ~FileDialogAnswer() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<QFileDialog*>(watched);
+        if (dialog != nullptr && event->type() == QEvent::Show) {
+            QPointer<QFileDialog> target(dialog);
+            QTimer::singleShot(0, this, [target, path = path_] {
+                if (target) {
+                    target->selectFile(path);
+                    QMetaObject::invokeMethod(target, "accept");
+                }
+            });
+        }
+        return false;
+    }
+
+private:
+    QString path_;
+};
+
 class WindowWithPlugin : public ::testing::Test {
 protected:
     // A catalogue whose first caption tells the fake plug-in what to do.
@@ -55,6 +86,15 @@ protected:
         path = dir.filePath(QStringLiteral("films.csv"));
         ASSERT_EQ(saveCatalogue(path, c), QString());
         ASSERT_TRUE(window.openCatalogue(path));
+    }
+
+    QAction* fileAction(const QString& text)
+    {
+        for (QAction* menu : window.menuBar()->actions())
+            for (QAction* a : menu->menu() ? menu->menu()->actions() : QList<QAction*>{})
+                if (a->text() == text)
+                    return a;
+        return nullptr;
     }
 
     QAction* pluginAction()
@@ -117,6 +157,46 @@ TEST_F(WindowWithPlugin, CatalogueTooLongForPluginIsNotHandedOver)
     EXPECT_TRUE(catcher.texts.first().contains(QStringLiteral("32766"))) << catcher.texts.first().toStdString();
     EXPECT_EQ(cell(0, 1), QString()) << "the plug-in ran anyway";
     EXPECT_FALSE(window.isWindowModified());
+}
+
+TEST_F(WindowWithPlugin, SaveAsCarriesPicturesAndMappingButNothingFromOutsideTheFolder)
+{
+    QTemporaryDir outside;
+    QDir(outside.path()).mkpath(QStringLiteral("cat"));
+    const QString catFolder = outside.filePath(QStringLiteral("cat"));
+    Catalogue c;
+    c.addColumn(QStringLiteral("Titre"));
+    c.addEntry({QStringLiteral("A")}, QStringLiteral("a.jpg"));
+    c.addEntry({QStringLiteral("B")}, QStringLiteral("../secret.jpg"));
+    c.addEntry({QStringLiteral("C")}, outside.filePath(QStringLiteral("secret.jpg")));
+    for (const QString& file : {QDir(catFolder).filePath(QStringLiteral("a.jpg")), outside.filePath(QStringLiteral("secret.jpg")),
+                                QDir(catFolder).filePath(QStringLiteral("Trouvel.ini"))}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    path = QDir(catFolder).filePath(QStringLiteral("films.csv"));
+    ASSERT_EQ(saveCatalogue(path, c), QString());
+    ASSERT_TRUE(window.openCatalogue(path));
+
+    const QString newFolder = dir.filePath(QStringLiteral("new"));
+    QDir().mkpath(newFolder);
+    MessageCatcher catcher;
+    FileDialogAnswer answer(QDir(newFolder).filePath(QStringLiteral("copie.csv")));
+    QAction* saveAs = fileAction(QStringLiteral("Enregistrer &sous…"));
+    ASSERT_NE(saveAs, nullptr);
+    saveAs->trigger();
+
+    QStringList copied = QDir(newFolder).entryList(QDir::Files);
+    copied.sort();
+    EXPECT_EQ(copied, (QStringList{QStringLiteral("Trouvel.ini"), QStringLiteral("a.jpg"), QStringLiteral("copie.csv")}));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("secret.jpg"))));
+    ASSERT_EQ(catcher.texts.size(), 1);
+    EXPECT_TRUE(catcher.texts.first().contains(QStringLiteral("../secret.jpg"))) << catcher.texts.first().toStdString();
+    // The entries keep their Tags.
+    Catalogue saved;
+    ASSERT_EQ(loadCatalogue(QDir(newFolder).filePath(QStringLiteral("copie.csv")), saved), QString());
+    EXPECT_EQ(saved.tag(1), QStringLiteral("../secret.jpg"));
 }
 
 } // namespace
