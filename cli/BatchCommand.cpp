@@ -120,11 +120,12 @@ EntryResult classify(WizardSession& session, const QStringList& messages)
         return r;
     }
     const auto& pictures = session.pictureFetches();
+    r.outcome = Outcome::Filled;
+    // The fields count without the picture; the reason is noted.
     if (!pictures.empty() && !pictures.back().result.isEmpty()) {
-        r.detail = QStringLiteral("image : ") + pictures.back().result;
+        r.detail = QStringLiteral("image non téléchargée : ") + pictures.back().result;
         return r;
     }
-    r.outcome = Outcome::Filled;
     if (pictures.empty())
         r.detail = QStringLiteral("sans image");
     else if (!model.updateImg())
@@ -361,6 +362,9 @@ int runBatch(const QStringList& args)
             result.title = title;
             if (interrupt.count() > 1 && result.outcome == Outcome::Filled)
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("interrompu")};
+            // A detail step that did not run to its end leaves nothing to save.
+            if (result.outcome == Outcome::Filled && !engine.model().canSave())
+                result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("fiche incomplète")};
             if (result.outcome == Outcome::Filled) {
                 engine.btAjouter_Click(); // saves, then moves on
                 if (!engine.pictureStoreFailure().isEmpty())

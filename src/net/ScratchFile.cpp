@@ -25,7 +25,8 @@ bool ScratchFile::open()
 void ScratchFile::cancelWriting()
 {
     temp_.close();
-    temp_.remove();
+    if (!temp_.fileName().isEmpty()) // never opened: nothing to remove
+        temp_.remove();
 }
 
 bool ScratchFile::commit()

@@ -7,11 +7,13 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTreeWidget>
@@ -207,6 +209,7 @@ void Form1::buildControls()
     titre_->setFocus();
     titre_->installEventFilter(this);
     listView1_->installEventFilter(this);
+    listView1_->viewport()->installEventFilter(this);
 }
 
 void Form1::addFieldRowWidgets(int k)
@@ -268,8 +271,10 @@ void Form1::showCandidates()
     for (std::size_t r = static_cast<std::size_t>(listView1_->topLevelItemCount()); r < rows.size(); ++r)
         new QTreeWidgetItem(listView1_, {rows[r].link, rows[r].desc1, rows[r].desc2});
     const int selected = engine_->model().selectedCandidate();
+    // The current cell goes in the first shown column: in the hidden link column its
+    // rectangle is empty, and the arrow keys then select row 1 whatever row they reach.
     if (selected >= 0 && selected < listView1_->topLevelItemCount())
-        listView1_->setCurrentItem(listView1_->topLevelItem(selected));
+        listView1_->setCurrentItem(listView1_->topLevelItem(selected), 1);
 }
 
 void Form1::showPicture()
@@ -297,6 +302,9 @@ void Form1::showFrames()
 {
     etape2_->setVisible(engine_->model().etape2Visible());
     etape3_->setVisible(engine_->model().etape3Visible());
+    // Step 3 opens on its first rows for each film.
+    if (!engine_->model().etape3Visible())
+        fieldArea_->verticalScrollBar()->setValue(0);
 }
 
 void Form1::bindModel()
@@ -348,6 +356,7 @@ void Form1::bindModel()
     connect(&model, &WizardModel::btStopVisibleChanged, this,
             [this, &model] { btStop_->setVisible(model.btStopVisible()); });
     connect(&model, &WizardModel::framesChanged, this, &Form1::showFrames);
+    connect(&model, &WizardModel::canSaveChanged, this, [this, &model] { btAjouter_->setEnabled(model.canSave()); });
     connect(&model, &WizardModel::defaultButtonChanged, this, &Form1::showDefaultButton);
     connect(&model, &WizardModel::focusRequested, this, [this](FocusTarget target) {
         if (target == FocusTarget::ListView1)
@@ -358,7 +367,17 @@ void Form1::bindModel()
 
     // Controls to model and engine.
     connect(list1_, &QComboBox::activated, &engine, &WizardEngine::list1_Click);
-    connect(list1_, &QComboBox::editTextChanged, &model, &WizardModel::setScriptText);
+    connect(list1_, &QComboBox::editTextChanged, this, [this, &engine, &model](const QString& text) {
+        // While a step runs the list keeps showing the script in use (its name is also the
+        // mapping's section): a choice made meanwhile is undone at once.
+        if (engine.isBusy()) {
+            const QSignalBlocker block(list1_);
+            list1_->setCurrentIndex(model.scriptIndex());
+            list1_->setEditText(model.scriptText());
+            return;
+        }
+        model.setScriptText(text);
+    });
     connect(titre_, &QLineEdit::textEdited, &model, &WizardModel::setTitre);
     connect(listView1_, &QTreeWidget::currentItemChanged, this, [this, &model](QTreeWidgetItem* item) {
         model.setSelectedCandidate(item ? listView1_->indexOfTopLevelItem(item) : -1);
@@ -378,6 +397,7 @@ void Form1::bindModel()
     // Initial state.
     stbarText_->setText(model.status());
     btStop_->setVisible(model.btStopVisible());
+    btAjouter_->setEnabled(model.canSave());
     auto_->setChecked(model.autoSave());
     updateImg_->setChecked(model.updateImg());
     showFrames();
@@ -386,6 +406,12 @@ void Form1::bindModel()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    // A double click on an empty list says there is nothing to fetch, as the button does.
+    if (watched == listView1_->viewport() && event->type() == QEvent::MouseButtonDblClick
+        && listView1_->topLevelItemCount() == 0) {
+        engine_->btchercher2_Click();
+        return true;
+    }
     if (event->type() == QEvent::FocusIn) {
         if (watched == titre_)
             engine_->model().setDefaultButton(DefaultButton::Chercher);
@@ -393,6 +419,19 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
             engine_->model().setDefaultButton(DefaultButton::Chercher2);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Form1::reject()

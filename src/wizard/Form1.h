@@ -41,6 +41,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter on a focused button presses that button, not the default one.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildControls();

@@ -372,7 +372,31 @@ bool WizardEngine::moveToEntry(int delta)
     entry.Selected(true);
     model_.setEtape2Visible(false);
     model_.setEtape3Visible(false);
+    clearDetail();
+    model_.setDefaultButton(DefaultButton::Chercher);
+    model_.requestFocus(FocusTarget::Titre);
     return true;
+}
+
+void WizardEngine::clearDetail()
+{
+    for (int k = 0; k < model_.fieldRowCount(); ++k) {
+        model_.setFieldValue(k, QString());
+        model_.setFieldTicked(k, false);
+        model_.setFieldToolTip(k, QString());
+    }
+    clearPicture();
+    model_.setTbUrl(QString());
+    model_.setCanSave(false);
+}
+
+void WizardEngine::clearPicture()
+{
+    model_.setPicture(QImage());
+    model_.setPictureError(QString());
+    model_.setUpdateImg(false);
+    if (QFileInfo::exists(imageFile()))
+        QFile::remove(imageFile());
 }
 
 void WizardEngine::btStop_Click()
@@ -596,8 +620,10 @@ WizardEngine::Step WizardEngine::detailStep()
         model_.setFieldTicked(k, true);
         model_.setFieldToolTip(k, QString());
     }
-    model_.setPicture(QImage());
-    model_.setPictureError(QString());
+    // The previous film's picture goes now, whatever follows: a fetch that fails must not
+    // leave it to be saved into this entry.
+    clearPicture();
+    model_.setCanSave(false);
     model_.setStatus(kStatusDownloading);
 
     const QString script = state_.ScriptPath;
@@ -668,9 +694,6 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setEtape3Visible(true);
     model_.setStatus(kStatusPicture);
 
-    // The previous picture goes first, whatever the pattern gives: the save step must never
-    // store another film's picture.
-    QFile::remove(imageFile());
     QString address;
     try {
         regex.Pattern(config::ReadIniString(script, filmPage, QStringLiteral("PatternImg"), {}));
@@ -716,13 +739,20 @@ WizardEngine::Step WizardEngine::detailStep()
                 model_.setStatus(kErrorText + (result.isEmpty() ? QStringLiteral("Téléchargement interrompu") : result));
             return Step::None;
         }
-        if (!result.isEmpty()) {
+        if (!result.isEmpty() && state_.StopDownload != 0) {
+            // Stopped by the user: the step ends there.
             model_.setStatus(kErrorText + result);
             return Step::None;
         }
         model_.setBtStopVisible(false);
-        QImageReader reader(imageFile());
-        const QImage image = reader.read();
+        QImage image;
+        if (result.isEmpty()) {
+            QImageReader reader(imageFile());
+            image = reader.read();
+        } else {
+            // A poster that answers 404 or arrives cut short: the fields still count.
+            model_.setPictureError(result);
+        }
         if (image.isNull()) {
             model_.setStatus(kStatusBadPicture + httpNote_);
             QFile::remove(imageFile());
@@ -735,6 +765,7 @@ WizardEngine::Step WizardEngine::detailStep()
         }
     }
 
+    model_.setCanSave(true);
     model_.setDefaultButton(DefaultButton::Ajouter);
     return model_.autoSave() ? Step::Save : Step::None;
 }
@@ -767,6 +798,10 @@ WizardEngine::Step WizardEngine::saveStep()
 {
     const std::uint64_t generation = generation_;
     pictureStoreFailure_.clear();
+    // Nothing to save before a detail step has filled step 3 for this entry: saving its
+    // empty ticked rows would erase the entry's columns.
+    if (!model_.canSave())
+        return Step::None;
     HostApplication* app = state_.HostApp.get();
     ListItem* entry = nullptr;
     try {

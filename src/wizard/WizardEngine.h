@@ -127,6 +127,10 @@ private:
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
     // Ends a stopped analysis: "Analyse interrompue" if the entry is still the step's.
     void analysisStopped(std::uint64_t generation);
+    // Step 3 emptied (rows, picture, address) when the entry changes; Ajouter unavailable.
+    void clearDetail();
+    // The picture shown and the scratch picture gone, its box unticked.
+    void clearPicture();
     // Moves by delta entries; false when the window closed instead or the host failed.
     bool moveToEntry(int delta);
     // moveToEntry with a host error shown in a message box.

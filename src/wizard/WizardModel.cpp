@@ -163,6 +163,12 @@ void WizardModel::setStatus(const QString& text)
         Q_EMIT statusChanged();
 }
 
+void WizardModel::setCanSave(bool can)
+{
+    if (assign(canSave_, can))
+        Q_EMIT canSaveChanged();
+}
+
 void WizardModel::setBtStopVisible(bool visible)
 {
     if (assign(btStopVisible_, visible))

@@ -90,6 +90,9 @@ public:
 
     bool btStopVisible() const { return btStopVisible_; }
     void setBtStopVisible(bool visible);
+    // "Ajouter" is offered once a detail step has run for the current entry.
+    bool canSave() const { return canSave_; }
+    void setCanSave(bool can);
 
     bool etape2Visible() const { return etape2_; }
     bool etape3Visible() const { return etape3_; }
@@ -123,6 +126,7 @@ Q_SIGNALS:
     void autoSaveChanged();
     void statusChanged();
     void btStopVisibleChanged();
+    void canSaveChanged();
     void framesChanged();
     void defaultButtonChanged();
     void downloadingChanged();
@@ -146,6 +150,7 @@ private:
     bool auto_ = false;
     QString status_;
     bool btStopVisible_ = false;
+    bool canSave_ = false;
     bool etape2_ = false;
     bool etape3_ = false;
     DefaultButton defaultButton_ = DefaultButton::Chercher;

@@ -47,6 +47,7 @@ TEST_P(PictureName, StaysInsideTheFolderOrIsRefused)
         picture.write(pngBytes());
     }
     engine().model().setUpdateImg(true);
+    engine().model().setCanSave(true); // as after a detail step
     engine().model().setTitre(GetParam().title);
     const QSet<QString> before = filesUnder(root.path());
 

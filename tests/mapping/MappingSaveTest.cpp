@@ -104,6 +104,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     engine.model().setFieldValue(0, "Heat (1995)");
     engine.model().setFieldValue(1, "Mann");
     engine.model().setFieldValue(2, "1995");
+    engine.model().setCanSave(true);
     sharedHost->clearSaveRequest();
     engine.btAjouter_Click();
 

@@ -24,9 +24,11 @@ protected:
         m.setFieldValue(2, QString());
         for (FakeEntry& e : host->entries)
             e.columns = {"t", "a", "b", "c"};
+        m.setCanSave(true); // as after a detail step
     }
     void putPicture()
     {
+        engine().model().setCanSave(true); // each save moves on: the next entry's detail "ran"
         QFile file(engine().imageFile());
         file.open(QIODevice::WriteOnly);
         file.write(pngBytes());

@@ -239,15 +239,19 @@ TEST_F(Steps, PictureThatIsNotAPicture)
     EXPECT_EQ(m().defaultButton(), DefaultButton::Ajouter);
 }
 
-TEST_F(Steps, PictureDownloadFailureEndsTheStep)
+TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
 {
     writeDemoScript();
     start();
     site.page("/img/1.png", "gone", 404);
     engine().btChercher_Click();
-    EXPECT_TRUE(m().status().startsWith(QStringLiteral("Erreur :"))) << m().status().toStdString();
-    EXPECT_NE(m().status(), QStringLiteral("Erreur :"));
-    EXPECT_TRUE(m().btStopVisible());
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
+    EXPECT_FALSE(m().pictureError().isEmpty());
+    EXPECT_FALSE(m().updateImg());
+    EXPECT_FALSE(m().btStopVisible());
+    EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
+    EXPECT_TRUE(m().canSave());
+    EXPECT_FALSE(QFileInfo::exists(engine().imageFile())) << "the error page is not kept as the picture";
 }
 
 TEST_F(Steps, InvalidPicturePatternGivesNoAddress)
