@@ -45,11 +45,13 @@ const entities = [['&agrave;', '\u00e0'], ['&acirc;', '\u00e2'], ['&ccedil;', '\
                   ['&egrave;', '\u00e8'], ['&ecirc;', '\u00ea'], ['&euml;', '\u00eb'], ['&icirc;', '\u00ee'],
                   ['&iuml;', '\u00ef'], ['&ocirc;', '\u00f4'], ['&ugrave;', '\u00f9']];
 const scriptRe = new RegExp(toNodeSyntax('<script([\\s\\S]*?)</script>'), 'gim');
+const blockTagRe = new RegExp(toNodeSyntax('</?(?:br|p|div|li|tr|td|th|h[1-6])\\b.*?>'), 'gim');
 const tagRe = new RegExp(toNodeSyntax('<(.*?)>'), 'gim');
 const spaceRe = new RegExp(toNodeSyntax('\\s+'), 'gim');
 
 function stripTag(s) {
     s = s.replace(scriptRe, '');
+    s = s.replace(blockTagRe, ' ');
     s = s.replace(tagRe, '');
     s = s.replaceAll('&nbsp;', ' ');
     s = s.replace(spaceRe, ' ');

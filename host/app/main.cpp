@@ -11,43 +11,85 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("cadrelle"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Cadrelle"));
-    trouvel::installQtFrenchTranslations();
+namespace {
 
-    QCommandLineParser parser;
+const QCommandLineOption kListPlugins(QStringLiteral("list-plugins"), QStringLiteral("Affiche les modules trouvés et quitte"));
+const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help"), QStringLiteral("?")},
+                               QStringLiteral("Affiche cette aide et quitte"));
+
+void describe(QCommandLineParser& parser)
+{
     parser.setApplicationDescription(QStringLiteral("Catalogue de films, complété par ses modules"));
-    parser.addHelpOption();
+    parser.addOption(kHelp);
     parser.addPositionalArgument(QStringLiteral("catalogue"), QStringLiteral("Catalogue (fichier CSV) à ouvrir"),
                                  QStringLiteral("[CATALOGUE.csv]"));
-    const QCommandLineOption listPlugins(QStringLiteral("list-plugins"),
-                                         QStringLiteral("Affiche les modules trouvés et quitte"));
-    parser.addOption(listPlugins);
+    parser.addOption(kListPlugins);
+}
+
+// --help and --list-plugins print and quit: they run without a display.
+bool printsOnly(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help" || arg == "-h" || arg == "-?" || arg == "--list-plugins")
+            return true;
+    }
+    return false;
+}
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("cadrelle"));
+    trouvel::installQtFrenchTranslations();
+}
+
+QStringList pluginModules()
+{
+    return cadrelle::findPluginModules(cadrelle::pluginRoots(QCoreApplication::applicationDirPath()));
+}
+
+int listPlugins()
+{
+    int failures = 0;
+    for (const QString& path : pluginModules()) {
+        QString error;
+        if (const auto module = cadrelle::PluginModule::load(path, error)) {
+            std::printf("%s\t%s %s\n", qPrintable(path), qPrintable(module->info().name), qPrintable(module->info().version));
+        } else {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            ++failures;
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (printsOnly(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        QCommandLineParser parser;
+        describe(parser);
+        parser.process(app);
+        if (parser.isSet(kHelp))
+            parser.showHelp(0);
+        return listPlugins();
+    }
+
+    QApplication app(argc, argv);
+    nameApplication();
+    QApplication::setApplicationDisplayName(QStringLiteral("Cadrelle"));
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(app);
 
     const QString configFolder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QDir().mkpath(configFolder);
     const QString profileFile = configFolder + QStringLiteral("/Cadrelle.ini");
 
-    const QStringList modules = cadrelle::findPluginModules(cadrelle::pluginRoots(QApplication::applicationDirPath()));
-    if (parser.isSet(listPlugins)) {
-        int failures = 0;
-        for (const QString& path : modules) {
-            QString error;
-            if (const auto module = cadrelle::PluginModule::load(path, error)) {
-                std::printf("%s\t%s %s\n", qPrintable(path), qPrintable(module->info().name),
-                            qPrintable(module->info().version));
-            } else {
-                std::fprintf(stderr, "%s\n", qPrintable(error));
-                ++failures;
-            }
-        }
-        return failures == 0 ? 0 : 1;
-    }
-    cadrelle::MainWindow window(profileFile, modules);
+    cadrelle::MainWindow window(profileFile, pluginModules());
     window.show();
     const QStringList args = parser.positionalArguments();
     if (!args.isEmpty())

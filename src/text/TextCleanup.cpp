@@ -68,6 +68,10 @@ QString stripTag(RegExp& reg2, const QString& str)
 {
     reg2.Pattern(QStringLiteral("<script([\\s\\S]*?)</script>"));
     QString text = reg2.Replace(str, QString());
+    // Tags that break the line in a browser separate words: they become a blank, which the
+    // white-space pass merges with any blank already there ("Drame<br>de X" is "Drame de X").
+    reg2.Pattern(QStringLiteral("</?(?:br|p|div|li|tr|td|th|h[1-6])\\b.*?>"));
+    text = reg2.Replace(text, QStringLiteral(" "));
     // "." stops at a line feed: a tag broken over two lines is left as it is.
     reg2.Pattern(QStringLiteral("<(.*?)>"));
     text = reg2.Replace(text, QString());
