@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "CatalogueModel.h"
+#include "CatalogueView.h"
 #include "PreferencesDialog.h"
 #include "catalogue/CatalogueFile.h"
 #include "common/WholeFile.h"
@@ -33,7 +34,7 @@ const QString kCsvFilter = QObject::tr("Catalogues (*.csv);;Tous les fichiers (*
 MainWindow::MainWindow(QString profileFile, const QStringList& pluginModules, QWidget* parent)
     : QMainWindow(parent), profileFile_(std::move(profileFile)),
       host_(std::make_shared<CatalogueHost>(catalogue_, QString(), profileFile_)),
-      model_(new CatalogueModel(catalogue_, this)), view_(new QTreeView), picture_(new QLabel)
+      model_(new CatalogueModel(catalogue_, this)), view_(new CatalogueView), picture_(new QLabel)
 {
     catalogue_.addColumn(tr("Titre"));
 
@@ -75,7 +76,14 @@ MainWindow::MainWindow(QString profileFile, const QStringList& pluginModules, QW
     setModified(false);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The widgets outlive the members (QWidget deletes its children last) and a shown table
+    // still asks its model for captions while it hides: the model, which reads catalogue_,
+    // goes first.
+    view_->setModel(nullptr);
+    delete model_;
+}
 
 void MainWindow::buildMenus()
 {

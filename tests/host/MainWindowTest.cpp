@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -157,6 +159,41 @@ TEST_F(WindowWithPlugin, CatalogueTooLongForPluginIsNotHandedOver)
     EXPECT_TRUE(catcher.texts.first().contains(QStringLiteral("32766"))) << catcher.texts.first().toStdString();
     EXPECT_EQ(cell(0, 1), QString()) << "the plug-in ran anyway";
     EXPECT_FALSE(window.isWindowModified());
+}
+
+// The cell editor open in the table, if any.
+QLineEdit* cellEditor(QTreeView* view)
+{
+    for (QLineEdit* editor : view->viewport()->findChildren<QLineEdit*>())
+        if (editor->isVisible())
+            return editor;
+    return nullptr;
+}
+
+TEST_F(WindowWithPlugin, TabInACellEditorGoesAlongTheSameEntry)
+{
+    open(QStringLiteral("Titre"), 2);
+    window.show();
+    QTreeView* table = view();
+    const QModelIndex lastRowTitle = table->model()->index(1, 0);
+    table->setCurrentIndex(lastRowTitle);
+    table->edit(lastRowTitle);
+    QLineEdit* editor = cellEditor(table);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(table->currentIndex(), table->model()->index(1, 1));
+    editor = cellEditor(table);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("1999"));
+    QTest::keyClick(editor, Qt::Key_Tab); // the last column: stays on it
+    EXPECT_EQ(table->currentIndex(), table->model()->index(1, 1));
+    editor = cellEditor(table);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(table->currentIndex(), lastRowTitle);
+    EXPECT_EQ(cell(1, 0), QStringLiteral("Film 2"));
+    EXPECT_EQ(cell(1, 1), QStringLiteral("1999"));
+    EXPECT_EQ(cell(0, 1), QString());
 }
 
 TEST_F(WindowWithPlugin, SaveAsCarriesPicturesAndMappingButNothingFromOutsideTheFolder)
