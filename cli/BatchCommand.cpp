@@ -11,6 +11,7 @@
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/CatalogueHost.h"
 #include "config/IniFile.h"
+#include "config/MappingCaptions.h"
 #include "config/Script.h"
 #include "pluginhost/PluginFolders.h"
 
@@ -319,7 +320,12 @@ int runBatch(const QStringList& args)
             if (const QString reason = config::writeIniValue(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]);
                 !reason.isEmpty())
                 return fail(QStringLiteral("impossible d'écrire « %1 » : %2").arg(mappingFile, reason), 1);
+        if (const QString reason = config::writeMappingCaptions(mappingFile, section, catalogue.columns()); !reason.isEmpty())
+            return fail(QStringLiteral("impossible d'écrire « %1 » : %2").arg(mappingFile, reason), 1);
     }
+    // Columns changed since they were mapped: stopped before any entry is touched.
+    if (const QString mismatch = config::mappingCaptionsMismatch(mappingFile, section, catalogue.columns()); !mismatch.isEmpty())
+        return fail(mismatch + QStringLiteral(" (--map COL=CHAMP pour refaire la correspondance)"));
     bool mapped = false;
     for (int c = 1; c <= catalogue.columnCount(); ++c)
         mapped |= config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), QStringLiteral("0")).toInt() > 0;
@@ -365,6 +371,7 @@ int runBatch(const QStringList& args)
             // A detail step that did not run to its end leaves nothing to save.
             if (result.outcome == Outcome::Filled && !engine.model().canSave())
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("fiche incomplète")};
+            const int before = session->state().CurrentItem;
             if (result.outcome == Outcome::Filled) {
                 engine.btAjouter_Click(); // saves, then moves on
                 if (!engine.pictureStoreFailure().isEmpty())
@@ -373,6 +380,13 @@ int runBatch(const QStringList& args)
                 engine.btSuivant_Click();
             summary.entries.push_back(result);
             progress.entryDone(++done, title, outcomeText(result));
+            // A step that refused to move on (it said why) would be met again and again.
+            if (!engine.isClosed() && session->state().CurrentItem == before) {
+                for (const QString& message : session->ui().takeMessages())
+                    std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(message));
+                broken = true;
+                break;
+            }
         }
         progress.finish();
         summary.interrupted = interrupt.interrupted();

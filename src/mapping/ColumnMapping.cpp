@@ -2,6 +2,7 @@
 
 #include "config/Convert.h"
 #include "config/IniFile.h"
+#include "config/MappingCaptions.h"
 #include "config/Script.h"
 
 namespace trouvel::mapping {
@@ -56,11 +57,14 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
 
 QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)
 {
+    QStringList captions;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (QString reason = config::writeIniValue(iniFile, section, colKey(static_cast<int>(i) + 1), rows[i].nb); !reason.isEmpty())
             return reason;
+        captions.append(rows[i].columnName);
     }
-    return {};
+    // The captions the columns have now: a later change in the host is then noticed.
+    return config::writeMappingCaptions(iniFile, section, captions);
 }
 
 QStringList chooserEntries(const QString& scriptPath)

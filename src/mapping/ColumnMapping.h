@@ -40,7 +40,8 @@ QString mappedFieldLabel(const QString& scriptPath, const QString& nb);
 std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
                                         const QString& scriptPath);
 
-// Stores every row's value under Col<i> (i from 1), empty values included. Stops at the first
+// Stores every row's value under Col<i> (i from 1), empty values included, and each row's
+// column caption under Caption<i>. Stops at the first
 // write that fails and returns why (in French); "" when all were written.
 QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows);
 

@@ -2,6 +2,7 @@
 
 #include "config/Convert.h"
 #include "config/IniFile.h"
+#include "config/MappingCaptions.h"
 #include "config/Script.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
@@ -778,6 +779,16 @@ void WizardEngine::setItemCell(ListItem& item, const QString& value, std::int16_
         item.SubItems(column, value.toStdString());
 }
 
+QStringList WizardEngine::hostCaptions()
+{
+    HostApplication& app = host();
+    QStringList captions;
+    const std::int16_t count = checkedInt16(app.ColCount());
+    for (std::int16_t c = 1; c <= count; ++c)
+        captions.append(QString::fromStdString(app.MyLV().ColumnHeaders(c)));
+    return captions;
+}
+
 QSet<QString> WizardEngine::tagsOfOtherEntries()
 {
     QSet<QString> tags;
@@ -813,6 +824,22 @@ WizardEngine::Step WizardEngine::saveStep()
     }
     if (!entry) {
         model_.setStatus(QStringLiteral("Aucune fiche n°%1 : rien n'a été enregistré").arg(state_.CurrentItem));
+        return Step::None;
+    }
+
+    // Columns are mapped by number: once the host's columns changed, nothing is written
+    // until the mapping has been looked at again.
+    try {
+        const QString mismatch = config::mappingCaptionsMismatch(mappingFile(), model_.scriptText(), hostCaptions());
+        if (!mismatch.isEmpty()) {
+            model_.setStatus(QStringLiteral("Correspondance des colonnes à vérifier : rien n'a été enregistré"));
+            ui_.messageBox(mismatch);
+            if (services_.openMappingDialog && stillOn(generation))
+                services_.openMappingDialog(model_.scriptText());
+            return Step::None;
+        }
+    } catch (const std::exception& error) {
+        reportHostError(error);
         return Step::None;
     }
 

@@ -136,6 +136,8 @@ private:
     // moveToEntry with a host error shown in a message box.
     bool navigate(int delta);
     bool reportHostError(const std::exception& error);
+    // The host's column captions, column 1 first.
+    QStringList hostCaptions();
     // The Tags of every entry but the current one (the picture names they hold).
     QSet<QString> tagsOfOtherEntries();
     void setItemCell(ListItem& item, const QString& value, std::int16_t column);

@@ -365,6 +365,25 @@ TEST_F(CliProcessTest, MapWritesEveryColumnAsTheDialogDoes)
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Entrées traitées : 23\n")));
 }
 
+TEST_F(CliProcessTest, ColumnsChangedSinceTheMappingStopBeforeAnyEntry)
+{
+    // --map keeps the captions of the day beside the numbers.
+    const QString ini = QDir(catalogueDir).filePath(QStringLiteral("Trouvel.ini"));
+    ASSERT_EQ(trouvel(batchArgs({QStringLiteral("--map"), QString::fromUtf8("Année=2"), QStringLiteral("--from"), QStringLiteral("25")})).exitCode, 0);
+    EXPECT_EQ(config::ReadIniString(ini, QStringLiteral("Demo"), QStringLiteral("Caption2"), {}), QString::fromUtf8("Année"));
+    // "Année" deleted in the host: column 2 is now "Réalisateur".
+    cadrelle::Catalogue changed = loadCatalogue();
+    changed.removeColumn(1);
+    ASSERT_EQ(cadrelle::saveCatalogue(cataloguePath, changed), QString());
+    const QByteArray before = [&] { QFile f(cataloguePath); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    const ToolRun run = trouvel(batchArgs());
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8("la colonne 2 s'appelait « Année »"))) << run.err.toStdString();
+    QFile after(cataloguePath);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+}
+
 TEST_F(CliProcessTest, UnsuccessfulStatusIsReportedNotNotFound)
 {
     fixture.site().content().forceStatus("/recherche", 503);

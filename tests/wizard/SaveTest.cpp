@@ -1,6 +1,8 @@
 // The save step: mapped columns, the picture and its question, the move to the next entry.
 #include "WizardFixture.h"
 
+#include "config/IniFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -82,6 +84,26 @@ TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
     QFile stored(hostFile(QStringLiteral("Heat- AC-DC.jpg")));
     ASSERT_TRUE(stored.open(QIODevice::ReadOnly));
     EXPECT_EQ(stored.readAll(), pngBytes());
+}
+
+TEST_F(Save, ColumnsChangedSinceTheyWereMappedStopTheSaveAndOpenTheMapping)
+{
+    // Mapped when column 2 was "Année"; it has been deleted since, and "Col 2" is another column.
+    start(QStringLiteral("Col2=2\nCaption1=Col 1\nCaption2=Année\nCaption3=Col 2"));
+    engine().btAjouter_Click();
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("la colonne 2 s'appelait « Année »"))) << ui.messages.first().toStdString();
+    EXPECT_EQ(mappingDialogs, 1);
+    EXPECT_EQ(host->entry(1).columns, (std::vector<std::string>{"t", "a", "b", "c"}));
+    EXPECT_EQ(state.CurrentItem, 1);
+
+    // Once the captions match again (as the dialog writes them), the save goes through.
+    for (int c = 1; c <= 4; ++c)
+        ASSERT_TRUE(config::WriteIniString(hostFile(QStringLiteral("Trouvel.ini")), QStringLiteral("Demo"),
+                                           QStringLiteral("Caption%1").arg(c), QStringLiteral("Col %1").arg(c)));
+    engine().btAjouter_Click();
+    EXPECT_EQ(host->entry(1).columns[1], "1995");
+    EXPECT_EQ(state.CurrentItem, 2);
 }
 
 TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
