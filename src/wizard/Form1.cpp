@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -125,14 +126,24 @@ void Form1::buildControls()
         return b;
     };
 
-    setFixedSize(twipsX(kClientWidth), twipsY(kClientHeight));
+    // The controls sit on a panel of the design's size; on a screen too small for it
+    // (a laptop at 200 %), the window shrinks to the screen and the panel scrolls.
+    content_ = named(new QWidget, "content");
+    content_->setFixedSize(twipsX(kClientWidth), twipsY(kClientHeight));
+    contentArea_ = named(new QScrollArea(this), "contentArea");
+    contentArea_->setFrameShape(QFrame::NoFrame);
+    contentArea_->setWidget(content_);
+    contentArea_->setGeometry(0, 0, content_->width(), content_->height());
+    setMaximumSize(content_->size());
+    resize(content_->size());
+    QWidget* const parentOfAll = content_;
 
-    list1_ = named(new QComboBox(this), "list1");
+    list1_ = named(new QComboBox(parentOfAll), "list1");
     list1_->setEditable(true);
     list1_->setInsertPolicy(QComboBox::NoInsert);
     place(list1_, kList1);
 
-    etape1_ = named(new QGroupBox(QStringLiteral("Etape 1 : titre du film"), this), "etape1");
+    etape1_ = named(new QGroupBox(QStringLiteral("Etape 1 : titre du film"), parentOfAll), "etape1");
     place(etape1_, kEtape1);
     label1_ = named(new QLabel(QStringLiteral("Titre du film"), etape1_), "Label1");
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -141,7 +152,7 @@ void Form1::buildControls()
     place(titre_, kTitre);
     btChercher_ = button(etape1_, "btChercher", QStringLiteral("Chercher"), kBtChercher);
 
-    etape2_ = named(new QGroupBox(QStringLiteral("Etape 2 : choix multiple"), this), "etape2");
+    etape2_ = named(new QGroupBox(QStringLiteral("Etape 2 : choix multiple"), parentOfAll), "etape2");
     place(etape2_, kEtape2);
     listView1_ = named(new QTreeWidget(etape2_), "ListView1");
     listView1_->setRootIsDecorated(false);
@@ -159,7 +170,7 @@ void Form1::buildControls()
     place(tbUrl_, kTbUrl);
     btchercher2_ = button(etape2_, "btchercher2", QStringLiteral("Chercher"), kBtChercher2);
 
-    etape3_ = named(new QGroupBox(QStringLiteral("Etape 3 : Infos du film"), this), "etape3");
+    etape3_ = named(new QGroupBox(QStringLiteral("Etape 3 : Infos du film"), parentOfAll), "etape3");
     place(etape3_, kEtape3);
     // Rows are 300 twips apart; a script with more rows than the frame holds scrolls.
     fieldArea_ = named(new QScrollArea(etape3_), "fieldArea");
@@ -179,19 +190,19 @@ void Form1::buildControls()
     updateImg_ = named(new QCheckBox(QStringLiteral("Image"), etape3_), "updateImg");
     place(updateImg_, kUpdateImg);
 
-    btOptions_ = button(this, "btOptions", QStringLiteral("Options"), kBtOptions);
-    btStop_ = button(this, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop);
-    auto_ = named(new QCheckBox(QStringLiteral("Sauvegarde Auto"), this), "auto");
+    btOptions_ = button(parentOfAll, "btOptions", QStringLiteral("Options"), kBtOptions);
+    btStop_ = button(parentOfAll, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop);
+    auto_ = named(new QCheckBox(QStringLiteral("Sauvegarde Auto"), parentOfAll), "auto");
     place(auto_, kAuto);
-    btPrecedent_ = button(this, "btPrecedent", QString(), kBtPrecedent);
+    btPrecedent_ = button(parentOfAll, "btPrecedent", QString(), kBtPrecedent);
     btPrecedent_->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    btAjouter_ = button(this, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter);
-    btQuitter_ = button(this, "btQuitter", QStringLiteral("Quitter"), kBtQuitter);
-    btSuivant_ = button(this, "btSuivant", QString(), kBtSuivant);
+    btAjouter_ = button(parentOfAll, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter);
+    btQuitter_ = button(parentOfAll, "btQuitter", QStringLiteral("Quitter"), kBtQuitter);
+    btSuivant_ = button(parentOfAll, "btSuivant", QString(), kBtSuivant);
     btSuivant_->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     btSuivant_->setToolTip(QStringLiteral("Passe au suivant sans enregistrer"));
 
-    stbar_ = named(new QStatusBar(this), "stbar");
+    stbar_ = named(new QStatusBar(parentOfAll), "stbar");
     stbar_->setSizeGripEnabled(false);
     stbarText_ = named(new QLabel(stbar_), "stbarText");
     stbarText_->setFrameShape(QFrame::StyledPanel);
@@ -432,6 +443,28 @@ void Form1::keyPressEvent(QKeyEvent* event)
         }
     }
     QDialog::keyPressEvent(event);
+}
+
+void Form1::fitTo(const QRect& available)
+{
+    const QSize frame = frameGeometry().size() - geometry().size(); // title bar and borders
+    const QSize room = (available.size() - frame).boundedTo(content_->size()).expandedTo(QSize(200, 150));
+    resize(room);
+    move(available.topLeft() + QPoint((available.width() - room.width() - frame.width()) / 2,
+                                      (available.height() - room.height() - frame.height()) / 2));
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    if (QScreen* shown = screen())
+        fitTo(shown->availableGeometry());
+    QDialog::showEvent(event);
+}
+
+void Form1::resizeEvent(QResizeEvent* event)
+{
+    contentArea_->setGeometry(rect());
+    QDialog::resizeEvent(event);
 }
 
 void Form1::reject()

@@ -43,6 +43,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter on a focused button presses that button, not the default one.
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+public:
+    // The window's size within `available` (a screen's free area): the design's size when it
+    // fits, else as large as the area allows, the controls scrolling inside.
+    void fitTo(const QRect& available);
 
 private:
     void buildControls();
@@ -58,6 +65,8 @@ private:
     UserInteraction& ui_;
     std::unique_ptr<WizardEngine> engine_;
 
+    QScrollArea* contentArea_ = nullptr;
+    QWidget* content_ = nullptr; // the controls, at the design's size
     QComboBox* list1_ = nullptr;
     QGroupBox* etape1_ = nullptr;
     QLabel* label1_ = nullptr;

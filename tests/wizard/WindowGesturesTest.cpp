@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -148,6 +149,26 @@ TEST_F(Gestures, ScriptChosenWhileAStepRunsIsRefusedWhole)
     EXPECT_EQ(list1->currentText(), QStringLiteral("Demo"));
     EXPECT_EQ(m().scriptText(), QStringLiteral("Demo"));
     EXPECT_TRUE(state.ScriptPath.endsWith(QStringLiteral("/Demo.tvs")));
+}
+
+TEST_F(Gestures, WindowFitsASmallScreenAndEveryButtonCanBeReached)
+{
+    open();
+    const QSize design(form_->twipsX(11100), form_->twipsY(8775));
+    form_->fitTo(QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(form_->size(), design);
+    // 1280 x 900 at 200 %: 640 x 450 logical pixels.
+    const QRect small(0, 0, 640, 450);
+    form_->fitTo(small);
+    EXPECT_LE(form_->frameGeometry().width(), small.width());
+    EXPECT_LE(form_->frameGeometry().height(), small.height());
+    auto* area = child<QScrollArea>("contentArea");
+    for (const char* name : {"btChercher", "btAjouter", "btQuitter", "btSuivant", "btPrecedent"}) {
+        auto* button = child<QPushButton>(name);
+        area->ensureWidgetVisible(button);
+        const QRect shown(button->mapTo(area->viewport(), QPoint()), button->size());
+        EXPECT_TRUE(area->viewport()->rect().contains(shown)) << name;
+    }
 }
 
 } // namespace
