@@ -4,6 +4,7 @@
 #include "text/CharSet.h"
 #include "text/RegExp.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace trouvel::text {
@@ -11,7 +12,13 @@ namespace trouvel::text {
 namespace {
 
 // PCRE2 cannot repeat more than this; the dialect allows more.
-constexpr int kMaxRepeat = 65535;
+// The largest count PCRE2 takes in a quantifier; beyond it a count is checked by a callout.
+constexpr long long kMaxRepeat = 65535;
+// Up to this many runs of 65535 a large count is written out in pieces; past it a callout
+// checks the length.
+constexpr long long kMaxCountPieces = 64;
+// Counts saturate here: no text is that long, so the results stay exact.
+constexpr long long kSaturatedCount = 1LL << 53;
 // Our parser recurses once per level of parentheses: a hostile pattern must not exhaust
 // the stack.
 constexpr int kMaxNesting = 250;
@@ -30,8 +37,9 @@ struct Node {
     CharSet set;          // Chars
     bool negated = false; // Chars
     int number = 0;       // Capture, BackReference: group of the script's pattern
-    int min = 0;          // Repeat
-    int max = -1;         // Repeat, -1 for no upper bound
+    long long min = 0;    // Repeat
+    long long max = -1;   // Repeat, -1 for no upper bound
+    qsizetype position = 0; // Repeat: where its quantifier begins
     bool lazy = false;    // Repeat
 };
 
@@ -174,7 +182,7 @@ private:
         case '?':
             fail(QStringLiteral("rien à répéter avant « %1 »").arg(QChar(c)), pos_);
         case '{': {
-            int min = 0, max = 0;
+            long long min = 0, max = 0;
             if (bracedQuantifierAt(pos_, min, max) > 0)
                 fail(QStringLiteral("rien à répéter avant « { »"), pos_);
             ++pos_;
@@ -187,7 +195,7 @@ private:
             break;
         }
         const qsizetype quantifierPos = pos_;
-        int min = 0, max = -1;
+        long long min = 0, max = -1;
         if (!parseQuantifier(min, max))
             return atom;
         if (!quantifiable)
@@ -195,6 +203,7 @@ private:
         NodePtr rep = make(Node::Kind::Repeat);
         rep->min = min;
         rep->max = max;
+        rep->position = quantifierPos;
         if (peek() == '?') {
             rep->lazy = true;
             ++pos_;
@@ -203,17 +212,18 @@ private:
         return rep;
     }
 
-    // Length of a complete "{n}", "{n,}" or "{n,m}" at `at`, or 0; values saturate.
-    qsizetype bracedQuantifierAt(qsizetype at, int& min, int& max) const
+    // Length of a complete "{n}", "{n,}" or "{n,m}" at `at`, or 0; values saturate far
+    // beyond any text's length.
+    qsizetype bracedQuantifierAt(qsizetype at, long long& min, long long& max) const
     {
-        auto number = [&](qsizetype& i, int& value) {
+        auto number = [&](qsizetype& i, long long& value) {
             const qsizetype begin = i;
             long long v = 0;
             while (i < n_ && isDigit(src_.at(i).unicode())) {
-                v = std::min<long long>(v * 10 + (src_.at(i).unicode() - '0'), 1LL << 31);
+                v = std::min<long long>(v * 10 + (src_.at(i).unicode() - '0'), kSaturatedCount);
                 ++i;
             }
-            value = int(std::min<long long>(v, 0x7FFFFFFF));
+            value = v;
             return i > begin;
         };
         qsizetype i = at + 1;
@@ -230,7 +240,7 @@ private:
         return i + 1 - at;
     }
 
-    bool parseQuantifier(int& min, int& max)
+    bool parseQuantifier(long long& min, long long& max)
     {
         const qsizetype at = pos_;
         switch (peek()) {
@@ -243,10 +253,6 @@ private:
                 return false;
             if (max >= 0 && min > max)
                 fail(QStringLiteral("nombres dans le désordre dans le quantificateur { }"), at);
-            if (min > kMaxRepeat)
-                fail(QStringLiteral("quantificateur trop grand (%1 au plus)").arg(kMaxRepeat), at);
-            if (max > kMaxRepeat)
-                max = -1;
             pos_ += len;
             break;
         }
@@ -608,6 +614,7 @@ public:
         t.groupCount = groupCount;
         t.groupSlot = std::move(slots_);
         t.groupMarkers = std::move(markers_);
+        t.countChecks = std::any_of(checks_.begin(), checks_.end(), [](const auto& c) { return c.countMin >= 0; });
         t.emptyChecks = std::move(checks_);
         return t;
     }
@@ -647,11 +654,69 @@ private:
             out_ += u')';
     }
 
+    // One character repeated min to max times (max -1: no limit), written with counts PCRE2
+    // takes. A character matches one way or not at all, so pieces in a row find what the
+    // whole count finds: the fixed part as runs of 65535, then the optional part as
+    // "(?:X{65535}REST|X{0,65534})", which tries the lengths in the same order as the
+    // single count would (longest first, or shortest first when lazy) and each only once.
+    void emitSplitCount(const Node& body, long long min, long long max, bool lazy)
+    {
+        for (long long left = min; left > 0; left -= std::min(left, kMaxRepeat)) {
+            emit(body);
+            appendQuantifier(std::min(left, kMaxRepeat), std::min(left, kMaxRepeat), false);
+        }
+        if (max < 0) {
+            emit(body);
+            appendQuantifier(0, -1, lazy);
+            return;
+        }
+        emitOptionalCount(body, max - min, lazy);
+    }
+
+    void emitOptionalCount(const Node& body, long long count, bool lazy)
+    {
+        if (count <= kMaxRepeat) {
+            if (count > 0) {
+                emit(body);
+                appendQuantifier(0, count, lazy);
+            }
+            return;
+        }
+        const auto longer = [&] {
+            emit(body);
+            appendQuantifier(kMaxRepeat, kMaxRepeat, false);
+            emitOptionalCount(body, count - kMaxRepeat, lazy);
+        };
+        const auto shorter = [&] {
+            emit(body);
+            appendQuantifier(0, kMaxRepeat - 1, lazy);
+        };
+        out_ += u"(?:";
+        if (lazy) {
+            shorter();
+            out_ += u'|';
+            longer();
+        } else {
+            longer();
+            out_ += u'|';
+            shorter();
+        }
+        out_ += u')';
+    }
+
+    // The callout that runs checks_[checks_.size()], the check about to be added.
+    void appendCallout()
+    {
+        // Numbered callouts cost less to tell apart than named ones; past 255, the text.
+        const std::u16string index = QString::number(checks_.size()).toStdU16String();
+        out_ += checks_.size() < 256 ? u"(?C" + index + u")" : u"(?C{" + index + u"})";
+    }
+
     void appendQuantifier(const Node& n) { appendQuantifier(n.min, n.max, n.lazy); }
 
-    void appendQuantifier(int min, int max, bool lazy)
+    void appendQuantifier(long long min, long long max, bool lazy)
     {
-        const struct { int min, max; bool lazy; } n{min, max, lazy};
+        const struct { long long min, max; bool lazy; } n{min, max, lazy};
         if (n.min == 0 && n.max < 0)
             out_ += u'*';
         else if (n.min == 1 && n.max < 0)
@@ -686,6 +751,29 @@ private:
             }
             return;
         }
+        if (n.min > kMaxRepeat || n.max > kMaxRepeat) {
+            if (body.kind != Node::Kind::Chars)
+                fail(QStringLiteral("quantificateur trop grand sur un groupe (%1 au plus)").arg(kMaxRepeat), n.position);
+            const long long pieces = n.min / kMaxRepeat + (n.max < 0 ? 0 : (n.max - n.min) / kMaxRepeat);
+            if (pieces <= kMaxCountPieces) {
+                emitSplitCount(body, n.min, n.max, n.lazy);
+                return;
+            }
+            // Beyond that, "*" followed by a callout that accepts only a length from min to
+            // max: on one character an iteration is one code unit, so the matches and their
+            // order are the same.
+            const int marker = ++pcreGroups_;
+            out_ += u"()";
+            emit(body);
+            out_ += n.lazy ? u"*?" : u"*";
+            appendCallout();
+            TranslatedPattern::EmptyCheck check;
+            check.marker = marker;
+            check.countMin = n.min;
+            check.countMax = n.max;
+            checks_.push_back(check);
+            return;
+        }
         // Iterations up to the minimum may be empty: a fixed count needs no check.
         const bool nullable = isNullable(body) && n.max != n.min;
         if (!nullable && !(hasCapture(body) && n.max != 1)) {
@@ -697,7 +785,7 @@ private:
         // empty finds what the same repetition with no empty iteration at all finds (an
         // empty first iteration is followed by the others all the same). PCRE2 would end
         // the repetition after that empty first iteration: it is written with a minimum of 0.
-        const int min = nullable && n.min == 1 && n.max < 0 && !n.lazy ? 0 : n.min;
+        const long long min = nullable && n.min == 1 && n.max < 0 && !n.lazy ? 0 : n.min;
         int loopStart = -1;
         if (nullable && min >= 1) {
             loopStart = ++pcreGroups_;
@@ -709,10 +797,12 @@ private:
         emit(body);
         markerStack_.pop_back();
         if (nullable) {
-            // Numbered callouts cost less to tell apart than named ones; past 255, the text.
-            const std::u16string index = QString::number(checks_.size()).toStdU16String();
-            out_ += checks_.size() < 256 ? u"(?C" + index + u")" : u"(?C{" + index + u"})";
-            checks_.push_back({marker, loopStart, min == 0});
+            appendCallout();
+            TranslatedPattern::EmptyCheck check;
+            check.marker = marker;
+            check.loopStart = loopStart;
+            check.neverEmpty = min == 0;
+            checks_.push_back(check);
         }
         out_ += u')';
         appendQuantifier(min, n.max, n.lazy);

@@ -23,12 +23,19 @@ struct TranslatedPattern {
     // The dialect refuses an iteration of a repetition that matches the empty string once
     // the minimum count is reached; PCRE2 accepts it and stops. Each check is run by a
     // callout at the end of the iteration: "(?Ck)" for k up to 255, else "(?C{k})".
+    // A check of the second kind (countMin >= 0) stands for a count PCRE2 cannot write:
+    // one character repeated, whose length since the marker must lie in [countMin, countMax].
     struct EmptyCheck {
         int marker = 0;         // group that marks where the iteration began
         int loopStart = -1;     // group that marks where the repetition began, or -1
         bool neverEmpty = true; // minimum 0: no iteration may be empty
+        long long countMin = -1;
+        long long countMax = -1; // -1: no upper bound
     };
     std::vector<EmptyCheck> emptyChecks;
+    // To be compiled with PCRE2_NO_AUTO_POSSESS: a large count's callout must be able to
+    // backtrack into the repetition before it, which PCRE2 would otherwise make possessive.
+    bool countChecks = false;
     // To be compiled with PCRE2_UCP (see translatePattern).
     bool unicodeCaseless = false;
 };

@@ -148,6 +148,14 @@ int emptyIterationCallout(pcre2_callout_block* block, void* data)
         return 0;
     const TranslatedPattern::EmptyCheck& check = checks[index];
     const PCRE2_SIZE* ov = block->offset_vector;
+    if (check.countMin >= 0) {
+        // A large count on one character: the characters since the marker are the count.
+        const PCRE2_SIZE start = uint32_t(check.marker) < block->capture_top ? ov[2 * check.marker] : PCRE2_UNSET;
+        if (start == PCRE2_UNSET)
+            return 1;
+        const auto count = static_cast<long long>(block->current_position - start);
+        return count >= check.countMin && (check.countMax < 0 || count <= check.countMax) ? 0 : 1;
+    }
     if (uint32_t(check.marker) >= block->capture_top)
         return 0;
     const PCRE2_SIZE iterationStart = ov[2 * check.marker];
@@ -270,6 +278,8 @@ void RegExp::compile()
     // always written escaped, so "(?=" is one of ours).
     if (compiled->translated.pcre.find(u"(?=") != std::u16string::npos)
         options |= PCRE2_NO_START_OPTIMIZE;
+    if (compiled->translated.countChecks)
+        options |= PCRE2_NO_AUTO_POSSESS;
     std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
     pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
     int error = 0;

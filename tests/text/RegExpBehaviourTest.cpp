@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, RegExpErrorMessage, ::testing::Values(
     ErrorRow{"TrailingBackslash", "ab\\", 2, "fin du motif"},
     ErrorRow{"LookBehind", "x(?<=a)b", 1, "(?<"},
     ErrorRow{"InlineFlags", "(?i)a", 0, "(?"},
-    ErrorRow{"QuantifierTooLarge", "a{70000}", 1, "trop grand"}),
+    ErrorRow{"QuantifierTooLargeOnAGroup", "(a){70000}", 3, "trop grand"}),
     [](const ::testing::TestParamInfo<ErrorRow>& info) { return std::string(info.param.name); });
 
 TEST(RegExpErrors, DeepNestingIsRefusedNotAStackOverflow)
@@ -151,6 +151,59 @@ TEST(RegExpLimits, DeepRepetitionOnALargePageSucceedsOrGivesUp)
     re.Global(true);
     const QString cell = QStringLiteral("<td>x</td>");
     EXPECT_EQ(re.Execute(page + cell + page + cell).size(), 2u);
+}
+
+// Counts beyond 65535 (what PCRE2 can write), with the results V8 gives on the same subjects.
+struct LargeCountCase {
+    const char* name;
+    const char* pattern;
+    QString subject;
+    qsizetype index; // -1: no match
+    qsizetype length;
+};
+
+class RegExpLargeCount : public ::testing::TestWithParam<LargeCountCase> {};
+
+TEST_P(RegExpLargeCount, MatchesAsTheDialect)
+{
+    RegExp re;
+    re.Pattern(QString::fromLatin1(GetParam().pattern));
+    const Matches m = re.Execute(GetParam().subject);
+    if (GetParam().index < 0) {
+        EXPECT_TRUE(m.empty());
+        return;
+    }
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].FirstIndex, GetParam().index);
+    EXPECT_EQ(m[0].Length, GetParam().length);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RegExpLargeCount,
+    ::testing::Values(LargeCountCase{"UpTo70000", "a{0,70000}", QString(70001, u'a'), 0, 70000},
+                      LargeCountCase{"MaximumPast65535", "a{2,65536}b", QString(70000, u'a') + u'b', 4464, 65537},
+                      LargeCountCase{"SafeIntegerCount", "b{9007199254740991}", QStringLiteral("bbb"), -1, 0},
+                      LargeCountCase{"MinimumPast65535Short", "a{65536,}", QString(65535, u'a'), -1, 0},
+                      LargeCountCase{"MinimumPast65535", "a{65536,}", u'x' + QString(65537, u'a'), 1, 65537},
+                      LargeCountCase{"Lazy", "a{0,70000}?b", QString(10, u'a') + u'b', 0, 11},
+                      LargeCountCase{"ClassFixed", "[ab]{70000}", QStringLiteral("ab").repeated(35000) + u'c', 0, 70000},
+                      LargeCountCase{"ThenLineEnd", "a{1,70000}$", QString(70001, u'a'), 1, 70000},
+                      // Past 64 runs of 65535 the length is checked by a callout.
+                      LargeCountCase{"CheckedLength", "a{3,5000000}b", QStringLiteral("xaab aaaab"), 5, 5},
+                      LargeCountCase{"CheckedLengthLazy", "a{5000000,}?", QString(10, u'a'), -1, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RegExpLargeCount, OnAGroupIsRefusedWithItsPosition)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("x(ab){0,70000}"));
+    try {
+        re.compile();
+        FAIL() << "accepted";
+    } catch (const RegExpError& e) {
+        EXPECT_EQ(e.position(), 5);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("65535"))) << e.what();
+    }
 }
 
 struct LongMatchCase {
