@@ -111,7 +111,7 @@ QString tryReportText(const TryReport& report)
             out += QStringLiteral("      motif : %1\n").arg(f.toolTip);
     }
     if (!report.pictureError.isEmpty())
-        out += QStringLiteral("  motif d'image en erreur : %1\n").arg(report.pictureError);
+        out += QStringLiteral("  image en erreur : %1\n").arg(report.pictureError);
     out += QStringLiteral("Image : %1\n").arg(report.pictureAddress.isEmpty() ? QStringLiteral("(aucune adresse)") : report.pictureAddress);
     if (report.pictureFetched)
         out += QStringLiteral("  téléchargement : %1\n").arg(report.pictureResult.isEmpty() ? QStringLiteral("reçue") : report.pictureResult);
