@@ -1,4 +1,5 @@
 #include "config/IniFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace trouvel::config;
@@ -169,15 +168,11 @@ TEST_F(IniWriteFile, WriteFailureKeepsOldFile)
     const QString file = path("Trouvel.ini");
     const QByteArray before = "[S]\nk=1\n";
     put(file, before);
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteIniString(file, "S", "k", QString(4096, u'x'));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    bool written = true;
+    {
+        trouvel::testsupport::FileSizeLimit limit(64);
+        written = WriteIniString(file, "S", "k", QString(4096, u'x'));
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(contents(file), before);
     EXPECT_EQ(entries(), QStringList{"Trouvel.ini"});

@@ -5,6 +5,7 @@
 #include "catalogue/CatalogueFile.h"
 #include "common/WholeFile.h"
 #include "config/IniFile.h"
+#include "support/FileSizeLimit.h"
 #include "wizard/PictureStore.h"
 
 #include <QDir>
@@ -13,9 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace trouvel::hardening {
 namespace {
@@ -26,30 +25,7 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// The limit on file sizes (ulimit -f) for the scope; SIGXFSZ ignored meanwhile, so that a
-// writer that goes past it sees the error instead of the process being stopped.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
+using trouvel::testsupport::FileSizeLimit;
 
 cadrelle::Catalogue catalogueOf(qsizetype bytes)
 {

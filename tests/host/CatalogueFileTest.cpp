@@ -1,13 +1,11 @@
 #include "catalogue/CatalogueFile.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -156,27 +154,7 @@ TEST(CatalogueFile, RefusedFileLeavesTheCatalogueAsItWas)
     expectSame(original, c);
 }
 
-// Restores the file size limit whatever happens in the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
+using trouvel::testsupport::FileSizeLimit;
 
 TEST(CatalogueFile, FailedSaveLeavesTheOldFileWhole)
 {
