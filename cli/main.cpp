@@ -5,7 +5,6 @@
 #include "common/QtTranslations.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -13,13 +12,12 @@
 
 int main(int argc, char* argv[])
 {
-    // Pictures are decoded with QtGui, which needs an application object but no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     // Under a file size limit (ulimit -f) a write past it fails and is reported, rather than
     // the kernel stopping the tool half-way through a batch.
     std::signal(SIGXFSZ, SIG_IGN);
-    QGuiApplication app(argc, argv);
+    // No graphical application object: pictures decode with QImageReader all the same, and
+    // a display platform (fonts, screens) would cost more than the rest of `try`.
+    QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("trouvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
     // Socket and TLS errors reach the user inside French messages.

@@ -10,6 +10,7 @@
 #include "text/TextCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkProxy>
 #include <QSet>
 #include <QSslSocket>
@@ -275,7 +276,11 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
 
     // Unbuffered: each received piece reaches the file at once, so nothing of this transfer is
     // left to be written later over the page of a newer transfer to the same file.
+    // Created afresh rather than truncated: ext4 writes out a file that was truncated and
+    // then closed (to protect replace-by-truncate), one disk write per page otherwise.
     QFile file(SaveAs);
+    if (QFileInfo(SaveAs).isFile())
+        QFile::remove(SaveAs);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw DownloadError(QStringLiteral("Impossible d'écrire le fichier %1 : %2")
                                 .arg(SaveAs, file.errorString())
