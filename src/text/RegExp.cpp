@@ -1,9 +1,7 @@
 #include "text/RegExp.h"
 
+#include "text/CompiledPattern.h"
 #include "text/PatternTranslator.h"
-
-#define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
 
 #include <chrono>
 #include <ctime>
@@ -30,31 +28,17 @@ constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
 constexpr auto kKeepGoingEvery = std::chrono::milliseconds(50);
 // Callouts between two looks at the clock.
 constexpr uint64_t kCalloutsPerLook = 1024;
-// Our translation nests groups a little deeper than the script's pattern (see PatternTranslator).
-constexpr uint32_t kParensNestLimit = 1000;
+// Match data kept for the last few patterns of this object (the programs themselves are
+// shared by the process, see CompiledPattern).
 constexpr size_t kRecentPrograms = 8;
 
-struct CodeFree { void operator()(pcre2_code* p) const { pcre2_code_free(p); } };
 struct MatchDataFree { void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); } };
 struct MatchContextFree { void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); } };
-struct CompileContextFree { void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); } };
 struct JitStackFree { void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); } };
-
-QString pcre2Message(int code)
-{
-    PCRE2_UCHAR buffer[256];
-    const int n = pcre2_get_error_message(code, buffer, 256);
-    return n > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), n) : QStringLiteral("erreur %1").arg(code);
-}
 
 PCRE2_SPTR units(const QString& text)
 {
     return reinterpret_cast<PCRE2_SPTR>(text.utf16());
-}
-
-PCRE2_SPTR units(const std::u16string& text)
-{
-    return reinterpret_cast<PCRE2_SPTR>(text.data());
 }
 
 [[noreturn]] void giveUp(const QString& why)
@@ -71,9 +55,9 @@ PCRE2_SPTR units(const std::u16string& text)
     case PCRE2_ERROR_JIT_STACKLIMIT:
     case PCRE2_ERROR_NOMEMORY:
         giveUp(QStringLiteral("l'expression régulière demande trop de retours en arrière sur ce texte (%1)")
-                   .arg(pcre2Message(rc)));
+                   .arg(pcre2ErrorMessage(rc)));
     default:
-        throw RegExpError(QStringLiteral("Erreur du moteur d'expressions régulières : %1").arg(pcre2Message(rc)));
+        throw RegExpError(QStringLiteral("Erreur du moteur d'expressions régulières : %1").arg(pcre2ErrorMessage(rc)));
     }
 }
 
@@ -190,11 +174,7 @@ const QString& Match::SubMatches(qsizetype j) const
 }
 
 struct RegExp::Compiled {
-    QString pattern;
-    bool ignoreCase = false;
-    bool multiline = false;
-    TranslatedPattern translated;
-    std::unique_ptr<pcre2_code, CodeFree> code;
+    std::shared_ptr<const CompiledPattern> program; // shared by the process
     std::unique_ptr<pcre2_match_data, MatchDataFree> matchData;
     std::unique_ptr<pcre2_match_context, MatchContextFree> context;
 };
@@ -253,7 +233,7 @@ void RegExp::compile()
     if (compiled_)
         return;
     for (auto it = recent_.begin(); it != recent_.end(); ++it) {
-        const Compiled& c = **it;
+        const CompiledPattern& c = *(*it)->program;
         if (c.pattern == pattern_ && c.ignoreCase == ignoreCase_ && c.multiline == multiline_) {
             compiled_ = std::move(*it);
             recent_.erase(it);
@@ -261,38 +241,9 @@ void RegExp::compile()
         }
     }
     auto compiled = std::make_unique<Compiled>();
-    compiled->pattern = pattern_;
-    compiled->ignoreCase = ignoreCase_;
-    compiled->multiline = multiline_;
-    compiled->translated = translatePattern(pattern_, TranslateOptions{ignoreCase_, multiline_});
-
-    // Non-UTF mode: a code unit is a character, as in the dialect, so positions are QString
-    // positions and no text can be rejected as badly encoded.
-    uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_BACKSLASH_C;
-    if (ignoreCase_)
-        options |= PCRE2_CASELESS;
-    options |= compiled->translated.unicodeCaseless ? PCRE2_UCP : PCRE2_NEVER_UCP;
-    // PCRE2 10.42 takes a pattern's first character from a leading look-ahead, then looks
-    // for its last literal character only after that one: "(?=a)x?a" misses "xxab". Its
-    // start-up shortcuts are left out for patterns with a look-ahead ("(" itself is
-    // always written escaped, so "(?=" is one of ours).
-    if (compiled->translated.pcre.find(u"(?=") != std::u16string::npos)
-        options |= PCRE2_NO_START_OPTIMIZE;
-    if (compiled->translated.countChecks)
-        options |= PCRE2_NO_AUTO_POSSESS;
-    std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
-    pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
-    int error = 0;
-    PCRE2_SIZE offset = 0;
-    const std::u16string& pcre = compiled->translated.pcre;
-    compiled->code.reset(pcre2_compile(units(pcre), pcre.size(), options, &error, &offset, compileContext.get()));
-    if (!compiled->code)
-        throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2Message(error)));
-    // PCRE2 10.42's JIT ignores Unicode case rules in back-references outside UTF mode (its
-    // interpreter does not): such rare patterns run interpreted.
-    const bool jit = !compiled->translated.unicodeCaseless
-                     && pcre2_jit_compile(compiled->code.get(), PCRE2_JIT_COMPLETE) == 0;
-    compiled->matchData.reset(pcre2_match_data_create_from_pattern(compiled->code.get(), nullptr));
+    compiled->program = compiledPattern(pattern_, ignoreCase_, multiline_);
+    const bool jit = compiled->program->jit;
+    compiled->matchData.reset(pcre2_match_data_create_from_pattern(compiled->program->code, nullptr));
     compiled->context.reset(pcre2_match_context_create(nullptr));
     if (!compiled->matchData || !compiled->context)
         throw std::bad_alloc();
@@ -321,7 +272,7 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     } done{matching_};
 
     Walk walk;
-    walk.checks = &compiled_->translated.emptyChecks;
+    walk.checks = &compiled_->program->translated.emptyChecks;
     walk.keepGoing = &keepGoing_;
     walk.deadline = CoarseClock::now() + kTimeBudget;
     walk.nextKeepGoing = CoarseClock::now() + kKeepGoingEvery;
@@ -342,7 +293,7 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
         giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
     };
 
-    pcre2_code* code = compiled_->code.get();
+    const pcre2_code* code = compiled_->program->code;
     pcre2_match_data* matchData = compiled_->matchData.get();
     const PCRE2_SIZE length = PCRE2_SIZE(text.size());
     PCRE2_SIZE start = 0;
@@ -394,7 +345,7 @@ Matches RegExp::Execute(const QString& text)
 {
     Matches result;
     forEachMatch(text, global_, [&](const PCRE2_SIZE* ov, uint32_t setPairs) {
-        const TranslatedPattern& t = compiled_->translated;
+        const TranslatedPattern& t = compiled_->program->translated;
         Match m;
         m.FirstIndex = qsizetype(ov[0]);
         m.Length = qsizetype(ov[1] - ov[0]);

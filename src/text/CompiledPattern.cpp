@@ -1,0 +1,112 @@
+#include "text/CompiledPattern.h"
+
+#include "text/RegExp.h"
+
+#include <QHash>
+
+#include <list>
+#include <mutex>
+
+namespace trouvel::text {
+
+namespace {
+
+// Our translation nests groups a little deeper than the script's pattern (see PatternTranslator).
+constexpr uint32_t kParensNestLimit = 1000;
+// Far more than the patterns of the largest scripts (110 fields, a search, stripTag's few).
+constexpr qsizetype kCachedPatterns = 512;
+
+struct CompileContextFree { void operator()(pcre2_compile_context* p) const { pcre2_compile_context_free(p); } };
+
+
+std::shared_ptr<const CompiledPattern> compileNow(const QString& pattern, bool ignoreCase, bool multiline)
+{
+    auto compiled = std::make_shared<CompiledPattern>();
+    compiled->pattern = pattern;
+    compiled->ignoreCase = ignoreCase;
+    compiled->multiline = multiline;
+    compiled->translated = translatePattern(pattern, TranslateOptions{ignoreCase, multiline});
+
+    // Non-UTF mode: a code unit is a character, as in the dialect, so positions are QString
+    // positions and no text can be rejected as badly encoded.
+    uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_BACKSLASH_C;
+    if (ignoreCase)
+        options |= PCRE2_CASELESS;
+    options |= compiled->translated.unicodeCaseless ? PCRE2_UCP : PCRE2_NEVER_UCP;
+    // PCRE2 10.42 takes a pattern's first character from a leading look-ahead, then looks
+    // for its last literal character only after that one: "(?=a)x?a" misses "xxab". Its
+    // start-up shortcuts are left out for patterns with a look-ahead ("(" itself is
+    // always written escaped, so "(?=" is one of ours).
+    if (compiled->translated.pcre.find(u"(?=") != std::u16string::npos)
+        options |= PCRE2_NO_START_OPTIMIZE;
+    if (compiled->translated.countChecks)
+        options |= PCRE2_NO_AUTO_POSSESS;
+    std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
+    pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    const std::u16string& pcre = compiled->translated.pcre;
+    compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(), options, &error, &offset,
+                                   compileContext.get());
+    if (!compiled->code)
+        throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2ErrorMessage(error)));
+    // PCRE2 10.42's JIT ignores Unicode case rules in back-references outside UTF mode (its
+    // interpreter does not): such rare patterns run interpreted.
+    compiled->jit = !compiled->translated.unicodeCaseless && pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0;
+    return compiled;
+}
+
+// Least recently used first out; guarded, as plug-in and tool may match from several threads.
+class PatternCache {
+public:
+    std::shared_ptr<const CompiledPattern> get(const QString& pattern, bool ignoreCase, bool multiline)
+    {
+        const QString key = QString(QChar(u'0' + (ignoreCase ? 1 : 0) + (multiline ? 2 : 0))) + pattern;
+        {
+            const std::lock_guard lock(mutex_);
+            if (auto found = index_.find(key); found != index_.end()) {
+                order_.splice(order_.begin(), order_, found.value());
+                return found.value()->second;
+            }
+        }
+        std::shared_ptr<const CompiledPattern> compiled = compileNow(pattern, ignoreCase, multiline);
+        const std::lock_guard lock(mutex_);
+        if (auto found = index_.find(key); found != index_.end())
+            return found.value()->second; // compiled meanwhile by another thread
+        order_.emplace_front(key, compiled);
+        index_.insert(key, order_.begin());
+        if (order_.size() > size_t(kCachedPatterns)) {
+            index_.remove(order_.back().first);
+            order_.pop_back();
+        }
+        return compiled;
+    }
+
+private:
+    using Entry = std::pair<QString, std::shared_ptr<const CompiledPattern>>;
+    std::mutex mutex_;
+    std::list<Entry> order_;
+    QHash<QString, std::list<Entry>::iterator> index_;
+};
+
+} // namespace
+
+QString pcre2ErrorMessage(int code)
+{
+    PCRE2_UCHAR buffer[256];
+    const int n = pcre2_get_error_message(code, buffer, 256);
+    return n > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), n) : QStringLiteral("erreur %1").arg(code);
+}
+
+CompiledPattern::~CompiledPattern()
+{
+    pcre2_code_free(code);
+}
+
+std::shared_ptr<const CompiledPattern> compiledPattern(const QString& pattern, bool ignoreCase, bool multiline)
+{
+    static PatternCache cache;
+    return cache.get(pattern, ignoreCase, multiline);
+}
+
+} // namespace trouvel::text
