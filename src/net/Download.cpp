@@ -55,8 +55,37 @@ QString withReason(const QString& message, const QString& reason)
 
 } // namespace
 
+PictureSession::PictureSession() = default;
+PictureSession::~PictureSession() = default;
+
+QNetworkAccessManager& PictureSession::manager(const std::optional<ProxySetting>& proxy)
+{
+    const bool same = proxy_.has_value() == proxy.has_value()
+                      && (!proxy || (proxy_->host == proxy->host && proxy_->port == proxy->port));
+    if (!manager_) {
+        manager_ = std::make_unique<QNetworkAccessManager>();
+        manager_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    }
+    if (configured_ && same)
+        return *manager_;
+    if (proxy)
+        manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, proxy->host, proxy->port));
+    else
+        manager_->setProxyFactory(new SystemProxyFactory);
+    proxy_ = proxy;
+    configured_ = true;
+    return *manager_;
+}
+
 QString DownloadToFile(const QString& address, const QString& target, const std::int16_t& stopDownload,
                        const NetOptions& options)
+{
+    PictureSession session;
+    return DownloadToFile(session, address, target, stopDownload, options);
+}
+
+QString DownloadToFile(PictureSession& pictureSession, const QString& address, const QString& target,
+                       const std::int16_t& stopDownload, const NetOptions& options)
 {
     const qint64 maxBytes = options.maxBytes;
     if (stopDownload != 0)
@@ -68,12 +97,7 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
     if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return kCannotDownload;
 
-    QNetworkAccessManager session;
-    session.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    if (options.proxy)
-        session.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, options.proxy->host, options.proxy->port));
-    else
-        session.setProxyFactory(new SystemProxyFactory);
+    QNetworkAccessManager& session = pictureSession.manager(options.proxy);
 
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("VB OpenUrl"));
@@ -94,10 +118,11 @@ QString DownloadToFile(const QString& address, const QString& target, const std:
     bool writeFailed = false;
     bool finished = false;
 
-    // Declared after the session, so the reply (a child of the session) outlives nothing that
-    // its connections refer to: the context object goes first and takes the connections along.
+    // The reply goes when this call ends (the session stays); the context object is declared
+    // after it so that it goes first and takes the connections, which refer to locals, along.
+    const std::unique_ptr<QNetworkReply> replyOwner(session.get(request));
+    QNetworkReply* const reply = replyOwner.get();
     QObject context;
-    QNetworkReply* const reply = session.get(request);
     reply->setReadBufferSize(kReadPiece * 4);
 
     const auto readAvailable = [&] {

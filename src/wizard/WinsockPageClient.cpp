@@ -48,8 +48,10 @@ std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, Us
 
 PictureDownload netPictureDownload()
 {
-    return [](const QString& address, const QString& target, const std::int16_t& stopDownload,
-              const net::NetOptions& options) { return net::DownloadToFile(address, target, stopDownload, options); };
+    // One session for all the pictures of this wizard (of the whole walk).
+    auto session = std::make_shared<net::PictureSession>();
+    return [session](const QString& address, const QString& target, const std::int16_t& stopDownload,
+                     const net::NetOptions& options) { return net::DownloadToFile(*session, address, target, stopDownload, options); };
 }
 
 } // namespace trouvel::wizard

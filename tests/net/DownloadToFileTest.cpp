@@ -197,6 +197,28 @@ TEST_F(PictureDownload, RedirectIsFollowed)
     EXPECT_TRUE(target2.requests.front().startsWith("GET /real.jpg "));
 }
 
+TEST_F(PictureDownload, OneSessionServesPictureAfterPictureAndFollowsTheProxyChoice)
+{
+    PictureSession session;
+    LoopbackServer first({send(httpResponse("first", "200 OK", "Connection: close\r\n")), closeStep()});
+    EXPECT_EQ(DownloadToFile(session, first.url(QStringLiteral("/1.jpg")), target, stop), QString());
+    EXPECT_EQ(readFile(target), "first");
+    LoopbackServer second({send(httpResponse("second", "200 OK", "Connection: close\r\n")), closeStep()});
+    EXPECT_EQ(DownloadToFile(session, second.url(QStringLiteral("/2.jpg")), target, stop), QString());
+    EXPECT_EQ(readFile(target), "second");
+
+    // The host's proxy for the next picture only; then the system's settings again (none).
+    LoopbackServer proxy({send(httpResponse("via proxy")), closeStep()});
+    NetOptions viaProxy;
+    viaProxy.proxy = ProxySetting{QStringLiteral("127.0.0.1"), proxy.port()};
+    EXPECT_EQ(DownloadToFile(session, QStringLiteral("http://films.example/3.jpg"), target, stop, viaProxy), QString());
+    EXPECT_EQ(readFile(target), "via proxy");
+    LoopbackServer direct({send(httpResponse("direct")), closeStep()});
+    EXPECT_EQ(DownloadToFile(session, direct.url(QStringLiteral("/4.jpg")), target, stop), QString());
+    EXPECT_EQ(readFile(target), "direct");
+    EXPECT_EQ(proxy.requests.size(), 1);
+}
+
 TEST_F(PictureDownload, SystemProxyIsUsed)
 {
     LoopbackServer proxy({send(httpResponse("from proxy")), closeStep()});
