@@ -4,12 +4,13 @@
 #include "CliText.h"
 #include "HostProfile.h"
 #include "Interrupt.h"
-#include "TerminalText.h"
 #include "Progress.h"
+#include "TerminalText.h"
 #include "WizardSession.h"
 
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/CatalogueHost.h"
+#include "common/WholeFile.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
 #include "config/Script.h"
@@ -264,6 +265,7 @@ int runBatch(const QStringList& args)
     options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
     options.quietMessages = true;
+    options.deferPictureSync = true; // synced once, before the catalogue that names them
     if (arguments.isSet(QStringLiteral("timeout"))) {
         const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
         if (!timeout)
@@ -402,7 +404,12 @@ int runBatch(const QStringList& args)
     if (!dryRun) {
         const QByteArray updated = cadrelle::formatCatalogue(catalogue);
         if (updated != original) {
-            saveError = cadrelle::saveCatalogue(cataloguePath, catalogue);
+            // The pictures it names reach the disk before the catalogue does.
+            saveError = trouvel::syncFileSystem(workFolder);
+            if (!saveError.isEmpty())
+                saveError = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(workFolder, saveError);
+            else
+                saveError = cadrelle::saveCatalogue(cataloguePath, catalogue);
             if (!saveError.isEmpty()) {
                 std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
                 status = 1;

@@ -68,7 +68,7 @@ std::optional<QString> timeoutSetting(const QString& text)
 }
 
 WizardSession::WizardSession(const SessionOptions& options)
-    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), ui_(options.yesNoAnswer, options.quietMessages)
+    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
@@ -100,6 +100,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     wizard::WizardServices services;
     services.pluginFolder = root.filePath(QStringLiteral("plugin"));
     services.workFolder = root.filePath(QStringLiteral("work"));
+    services.deferPictureSync = deferPictureSync_;
     services.pageClient = std::make_unique<RecordingPageClient>(*this, wizard::makeWinsockPageClient(state_.StopDownload, ui_));
     services.downloadPicture = [this, download = wizard::netPictureDownload()](
                                    const QString& address, const QString& target, const std::int16_t& stop,

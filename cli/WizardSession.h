@@ -42,6 +42,7 @@ struct SessionOptions {
     MsgAnswer yesNoAnswer = MsgAnswer::Yes;
     bool quietMessages = false;
     QString timeoutSeconds; // the downloads' time limit; empty: the default
+    bool deferPictureSync = false; // the caller syncs the pictures before writing the catalogue
 };
 
 // The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);
@@ -86,6 +87,7 @@ private:
     QString scriptName_;
     QString cadrelleIni_;
     QString timeoutSeconds_;
+    bool deferPictureSync_ = false;
     ModuleState state_;
     CliInteraction ui_;
     MemorySettings settings_;

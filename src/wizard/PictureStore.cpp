@@ -31,14 +31,14 @@ QString freePictureName(const QString& base, const QSet<QString>& otherTags)
     return name;
 }
 
-bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure)
+bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure, Sync sync)
 {
     const QString prefix = QStringLiteral("Erreur lors de la copie de l'image \"%1\" : ").arg(name);
     if (const QString problem = pictureNameProblem(name); !problem.isEmpty()) {
         *failure = prefix + problem;
         return false;
     }
-    if (const QString reason = copyWholeFile(source, folder + u'/' + name); !reason.isEmpty()) {
+    if (const QString reason = copyWholeFile(source, folder + u'/' + name, sync); !reason.isEmpty()) {
         *failure = prefix + reason;
         return false;
     }

@@ -2,6 +2,8 @@
 // entry's title.
 #pragma once
 
+#include "common/WholeFile.h"
+
 #include <QSet>
 #include <QString>
 
@@ -20,6 +22,9 @@ QString freePictureName(const QString& base, const QSet<QString>& otherTags);
 // Copies source to folder/name, replacing a file of that name. The copy is written to a
 // temporary file beside the target and renamed over it, so an old picture is never left
 // half-written. false with *failure set to a status text when the copy was not made.
-bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure);
+// With Sync::Deferred the caller syncs the folder's file system before naming the picture
+// in a file of its own (see syncFileSystem).
+bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure,
+                  Sync sync = Sync::Now);
 
 } // namespace trouvel::wizard

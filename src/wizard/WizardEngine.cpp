@@ -884,7 +884,8 @@ WizardEngine::Step WizardEngine::saveStep()
         }
         const QString name = freePictureName(text::stripFileName(model_.titre()), otherTags);
         QString failure;
-        if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure)) {
+        if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
+                         services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
             try {
                 entry->Tag(name.toStdString());
             } catch (const std::exception&) {

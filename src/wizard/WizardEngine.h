@@ -48,6 +48,9 @@ struct WizardServices {
     std::function<void(const QString& section)> openMappingDialog;
     // Called once when the wizard unloads: the window hides at once. Empty: nothing.
     std::function<void()> requestClose;
+    // Pictures stored without a sync of their own: the caller syncs the group (an unattended
+    // walk syncs once before the catalogue is written). The window syncs each.
+    bool deferPictureSync = false;
 };
 
 // Why a script did not load: the file and the key whose value is at fault (no key: the

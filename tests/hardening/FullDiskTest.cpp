@@ -71,6 +71,13 @@ const Kind kKinds[] = {
          QString failure;
          return wizard::storePicture(sourceFile(folder), folder, name, &failure) ? QString() : failure;
      }},
+    {"pictureSyncedLater", true,
+     [](const QString& folder, const QString& name, qsizetype, char) {
+         QString failure;
+         if (!wizard::storePicture(sourceFile(folder), folder, name, &failure, Sync::Deferred))
+             return failure;
+         return syncFileSystem(folder);
+     }},
     {"mapping", false,
      [](const QString& folder, const QString& name, qsizetype bytes, char fill) {
          return config::writeIniValue(QDir(folder).filePath(name), QStringLiteral("Demo"), QStringLiteral("Col1"),

@@ -47,8 +47,19 @@ QString fileErrorReason(int error)
     }
 }
 
-WholeFileWriter::WholeFileWriter(const QString& target)
-    : target_(target)
+QString syncFileSystem(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fileErrorReason(errno);
+    const int result = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    return result == 0 ? QString() : fileErrorReason(error);
+}
+
+WholeFileWriter::WholeFileWriter(const QString& target, Sync sync)
+    : target_(target), sync_(sync)
 {
     // Through a symbolic link the file it names is replaced, and the link stays.
     const QFileInfo info(target);
@@ -131,7 +142,7 @@ bool WholeFileWriter::commit()
     if (fd_ < 0)
         return reason_.isEmpty() ? fail(EBADF) : false;
     // Some file systems (NFS, quotas) only report a full disk when the data is synced or closed.
-    if (::fsync(fd_) != 0)
+    if (sync_ == Sync::Now && ::fsync(fd_) != 0)
         return fail(errno);
     const int fd = fd_;
     fd_ = -1;
@@ -141,6 +152,8 @@ bool WholeFileWriter::commit()
     if (::rename(tempPath_.constData(), target.constData()) != 0)
         return fail(errno);
     tempPath_.clear();
+    if (sync_ == Sync::Deferred)
+        return true;
     // The rename itself reaches the disk with the folder's sync.
     const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
     if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
@@ -170,12 +183,12 @@ QString writeWholeFile(const QString& target, QByteArrayView bytes)
     return writer.reason();
 }
 
-QString copyWholeFile(const QString& source, const QString& target)
+QString copyWholeFile(const QString& source, const QString& target, Sync sync)
 {
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return fileErrorReason(errno);
-    WholeFileWriter writer(target);
+    WholeFileWriter writer(target, sync);
     QString reason;
     if (writer.open()) {
         char buffer[64 * 1024];

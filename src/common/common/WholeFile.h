@@ -13,9 +13,17 @@ namespace trouvel {
 // Why a file operation failed, in French, from its errno ("Plus de place sur le disque").
 QString fileErrorReason(int error);
 
+// Now: each file reaches the disk before the call returns. Deferred: written and renamed
+// into place, synced later for a whole group at once with syncFileSystem (before the file
+// that names the group is written).
+enum class Sync { Now, Deferred };
+
+// Syncs the file system holding `folder` (the pictures written with Sync::Deferred). "" or why not.
+QString syncFileSystem(const QString& folder);
+
 class WholeFileWriter {
 public:
-    explicit WholeFileWriter(const QString& target);
+    explicit WholeFileWriter(const QString& target, Sync sync = Sync::Now);
     ~WholeFileWriter(); // an uncommitted temporary file is removed
     WholeFileWriter(const WholeFileWriter&) = delete;
     WholeFileWriter& operator=(const WholeFileWriter&) = delete;
@@ -34,6 +42,7 @@ private:
     bool fail(int error);
 
     QString target_;
+    Sync sync_;
     QByteArray tempPath_;
     int fd_ = -1;
     qint64 written_ = 0;
@@ -45,6 +54,6 @@ private:
 QString writeWholeFile(const QString& target, QByteArrayView bytes);
 
 // Copies source to target through a WholeFileWriter. "" on success, else the reason.
-QString copyWholeFile(const QString& source, const QString& target);
+QString copyWholeFile(const QString& source, const QString& target, Sync sync = Sync::Now);
 
 } // namespace trouvel
