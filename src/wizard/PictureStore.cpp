@@ -23,10 +23,10 @@ QString pictureNameProblem(const QString& name)
     return {};
 }
 
-QString freePictureName(const QString& base, const QSet<QString>& otherTags)
+QString freePictureName(const QString& base, const std::function<bool(const QString& name)>& heldByAnotherEntry)
 {
     QString name = base + QStringLiteral(".jpg");
-    for (int n = 2; otherTags.contains(name); ++n)
+    for (int n = 2; heldByAnotherEntry(name); ++n)
         name = QStringLiteral("%1 (%2).jpg").arg(base).arg(n);
     return name;
 }

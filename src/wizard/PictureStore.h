@@ -4,8 +4,9 @@
 
 #include "common/WholeFile.h"
 
-#include <QSet>
 #include <QString>
+
+#include <functional>
 
 namespace trouvel::wizard {
 
@@ -17,7 +18,7 @@ QString pictureNameProblem(const QString& name);
 // The picture name for an entry titled as stripFileName gives `base`: "base.jpg", or else the
 // first of "base (2).jpg", "base (3).jpg", ... that no other entry's Tag names, so that a
 // picture never replaces another entry's.
-QString freePictureName(const QString& base, const QSet<QString>& otherTags);
+QString freePictureName(const QString& base, const std::function<bool(const QString& name)>& heldByAnotherEntry);
 
 // Copies source to folder/name, replacing a file of that name. The copy is written to a
 // temporary file beside the target and renamed over it, so an old picture is never left

@@ -51,6 +51,19 @@ std::int16_t checkedInt16(std::int32_t value)
     return static_cast<std::int16_t>(value);
 }
 
+// The picture as step 3 shows it: a large poster is decoded at a reduced size (JPEG decodes
+// scaled down at a fraction of the cost) but still read to its end, so a broken file is
+// still refused.
+QImage readPicture(const QString& path)
+{
+    constexpr int kShownSide = 480; // the picture box at 200 %, with room to spare
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
+        reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
 } // namespace
 
 // Counts the step handlers running (nested ones included, through the event loop of a wait).
@@ -112,6 +125,7 @@ QString WizardEngine::stripTag(const QString& str)
 
 bool WizardEngine::Form_Load()
 {
+    knownTags_.clear();
     model_.clearCandidates();
     model_.setStatus(kStatusReady);
 
@@ -748,8 +762,7 @@ WizardEngine::Step WizardEngine::detailStep()
         model_.setBtStopVisible(false);
         QImage image;
         if (result.isEmpty()) {
-            QImageReader reader(imageFile());
-            image = reader.read();
+            image = readPicture(imageFile());
         } else {
             // A poster that answers 404 or arrives cut short: the fields still count.
             model_.setPictureError(result);
@@ -789,20 +802,27 @@ QStringList WizardEngine::hostCaptions()
     return captions;
 }
 
-QSet<QString> WizardEngine::tagsOfOtherEntries()
+bool WizardEngine::tagHeldByAnotherEntry(const QString& name)
 {
-    QSet<QString> tags;
+    // The Tags are read from the host once and then kept up to date here (the steps are the
+    // only writers while the wizard is open): asking the host for every Tag at every save
+    // made a walk quadratic in the length of the list.
     ListItemCollection& items = host().MyLV().ListItems();
     const std::int16_t count = checkedInt16(items.Count());
-    for (std::int16_t i = 1; i <= count; ++i) {
-        if (i == state_.CurrentItem)
-            continue;
-        std::int16_t index = i;
-        const std::string tag = items.Item(index).Tag();
-        if (!tag.empty())
-            tags.insert(QString::fromStdString(tag));
+    if (knownTags_.size() != std::size_t(count)) {
+        knownTags_.clear();
+        knownTags_.reserve(std::size_t(count));
+        for (std::int16_t i = 1; i <= count; ++i) {
+            std::int16_t index = i;
+            knownTags_.push_back(items.Item(index).Tag());
+        }
     }
-    return tags;
+    const std::string wanted = name.toStdString();
+    for (std::size_t row = 0; row < knownTags_.size(); ++row) {
+        if (int(row) + 1 != state_.CurrentItem && knownTags_[row] == wanted)
+            return true;
+    }
+    return false;
 }
 
 WizardEngine::Step WizardEngine::saveStep()
@@ -865,10 +885,8 @@ WizardEngine::Step WizardEngine::saveStep()
 
     if (model_.updateImg() && QFileInfo::exists(imageFile())) {
         bool hasPicture = false;
-        QSet<QString> otherTags;
         try {
             hasPicture = !entry->Tag().empty();
-            otherTags = tagsOfOtherEntries();
         } catch (const std::exception&) {
         }
         if (hasPicture && !model_.autoSave()) {
@@ -882,12 +900,21 @@ WizardEngine::Step WizardEngine::saveStep()
                 return Step::None;
             }
         }
-        const QString name = freePictureName(text::stripFileName(model_.titre()), otherTags);
+        QString name;
+        try {
+            name = freePictureName(text::stripFileName(model_.titre()),
+                                   [this](const QString& candidate) { return tagHeldByAnotherEntry(candidate); });
+        } catch (const std::exception& error) {
+            reportHostError(error);
+            return Step::None;
+        }
         QString failure;
         if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
                          services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
             try {
                 entry->Tag(name.toStdString());
+                if (state_.CurrentItem >= 1 && std::size_t(state_.CurrentItem) <= knownTags_.size())
+                    knownTags_[std::size_t(state_.CurrentItem) - 1] = name.toStdString();
             } catch (const std::exception&) {
             }
         } else {

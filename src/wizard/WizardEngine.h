@@ -29,12 +29,13 @@
 #include "wizard/WizardModel.h"
 
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace trouvel::wizard {
 
@@ -141,8 +142,10 @@ private:
     bool reportHostError(const std::exception& error);
     // The host's column captions, column 1 first.
     QStringList hostCaptions();
-    // The Tags of every entry but the current one (the picture names they hold).
-    QSet<QString> tagsOfOtherEntries();
+    // Whether an entry other than the current one has `name` as its Tag (its picture). The
+    // host's Tags are read once per opening: while the wizard is open its steps are the only
+    // ones to change them.
+    bool tagHeldByAnotherEntry(const QString& name);
     void setItemCell(ListItem& item, const QString& value, std::int16_t column);
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
@@ -167,7 +170,8 @@ private:
     bool closed_ = false;
     net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
     QString httpNote_;
-    QString pictureStoreFailure_;             // " (HTTP 404 Not Found)" after a page that was not a success
+    QString pictureStoreFailure_;
+    std::vector<std::string> knownTags_; // every entry's Tag, row 0 first (see tagHeldByAnotherEntry)             // " (HTTP 404 Not Found)" after a page that was not a success
 };
 
 } // namespace trouvel::wizard

@@ -110,6 +110,7 @@ TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
 {
     // "Nord/Sud" and "Nord:Sud" both give "Nord-Sud.jpg"; a remake has its original's title.
     start(QStringLiteral("Col1=0"), 4);
+    host->entry(2).tag = "Nord-Sud (4).jpg";
     host->entry(3).tag = "Nord-Sud.jpg";
     host->entry(4).tag = "Nord-Sud (2).jpg";
     for (const char* other : {"Nord-Sud.jpg", "Nord-Sud (2).jpg"}) {
@@ -129,15 +130,15 @@ TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
     ASSERT_TRUE(first.open(QIODevice::ReadOnly));
     EXPECT_EQ(first.readAll(), "Nord-Sud.jpg");
 
-    // The entry's own picture is the one it may replace, after the question.
-    host->entry(2).tag = "Nord-Sud (3).jpg";
-    host->entry(1).tag.clear();
+    // The next entry passes over the name just given and may replace its own picture, after
+    // the question.
     ui.answers.push_back(MsgAnswer::Yes);
     engine().model().setTitre(QStringLiteral("Nord:Sud"));
     putPicture();
     engine().btAjouter_Click();
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("voulez vous remplacer l'image ?")});
-    EXPECT_EQ(host->entry(2).tag, "Nord-Sud (3).jpg");
+    EXPECT_EQ(host->entry(2).tag, "Nord-Sud (4).jpg");
+    EXPECT_EQ(host->entry(1).tag, "Nord-Sud (3).jpg");
 }
 
 TEST_F(Save, ReplaceQuestionAndItsNo)
