@@ -81,6 +81,10 @@ WizardSession::WizardSession(const SessionOptions& options)
     const QString copy = root.filePath(QStringLiteral("plugin/scripts/%1.tvs").arg(scriptName_));
     if (!QFile::copy(options.scriptFile, copy))
         throw std::runtime_error(QStringLiteral("impossible de lire le script « %1 »").arg(options.scriptFile).toStdString());
+    // The copy keeps the script's date: a file just written is read afresh at every look for
+    // a few seconds, which the copy itself must not cause.
+    if (QFile copied(copy); copied.open(QIODevice::ReadWrite))
+        copied.setFileTime(QFileInfo(options.scriptFile).lastModified(), QFileDevice::FileModificationTime);
 }
 
 WizardSession::~WizardSession()

@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "common/WholeFile.h"
+#include "config/FileContentCache.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
@@ -298,13 +299,10 @@ QString iniLookup(const QByteArray& content, const QString& section, const QStri
 QString ReadIniString(const QString& file, const QString& section, const QString& key, const QString& defaultValue)
 {
     // No file name is a missing file (QFile would also print a warning for it).
-    QFile f(file);
-    if (file.isEmpty() || !f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> content = fileContent(file);
+    if (!content)
         return cutToLimit(defaultValue);
-    const QByteArray content = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return cutToLimit(defaultValue);
-    return iniLookup(content, section, key, defaultValue);
+    return iniLookup(*content, section, key, defaultValue);
 }
 
 bool IniFlag(const QString& text)
@@ -379,7 +377,9 @@ QString writeIniValue(const QString& file, const QString& section, const QString
     if (exists && updated == content)
         return {};
     // A crash or a full disk leaves the old file or the new one, never a part of it.
-    return writeWholeFile(file, updated);
+    QString reason = writeWholeFile(file, updated);
+    forgetFileContent(file);
+    return reason;
 }
 
 bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value)

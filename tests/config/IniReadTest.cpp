@@ -1,5 +1,6 @@
 #include "config/IniFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -130,6 +131,30 @@ TEST_F(IniReadFile, MissingOrUnreadableFileGivesDefault)
     EXPECT_EQ(ReadIniString(dir.filePath("none.ini"), "S", "k", "d"), "d");
     EXPECT_EQ(ReadIniString(dir.filePath("missing/none.ini"), "S", "k", "d"), "d");
     EXPECT_EQ(ReadIniString(dir.path(), "S", "k", "d"), "d"); // a folder, not a file
+}
+
+TEST_F(IniReadFile, AChangedFileIsReadAgain)
+{
+    // The content is kept between reads while the file is unchanged; a file changed in the
+    // last seconds is always read afresh, so the files here are dated back.
+    const auto writeDated = [&](const QByteArray& bytes, int hoursAgo) {
+        const QString file = write("Trouvel.ini", bytes);
+        QFile f(file);
+        EXPECT_TRUE(f.open(QIODevice::ReadWrite));
+        EXPECT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-3600 * hoursAgo), QFileDevice::FileModificationTime));
+        return file;
+    };
+    const QString file = writeDated("[Demo]\nCol2=2\n", 1);
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "2");
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "2");
+    writeDated("[Demo]\nCol2=3\n", 2); // same size, written by someone else
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "3");
+    ASSERT_TRUE(WriteIniString(file, "Demo", "Col2", "4"));
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "4");
+    ASSERT_TRUE(QFile::remove(file));
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "0");
+    writeDated("[Demo]\nCol2=5\n", 1); // a new file where the old one was
+    EXPECT_EQ(ReadIniString(file, "Demo", "Col2", "0"), "5");
 }
 
 } // namespace
