@@ -36,6 +36,10 @@ public:
     int twipsX(int twips) const;
     int twipsY(int twips) const;
 
+    // The window's size within `available` (a screen's free area): the design's size when it
+    // fits, else as large as the area allows, the controls scrolling inside.
+    void fitTo(const QRect& available);
+
     void done(int result) override;
     void reject() override; // Escape and the close box: Quit
 
@@ -45,11 +49,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-
-public:
-    // The window's size within `available` (a screen's free area): the design's size when it
-    // fits, else as large as the area allows, the controls scrolling inside.
-    void fitTo(const QRect& available);
 
 private:
     void buildControls();
