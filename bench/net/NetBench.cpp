@@ -4,14 +4,13 @@
 
 #include "common/UserInteraction.h"
 #include "net/DownloadWinsock.h"
+#include "support/ZlibCompress.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
-#include <zlib.h>
 
 #include <algorithm>
 #include <chrono>
@@ -84,21 +83,6 @@ void BM_Curl_1MiB(benchmark::State& state)
 }
 BENCHMARK(BM_Curl_1MiB)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true)->UseRealTime();
 
-QByteArray gzip(const QByteArray& data)
-{
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(out.size() - int(z.avail_out));
-    deflateEnd(&z);
-    return out;
-}
-
 QByteArray chunkedResponse(const QByteArray& body, qsizetype chunk)
 {
     QByteArray out = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nTransfer-Encoding: chunked\r\n\r\n";
@@ -154,7 +138,7 @@ void BM_Chunked_1MiB_VsCurl(benchmark::State& state)
 }
 void BM_Gzip_1MiB_VsCurl(benchmark::State& state)
 {
-    const QByteArray packed = gzip(page(1 << 20));
+    const QByteArray packed = trouvel::testsupport::zlibCompress(page(1 << 20), 31);
     pairedWithCurl(state,
                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Encoding: gzip\r\nContent-Length: "
                        + QByteArray::number(packed.size()) + "\r\n\r\n" + packed,

@@ -3,6 +3,7 @@
 #include "FakeUserInteraction.h"
 #include "LoopbackServer.h"
 #include "NetTestSupport.h"
+#include "support/ZlibCompress.h"
 
 #include "common/QtTranslations.h"
 #include "net/Download.h"
@@ -13,31 +14,12 @@
 #include <QNetworkProxy>
 #include <QTemporaryDir>
 
-#include <zlib.h>
-
 #include <gtest/gtest.h>
 
 namespace trouvel::net {
 namespace {
 
 using namespace test;
-
-
-// zlib's own compressor: 31 gives gzip, 15 a zlib stream, -15 bare deflate data.
-QByteArray compress(const QByteArray& data, int windowBits)
-{
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&z, uLong(data.size()))) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(out.size() - int(z.avail_out));
-    deflateEnd(&z);
-    return out;
-}
 
 // What the framing keeps of a response fed in pieces of `piece` bytes.
 QByteArray keptOf(const QByteArray& response, qsizetype piece, ResponseFraming* framing = nullptr)
@@ -127,7 +109,7 @@ TEST_P(CompressedBody, IsStoredDecoded)
     QByteArray body;
     for (int i = 0; i < 300; ++i)
         body += kBody + QByteArray::number(i);
-    const QByteArray packed = compress(body, c.windowBits);
+    const QByteArray packed = testsupport::zlibCompress(body, c.windowBits);
     QByteArray head = "HTTP/1.1 200 OK\r\n" + c.header + "\r\n";
     QByteArray response;
     if (c.chunkedToo) {
@@ -163,7 +145,7 @@ TEST(CompressedBody, CorruptDataIsReportedAndABombStopsAtTheLimit)
     keptOf("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nContent-Length: 12\r\n\r\nnot gzipped!", 4, &corrupt);
     EXPECT_TRUE(corrupt.decodeFailed());
 
-    const QByteArray packed = compress(QByteArray(50 * 1024 * 1024, 'a'), 31);
+    const QByteArray packed = testsupport::zlibCompress(QByteArray(50 * 1024 * 1024, 'a'), 31);
     ResponseFraming bomb;
     bomb.setMaxStoredBytes(1024 * 1024);
     const QByteArray kept = keptOf("HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + packed, 65536, &bomb);
@@ -203,7 +185,7 @@ TEST_F(RealWeb, ChunkedPageOverTheWireIsStoredJoined)
 
 TEST_F(RealWeb, ForcedGzipOverTheWireIsStoredDecoded)
 {
-    const QByteArray packed = compress(kBody, 31);
+    const QByteArray packed = testsupport::zlibCompress(kBody, 31);
     const QByteArray head = "HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n";
     LoopbackServer server({send(head + packed), closeStep()});
     ASSERT_EQ(download(server.url(), -1, 0), kDownloadDone);
