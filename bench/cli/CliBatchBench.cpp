@@ -1,22 +1,25 @@
-// trouvel batch over a 2,000-entry catalogue against trouvel-demo-site, and curl fetching the
-// same pages: as a shell loop would (a process per entry), and as a single process, with
-// kept-alive connections (the network floor) or a new connection per page. Each figure is for the whole catalogue: entries per second, and the
-// peak resident memory of the child process.
+// trouvel batch over a 2,000-entry catalogue against trouvel-demo-site, paired in every run with
+// curl fetching the same pages in one process (a new connection per page, and kept alive), on
+// the real disk and on /dev/shm; the batch's peak memory from 100 to 10,000 entries; trouvel
+// try and --version beside a process that does the same fetches or nothing.
 #include "catalogue/CatalogueFile.h"
 #include "site/SiteContent.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <csignal>
 #include <fcntl.h>
+#include <memory>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -106,17 +109,24 @@ private:
 };
 
 struct Workload {
+    explicit Workload(const QString& under) : dir(QDir(under).filePath(QStringLiteral("trouvel-bench-XXXXXX"))) {}
     QTemporaryDir dir;
     QString catalogue;
     QString script;
     QString urls; // curl config: every page the batch fetches, in order
     std::vector<std::string> entryUrls; // per entry, the same pages, blank-separated
+    int entries = 0;
     int pages = 0;
+    std::vector<std::string> tryUrls; // the three addresses `try` fetches for tryTitle
+    QString tryTitle;
 };
 
-Workload* makeWorkload(int port)
+// The demo catalogue's titles repeated to `entries`, under the folder `under`; the pages a
+// batch fetches are listed for curl, each written to one file in the same folder.
+Workload* makeWorkload(int port, const QString& under, int entries)
 {
-    auto* w = new Workload;
+    auto* w = new Workload(under);
+    w->entries = entries;
     const QString base = QStringLiteral("http://127.0.0.1:%1").arg(port);
     QFile source(QStringLiteral(TROUVEL_SOURCE_DIR "/scripts/Demo.tvs"));
     source.open(QIODevice::ReadOnly);
@@ -129,70 +139,121 @@ Workload* makeWorkload(int port)
     script.close();
     QFile::copy(QStringLiteral(TROUVEL_SOURCE_DIR "/demo/catalogue/Trouvel.ini"), QDir(w->dir.path()).filePath(QStringLiteral("Trouvel.ini")));
 
+    const QString curlPage = QDir(w->dir.path()).filePath(QStringLiteral("curl-page.txt"));
     const trouvel::demo::SiteContent site(trouvel::demo::bundledFilmCatalogue());
     cadrelle::Catalogue catalogue;
     for (const char* caption : {"Titre", "Année", "Réalisateur", "Acteurs", "Genre", "Durée", "Résumé", "Support"})
         catalogue.addColumn(QString::fromUtf8(caption));
     const auto& films = site.catalogue().films;
-    for (int i = 0; i < kEntries; ++i) {
+    for (int i = 0; i < entries; ++i) {
         const QString title = films[std::size_t(i) % films.size()].title;
         catalogue.addEntry({title});
-        QString pages = base + QStringLiteral("/recherche?titre=") + QString::fromLatin1(QUrl::toPercentEncoding(title));
+        QStringList pages{base + QStringLiteral("/recherche?titre=") + QString::fromLatin1(QUrl::toPercentEncoding(title))};
         const auto found = site.search(title);
         if (found.size() == 1) {
-            pages += QLatin1Char(' ') + base + found[0]->pagePath();
-            if (found[0]->poster != trouvel::demo::PosterKind::None)
-                pages += QLatin1Char(' ') + base + found[0]->posterPath();
+            pages += base + found[0]->pagePath();
+            if (found[0]->poster != trouvel::demo::PosterKind::None) {
+                pages += base + found[0]->posterPath();
+                if (w->tryTitle.isEmpty()) {
+                    w->tryTitle = title;
+                    for (const QString& page : pages)
+                        w->tryUrls.push_back(page.toStdString());
+                }
+            }
         }
-        w->entryUrls.push_back(pages.toStdString());
-        for (const QString& url : pages.split(QLatin1Char(' '))) {
-            w->urls += QStringLiteral("url = \"%1\"\noutput = \"/dev/null\"\n").arg(url);
+        w->entryUrls.push_back(pages.join(QLatin1Char(' ')).toStdString());
+        for (const QString& url : pages) {
+            w->urls += QStringLiteral("url = \"%1\"\noutput = \"%2\"\n").arg(url, curlPage);
             ++w->pages;
         }
     }
     w->catalogue = QDir(w->dir.path()).filePath(QStringLiteral("films.csv"));
     cadrelle::saveCatalogue(w->catalogue, catalogue);
-    QFile urls(QDir(w->dir.path()).filePath(QStringLiteral("urls.txt")));
-    urls.open(QIODevice::WriteOnly);
-    urls.write(w->urls.toUtf8());
     return w;
 }
 
-SiteProcess* g_site = nullptr;
-Workload* g_work = nullptr;
-
-void report(benchmark::State& state, const ChildRun& run, int entries)
+QString writeCurlConfig(const Workload& w, const QString& name, const QString& text)
 {
-    state.SetIterationTime(run.seconds);
-    state.counters["entries_per_s"] = entries / run.seconds;
-    state.counters["peak_rss_MiB"] = run.peakKib / 1024.0;
-    state.counters["pages"] = g_work->pages;
-    if (run.status != 0)
-        state.SkipWithError("child failed");
+    const QString path = QDir(w.dir.path()).filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(text.toUtf8());
+    return path;
 }
 
-void BM_TrouvelBatch(benchmark::State& state)
+int g_port = 0;
+
+// A run of trouvel batch over a fresh copy of w's catalogue, with its temporary files in the
+// workload's own file system.
+ChildRun runBatch(const Workload& w)
 {
+    const QString copy = w.catalogue + QStringLiteral(".run.csv");
+    QFile::remove(copy);
+    QFile::copy(w.catalogue, copy);
+    return runChild({"env", "TMPDIR=" + QFileInfo(w.dir.path()).absolutePath().toStdString(), TROUVEL_BINARY_DIR "/bin/trouvel",
+                     "batch", copy.toStdString(), "--script", w.script.toStdString(), "--delay", "0"});
+}
+
+// trouvel batch and curl in one process over the same pages, in turn in every iteration:
+// curl with a new connection per page (what the page client does) and with kept-alive
+// connections (the network's floor). The time is trouvel's; the counters carry curl's.
+void batchBesideCurl(benchmark::State& state, const QString& under)
+{
+    std::unique_ptr<Workload> w(makeWorkload(g_port, under, kEntries));
+    const std::string urls = writeCurlConfig(*w, QStringLiteral("urls.txt"), w->urls).toStdString();
+    double ours = 0, curlNew = 0, curlAlive = 0;
+    long peak = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        // A fresh copy each time, so every run fills the same empty entries.
-        const QString copy = g_work->catalogue + QStringLiteral(".run.csv");
-        QFile::remove(copy);
-        QFile::copy(g_work->catalogue, copy);
-        state.ResumeTiming();
-        const ChildRun run = runChild({TROUVEL_BINARY_DIR "/bin/trouvel", "batch", copy.toStdString(), "--script",
-                                       g_work->script.toStdString(), "--delay", "0"});
-        report(state, run, kEntries);
+        const ChildRun run = runBatch(*w);
+        // "Connection: close" makes the server end each connection, so curl opens one per page.
+        const ChildRun fresh = runChild({"curl", "-s", "-f", "-H", "Connection: close", "-K", urls});
+        const ChildRun alive = runChild({"curl", "-s", "-f", "-K", urls});
+        if (run.status != 0 || fresh.status != 0 || alive.status != 0)
+            state.SkipWithError("a child failed");
+        state.SetIterationTime(run.seconds);
+        ours += run.seconds;
+        curlNew += fresh.seconds;
+        curlAlive += alive.seconds;
+        peak = std::max(peak, run.peakKib);
+    }
+    const double n = double(state.iterations());
+    state.counters["entries_per_s"] = kEntries * n / ours;
+    state.counters["curl_new_conn_s"] = curlNew / n;
+    state.counters["curl_keepalive_s"] = curlAlive / n;
+    state.counters["x_curl_new_conn"] = ours / curlNew;
+    state.counters["x_curl_keepalive"] = ours / curlAlive;
+    state.counters["peak_rss_MiB"] = double(peak) / 1024.0;
+    state.counters["pages"] = w->pages;
+}
+
+void BM_Batch_Disk_BesideCurl(benchmark::State& state) { batchBesideCurl(state, QDir::tempPath()); }
+void BM_Batch_DevShm_BesideCurl(benchmark::State& state) { batchBesideCurl(state, QStringLiteral("/dev/shm")); }
+
+// Peak memory of trouvel batch over 100 and over 10,000 entries, in the same run.
+void BM_Batch_PeakMemoryGrowth(benchmark::State& state)
+{
+    std::unique_ptr<Workload> small(makeWorkload(g_port, QDir::tempPath(), 100));
+    std::unique_ptr<Workload> large(makeWorkload(g_port, QDir::tempPath(), 10000));
+    for (auto _ : state) {
+        const ChildRun few = runBatch(*small);
+        const ChildRun many = runBatch(*large);
+        if (few.status != 0 || many.status != 0)
+            state.SkipWithError("a child failed");
+        state.SetIterationTime(many.seconds);
+        state.counters["rss_100_MiB"] = double(few.peakKib) / 1024.0;
+        state.counters["rss_10000_MiB"] = double(many.peakKib) / 1024.0;
+        state.counters["growth_percent"] = 100.0 * double(many.peakKib - few.peakKib) / double(few.peakKib);
     }
 }
 
+// A shell loop starting one curl per entry, for reference (run once).
 void BM_CurlLoopProcessPerEntry(benchmark::State& state)
 {
+    std::unique_ptr<Workload> w(makeWorkload(g_port, QDir::tempPath(), kEntries));
     for (auto _ : state) {
         double seconds = 0;
-        long peak = 0;
         int status = 0;
-        for (const std::string& pages : g_work->entryUrls) {
+        for (const std::string& pages : w->entryUrls) {
             std::vector<std::string> argv = {"curl", "-s", "-f"};
             std::size_t from = 0;
             while (from < pages.size()) {
@@ -204,35 +265,66 @@ void BM_CurlLoopProcessPerEntry(benchmark::State& state)
             }
             const ChildRun run = runChild(argv);
             seconds += run.seconds;
-            peak = std::max(peak, run.peakKib);
             status |= run.status;
         }
-        report(state, {seconds, peak, status}, kEntries);
+        if (status != 0)
+            state.SkipWithError("curl failed");
+        state.SetIterationTime(seconds);
+        state.counters["entries_per_s"] = kEntries / seconds;
     }
 }
 
-void BM_CurlOneProcess(benchmark::State& state)
+// trouvel try on one title (search, detail, picture) and a curl process fetching the same three
+// addresses, in turn; both are whole processes, started the same way.
+void BM_Try_BesideCurl(benchmark::State& state)
 {
+    std::unique_ptr<Workload> w(makeWorkload(g_port, QDir::tempPath(), 25));
+    std::vector<std::string> curl = {"curl", "-s", "-f"};
+    for (const std::string& url : w->tryUrls)
+        curl.insert(curl.end(), {"-o", "/dev/null", url});
+    const std::vector<std::string> ours = {"env", "TMPDIR=" + QDir::tempPath().toStdString(), TROUVEL_BINARY_DIR "/bin/trouvel", "try",
+                                           w->script.toStdString(), w->tryTitle.toStdString()};
+    double oursTotal = 0, curlTotal = 0;
     for (auto _ : state) {
-        const ChildRun run = runChild({"curl", "-s", "-K", QDir(g_work->dir.path()).filePath(QStringLiteral("urls.txt")).toStdString()});
-        report(state, run, kEntries);
+        const ChildRun run = runChild(ours);
+        const ChildRun reference = runChild(curl);
+        if (run.status != 0 || reference.status != 0)
+            state.SkipWithError("a child failed");
+        state.SetIterationTime(run.seconds);
+        oursTotal += run.seconds;
+        curlTotal += reference.seconds;
     }
+    state.counters["curl_ms"] = curlTotal * 1000 / double(state.iterations());
+    state.counters["x_curl"] = oursTotal / curlTotal;
 }
 
-// The same single process, but with a new connection per page, as trouvel's page client makes.
-void BM_CurlOneProcessConnectionPerPage(benchmark::State& state)
+// trouvel --version beside /bin/true: the tool's start against a process start.
+void BM_Version(benchmark::State& state)
 {
+    double trueTotal = 0;
     for (auto _ : state) {
-        const ChildRun run = runChild({"curl", "-s", "-H", "Connection: close", "-K",
-                                       QDir(g_work->dir.path()).filePath(QStringLiteral("urls.txt")).toStdString()});
-        report(state, run, kEntries);
+        const ChildRun run = runChild({TROUVEL_BINARY_DIR "/bin/trouvel", "--version"});
+        const ChildRun floor = runChild({"true"});
+        if (run.status != 0)
+            state.SkipWithError("trouvel --version failed");
+        state.SetIterationTime(run.seconds);
+        trueTotal += floor.seconds;
     }
+    state.counters["true_ms"] = trueTotal * 1000 / double(state.iterations());
 }
 
-BENCHMARK(BM_TrouvelBatch)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
+double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_Batch_Disk_BesideCurl)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kSecond)
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Batch_DevShm_BesideCurl)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kSecond)
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Try_BesideCurl)->UseManualTime()->Iterations(10)->Repetitions(5)->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Version)->UseManualTime()->Iterations(20)->Repetitions(5)->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Batch_PeakMemoryGrowth)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CurlLoopProcessPerEntry)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_CurlOneProcess)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_CurlOneProcessConnectionPerPage)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
@@ -245,10 +337,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the demo site did not start\n");
         return 1;
     }
-    g_site = &site;
-    g_work = makeWorkload(site.port());
+    g_port = site.port();
     benchmark::RunSpecifiedBenchmarks();
-    delete g_work;
     benchmark::Shutdown();
     return 0;
 }

@@ -25,6 +25,25 @@ namespace trouvel::net {
 namespace {
 
 constexpr qint64 kReadPiece = 64 * 1024;
+// Room kept between fetches for the next page; a larger page's buffers are given back.
+constexpr qsizetype kKeptBufferBytes = 4 * 1024 * 1024;
+
+// Working room of a piece's trip from the socket to the file, kept by the client from one
+// fetch to the next: fresh buffers for every megabyte page cost more in page faults than the
+// decoding. Only used within one readAvailable() call, so transfers may share them.
+struct PieceBuffers {
+    QByteArray piece;
+    QByteArray decoded;
+    QByteArray converted;
+
+    void trim()
+    {
+        for (QByteArray* buffer : {&piece, &decoded, &converted}) {
+            if (buffer->capacity() > kKeptBufferBytes)
+                *buffer = QByteArray();
+        }
+    }
+};
 
 // One connection of a DownloadPage call (one per redirect hop): its socket, what its socket
 // events reported, and the stored bytes it wrote to the call's output file.
@@ -34,8 +53,7 @@ struct Transfer {
     ResponseFraming framing;
     qint64 received = 0;
     qint64 maxBytes = 0;
-    QByteArray decoded;
-    QByteArray converted;
+    PieceBuffers* buffers = nullptr;
     QTimer limit; // the connection's set-up, then the silence between two pieces
 
     bool connected = false;
@@ -56,10 +74,14 @@ struct Transfer {
 
     void readAvailable()
     {
+        QByteArray& decoded = buffers->decoded;
+        QByteArray& converted = buffers->converted;
         while (!finished() && socket->bytesAvailable() > 0) {
-            const QByteArray piece = socket->read(kReadPiece);
-            if (piece.isEmpty())
+            buffers->piece.resize(kReadPiece);
+            const qint64 got = socket->read(buffers->piece.data(), kReadPiece);
+            if (got <= 0)
                 break;
+            const QByteArrayView piece(buffers->piece.constData(), got);
             if (limit.isActive())
                 limit.start();
             if (received + piece.size() > maxBytes) {
@@ -136,6 +158,7 @@ struct cDownloadWinsock::Private {
     int timeLimitMs = kDefaultTimeLimitMs;
     Transfer* current = nullptr;
     PageReport report;
+    PieceBuffers buffers{};
 
     // Connects, sends the request and stores the response; returns once the transfer is over.
     void run(cDownloadWinsock& client, Transfer& transfer, const Route& route, const QByteArray& request);
@@ -326,10 +349,12 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
 
         Transfer transfer;
         transfer.file = &file;
+        transfer.buffers = &d->buffers;
         transfer.maxBytes = d->maxResponseBytes;
         transfer.framing.setMaxStoredBytes(d->maxResponseBytes);
         transfer.framing.setStopAtRedirect(true);
         d->run(*this, transfer, route, request);
+        d->buffers.trim();
 
         const ResponseFraming& framing = transfer.framing;
         if (framing.headComplete()) {

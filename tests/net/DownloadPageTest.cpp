@@ -388,7 +388,7 @@ TEST_F(PageClient, NestedFetchEndsTheWaitingOneAndKeepsItsPage)
 
 TEST_F(PageClient, HttpsFetchesOverTls)
 {
-    trustTestCertificate();
+    const TestCertificateTrust trust;
     const QByteArray response = httpResponse("secret\n");
     LoopbackServer server({send(response), holdStep()}, false, true);
     ASSERT_EQ(download(server.url(QStringLiteral("/s?q=a b")), -1, 1), kDownloadDone);
@@ -402,7 +402,7 @@ TEST_F(PageClient, HttpsFetchesOverTls)
 TEST_F(PageClient, HttpsRefusesACertificateForAnotherName)
 {
     // The test certificate names 127.0.0.1 only, not "localhost".
-    trustTestCertificate();
+    const TestCertificateTrust trust;
     LoopbackServer server({send(httpResponse("x")), holdStep()}, false, true);
     EXPECT_EQ(download(QStringLiteral("https://localhost:%1/").arg(server.port())), kDownloadDone);
     ASSERT_EQ(ui.messages.size(), 1);

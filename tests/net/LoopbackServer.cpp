@@ -52,12 +52,14 @@ QByteArray testData(const char* name)
 
 } // namespace
 
-void trustTestCertificate()
+TestCertificateTrust::TestCertificateTrust() : saved_(QSslConfiguration::defaultConfiguration())
 {
-    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration config = saved_;
     config.addCaCertificate(QSslCertificate(testData("loopback-cert.pem")));
     QSslConfiguration::setDefaultConfiguration(config);
 }
+
+TestCertificateTrust::~TestCertificateTrust() { QSslConfiguration::setDefaultConfiguration(saved_); }
 
 void TcpOrTlsServer::incomingConnection(qintptr descriptor)
 {

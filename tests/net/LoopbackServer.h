@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSslConfiguration>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -44,8 +45,18 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 };
 
-// Makes the test certificate trusted by every TLS socket of the process.
-void trustTestCertificate();
+// Makes the test certificate trusted by every TLS socket of the process, until the returned
+// guard goes: a later test may need it unknown.
+class TestCertificateTrust {
+public:
+    TestCertificateTrust();
+    ~TestCertificateTrust();
+    TestCertificateTrust(const TestCertificateTrust&) = delete;
+    TestCertificateTrust& operator=(const TestCertificateTrust&) = delete;
+
+private:
+    QSslConfiguration saved_;
+};
 
 class LoopbackServer : public QObject {
     Q_OBJECT

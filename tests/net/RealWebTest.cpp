@@ -367,7 +367,7 @@ private:
 
 TEST_F(RealWeb, ProxyCarriesHttpAbsoluteAndHttpsThroughATunnel)
 {
-    trustTestCertificate();
+    const TestCertificateTrust trust;
     TunnellingProxy proxy;
     client.UseProxy = -1;
     client.ProxyHost = QStringLiteral("127.0.0.1");
