@@ -36,6 +36,7 @@ struct Transfer {
     qint64 maxBytes = 0;
     QByteArray decoded;
     QByteArray converted;
+    QByteArray* raw = nullptr; // every byte read, for the wire observer
     QTimer limit; // the connection's set-up, then the silence between two pieces
 
     bool connected = false;
@@ -67,6 +68,8 @@ struct Transfer {
                 return;
             }
             received += piece.size();
+            if (raw)
+                raw->append(piece);
             // resize(0) keeps the buffers' room for the next piece; clear() would free it.
             decoded.resize(0);
             framing.feed(piece, &decoded);
@@ -129,6 +132,11 @@ QString hostText(const Endpoint& endpoint)
 
 } // namespace
 
+QString redirectTarget(const QString& from, const QByteArray& location)
+{
+    return QUrl(from).resolved(QUrl(text::decodeText(location))).toString(QUrl::FullyEncoded);
+}
+
 struct cDownloadWinsock::Private {
     std::int16_t& stopDownload;
     UserInteraction& ui;
@@ -136,13 +144,14 @@ struct cDownloadWinsock::Private {
     int timeLimitMs = kDefaultTimeLimitMs;
     Transfer* current = nullptr;
     PageReport report;
+    WireObserver wireObserver;
 
     // Connects, sends the request and stores the response; returns once the transfer is over.
     void run(cDownloadWinsock& client, Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
 cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent)
-    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}})
+    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}})
 {
 }
 
@@ -164,6 +173,11 @@ void cDownloadWinsock::setTimeLimit(int milliseconds)
 const PageReport& cDownloadWinsock::lastReport() const
 {
     return d->report;
+}
+
+void cDownloadWinsock::setWireObserver(WireObserver observer)
+{
+    d->wireObserver = std::move(observer);
 }
 
 void cDownloadWinsock::closeSocket()
@@ -329,7 +343,12 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         transfer.maxBytes = d->maxResponseBytes;
         transfer.framing.setMaxStoredBytes(d->maxResponseBytes);
         transfer.framing.setStopAtRedirect(true);
+        QByteArray raw;
+        if (d->wireObserver)
+            transfer.raw = &raw;
         d->run(*this, transfer, route, request);
+        if (d->wireObserver)
+            d->wireObserver(WireExchange{currentUrl, request, raw});
 
         const ResponseFraming& framing = transfer.framing;
         if (framing.headComplete()) {
@@ -368,8 +387,8 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
             break;
 
         // A redirect: where to, and with which method.
-        const QUrl target = QUrl(currentUrl).resolved(QUrl(text::decodeText(framing.location())));
-        const QString next = target.toString(QUrl::FullyEncoded);
+        const QString next = redirectTarget(currentUrl, framing.location());
+        const QUrl target(next);
         const QString scheme = target.scheme().toLower();
         RedirectHop redirect{framing.status(), report.reason, currentUrl, next};
         report.redirects.push_back(redirect);
