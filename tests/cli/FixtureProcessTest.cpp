@@ -175,6 +175,22 @@ TEST_F(FixtureProcessTest, TryExplainShowsWhereEachPatternMatched)
     EXPECT_EQ(trouvel({QStringLiteral("try"), script, QStringLiteral("x"), QStringLiteral("--explain"), QStringLiteral("--json")}).exitCode, 2);
 }
 
+TEST_F(FixtureProcessTest, BadUsageExitsWithTwo)
+{
+    const QString empty = QDir(home.path()).filePath(QStringLiteral("vide"));
+    QDir().mkpath(empty);
+    const QList<QStringList> cases = {
+        {QStringLiteral("record"), site.scriptPath()},
+        {QStringLiteral("record"), site.scriptPath(), QStringLiteral("x"), QStringLiteral("--pick"), QStringLiteral("0")},
+        {QStringLiteral("record"), site.folder(), QStringLiteral("x")},
+        {QStringLiteral("check")},
+        {QStringLiteral("check"), site.scriptPath(), empty}, // nothing recorded there
+        {QStringLiteral("check"), site.scriptPath(), QStringLiteral("--liv")},
+    };
+    for (const QStringList& args : cases)
+        EXPECT_EQ(trouvel(args).exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+}
+
 // A small site whose pages change between the recording and the live check.
 class DriftTest : public ::testing::Test {
 protected:
