@@ -4,6 +4,7 @@
 #include "CliText.h"
 #include "HostProfile.h"
 #include "JsonText.h"
+#include "PatternExplain.h"
 #include "WizardSession.h"
 
 #include "catalogue/Catalogue.h"
@@ -119,56 +120,26 @@ QString tryReportText(const TryReport& report)
     return out;
 }
 
-int runTry(const QStringList& args)
+TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, int pick, const QString& proxy,
+                  const QString& keepPictureAs)
 {
-    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout")},
-                        {QStringLiteral("json"), QStringLiteral("yes"), QStringLiteral("no")});
-    if (!arguments.parse(args) || arguments.positional().size() != 2) {
-        std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
-        return 2;
-    }
-    int pick = 0;
-    if (arguments.isSet(QStringLiteral("pick"))) {
-        bool ok = false;
-        pick = arguments.value(QStringLiteral("pick")).toInt(&ok);
-        if (!ok || pick < 1) {
-            std::fprintf(stderr, "trouvel try : --pick attend un numéro de candidat à partir de 1\n");
-            return 2;
-        }
-    }
-    const QString scriptFile = arguments.positional().at(0);
-    const QString title = arguments.positional().at(1);
-    if (QFile file(scriptFile); QFileInfo(scriptFile).isDir() || !file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "trouvel try : script illisible : %s\n", qPrintable(scriptFile));
-        return 2;
-    }
-    const bool json = arguments.isSet(QStringLiteral("json"));
-
-    SessionOptions options;
-    options.scriptFile = scriptFile;
-    options.cadrelleIni = defaultCadrelleIni();
-    options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
-    if (arguments.isSet(QStringLiteral("timeout"))) {
-        const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
-        if (!timeout) {
-            std::fprintf(stderr, "trouvel try : --timeout attend un nombre de secondes (de 0,001 à 3600)\n");
-            return 2;
-        }
-        options.timeoutSeconds = *timeout;
-    }
+    TitleRun run;
+    SessionOptions options = sessionOptions;
     std::unique_ptr<WizardSession> session;
     try {
         session = std::make_unique<WizardSession>(options);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "trouvel try : %s\n", e.what());
-        return 2;
+        run.error = QString::fromUtf8(e.what());
+        run.exitStatus = 2;
+        return run;
     }
-    if (arguments.isSet(QStringLiteral("proxy"))) {
+    if (!proxy.isEmpty()) {
         QString error;
-        const QString profile = writeProxyProfile(arguments.value(QStringLiteral("proxy")), session->scratchFolder(), &error);
+        const QString profile = writeProxyProfile(proxy, session->scratchFolder(), &error);
         if (profile.isEmpty()) {
-            std::fprintf(stderr, "trouvel try : %s\n", qPrintable(error));
-            return 2;
+            run.error = error;
+            run.exitStatus = 2;
+            return run;
         }
         options.cadrelleIni = profile;
     }
@@ -180,16 +151,19 @@ int runTry(const QStringList& args)
     auto host = std::make_shared<cadrelle::CatalogueHost>(catalogue, session->scratchFolder(), options.cadrelleIni);
     host->setSelectedRows({0});
 
-    TryReport report;
+    TryReport& report = run.report;
     try {
         if (!session->start(host)) {
-            std::fprintf(stderr, "trouvel try : l'assistant n'a pas démarré\n");
-            return 1;
+            run.error = QStringLiteral("l'assistant n'a pas démarré");
+            run.exitStatus = 1;
+            return run;
         }
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "trouvel try : %s\n", e.what());
-        return 1;
+        run.error = QString::fromUtf8(e.what());
+        run.exitStatus = 1;
+        return run;
     }
+    run.stepsRan = true;
     wizard::WizardEngine& engine = session->engine();
     wizard::WizardModel& model = session->model();
 
@@ -214,12 +188,10 @@ int runTry(const QStringList& args)
     report.candidates = model.candidates();
     report.candidatesError = model.candidatesError();
 
-    int exitStatus = 0;
     if (!detailStarted && pick > 0 && report.candidates.size() > 1) {
         if (pick > int(report.candidates.size())) {
-            std::fprintf(stderr, "trouvel try : --pick %d, mais la recherche n'a donné que %d candidat(s)\n", pick,
-                         int(report.candidates.size()));
-            exitStatus = 2;
+            run.error = QStringLiteral("--pick %1, mais la recherche n'a donné que %2 candidat(s)").arg(pick).arg(report.candidates.size());
+            run.exitStatus = 2;
         } else {
             model.setSelectedCandidate(pick - 1);
             detailStarted = true;
@@ -228,6 +200,8 @@ int runTry(const QStringList& args)
     }
 
     const auto& fetches = session->pageFetches();
+    run.fetches = fetches;
+    run.pictures = session->pictureFetches();
     if (!fetches.empty()) {
         report.search.address = fetches[0].address;
         report.search.code = fetches[0].code;
@@ -252,11 +226,10 @@ int runTry(const QStringList& args)
             report.pictureAddress = session->pictureFetches().back().address;
             report.pictureResult = session->pictureFetches().back().result;
         }
-        if (QFileInfo::exists(engine.imageFile())) {
-            const QString kept = QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg"));
-            QFile::remove(kept);
-            if (QFile::copy(engine.imageFile(), kept))
-                report.pictureFile = kept;
+        if (QFileInfo::exists(engine.imageFile()) && !keepPictureAs.isEmpty()) {
+            QFile::remove(keepPictureAs);
+            if (QFile::copy(engine.imageFile(), keepPictureAs))
+                report.pictureFile = keepPictureAs;
         }
     }
     report.messages = session->ui().takeMessages();
@@ -264,10 +237,86 @@ int runTry(const QStringList& args)
     QObject::disconnect(statusWatch);
     session->beforePageFetch = nullptr;
     session->finish();
+    return run;
+}
 
-    print(stdout, json ? tryReportJson(report) + QLatin1Char('\n') : tryReportText(report));
+std::optional<int> parsePick(const QString& text)
+{
+    bool ok = false;
+    const int pick = text.toInt(&ok);
+    if (!ok || pick < 1)
+        return std::nullopt;
+    return pick;
+}
+
+std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command)
+{
+    SessionOptions options;
+    options.cadrelleIni = defaultCadrelleIni();
+    options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
+    if (arguments.isSet(QStringLiteral("timeout"))) {
+        const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
+        if (!timeout) {
+            std::fprintf(stderr, "trouvel %s : --timeout attend un nombre de secondes (de 0,001 à 3600)\n", command);
+            return std::nullopt;
+        }
+        options.timeoutSeconds = *timeout;
+    }
+    return options;
+}
+
+bool readableScript(const QString& scriptFile)
+{
+    QFile file(scriptFile);
+    return !QFileInfo(scriptFile).isDir() && file.open(QIODevice::ReadOnly);
+}
+
+int runTry(const QStringList& args)
+{
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout")},
+                        {QStringLiteral("json"), QStringLiteral("explain"), QStringLiteral("yes"), QStringLiteral("no")});
+    if (!arguments.parse(args) || arguments.positional().size() != 2) {
+        std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
+        return 2;
+    }
+    int pick = 0;
+    if (arguments.isSet(QStringLiteral("pick"))) {
+        const std::optional<int> picked = parsePick(arguments.value(QStringLiteral("pick")));
+        if (!picked) {
+            std::fprintf(stderr, "trouvel try : --pick attend un numéro de candidat à partir de 1\n");
+            return 2;
+        }
+        pick = *picked;
+    }
+    const QString scriptFile = arguments.positional().at(0);
+    const QString title = arguments.positional().at(1);
+    if (!readableScript(scriptFile)) {
+        std::fprintf(stderr, "trouvel try : script illisible : %s\n", qPrintable(scriptFile));
+        return 2;
+    }
+    const bool json = arguments.isSet(QStringLiteral("json"));
+    if (json && arguments.isSet(QStringLiteral("explain"))) {
+        std::fprintf(stderr, "trouvel try : --explain s'affiche en texte, pas avec --json\n");
+        return 2;
+    }
+    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "try");
+    if (!options)
+        return 2;
+    options->scriptFile = scriptFile;
+
+    const TitleRun run = runTitle(*options, title, pick, arguments.value(QStringLiteral("proxy")),
+                                  QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
+    if (!run.error.isEmpty())
+        std::fprintf(stderr, "trouvel try : %s\n", qPrintable(run.error));
+    if (!run.stepsRan)
+        return run.exitStatus;
+
+    QString out = json ? tryReportJson(run.report) + QLatin1Char('\n') : tryReportText(run.report);
+    if (arguments.isSet(QStringLiteral("explain")))
+        out += explainPatterns(scriptFile, run.fetches, run.report.detailRan);
+    print(stdout, out);
     std::fflush(stdout);
-    return exitStatus;
+    return run.exitStatus;
 }
 
 } // namespace trouvel::cli

@@ -2,13 +2,16 @@
 // one candidate is named, reported as text or as one JSON object.
 #pragma once
 
+#include "Arguments.h"
 #include "HttpStatus.h"
+#include "WizardSession.h"
 #include "net/DownloadWinsock.h"
 #include "wizard/WizardModel.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace trouvel::cli {
@@ -39,6 +42,26 @@ struct TryReport {
 
 QString tryReportJson(const TryReport& report);
 QString tryReportText(const TryReport& report);
+
+// The steps of `try` for one title, over a session of their own.
+struct TitleRun {
+    bool stepsRan = false; // the wizard started and searched
+    int exitStatus = 0;    // 1: the wizard did not start; 2: the session or --pick was wrong
+    QString error;         // why, in words
+    TryReport report;
+    std::vector<PageFetch> fetches; // search first
+    std::vector<PictureFetch> pictures;
+};
+// pick: the candidate to open when the search lists several (from 1; 0: none). proxy:
+// "HOST:PORT" or empty. keepPictureAs: where the picture is copied ("" to leave it).
+TitleRun runTitle(const SessionOptions& options, const QString& title, int pick, const QString& proxy,
+                  const QString& keepPictureAs);
+
+// What try, record and check share of their command lines: --pick's value (nothing when it
+// is not a number from 1), --timeout, --yes/--no (nothing, with the error shown, when wrong).
+std::optional<int> parsePick(const QString& text);
+std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command);
+bool readableScript(const QString& scriptFile);
 
 // Runs the command; returns the exit status.
 int runTry(const QStringList& args);

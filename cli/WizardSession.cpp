@@ -25,6 +25,8 @@ public:
             session_.beforePageFetch(url);
         PageFetch fetch;
         fetch.address = url;
+        fetch.get = methodeGet != 0;
+        session_.wire_.clear();
         const auto record = [&] {
             const net::PageReport report = inner_->lastReport();
             fetch.redirects = report.redirects;
@@ -32,6 +34,9 @@ public:
             fetch.problem = report.problem;
             if (fetch.code == 0 && fetch.failure.isEmpty())
                 fetch.http = HttpStatus{report.status, report.reason};
+            if (QFile file(saveAs); file.open(QIODevice::ReadOnly))
+                fetch.page = file.readAll();
+            fetch.wire = std::exchange(session_.wire_, {});
             session_.pages_.push_back(fetch);
         };
         try {
@@ -68,8 +73,18 @@ std::optional<QString> timeoutSetting(const QString& text)
 }
 
 WizardSession::WizardSession(const SessionOptions& options)
-    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), ui_(options.yesNoAnswer, options.quietMessages)
+    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire),
+      makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), ui_(options.yesNoAnswer, options.quietMessages)
 {
+    if (!makePageClient_)
+        makePageClient_ = [this, keep = options.keepWire](std::int16_t& stop, UserInteraction& ui) {
+            net::WireObserver observer;
+            if (keep)
+                observer = [this](const net::WireExchange& hop) { wire_.push_back(hop); };
+            return wizard::makeWinsockPageClient(stop, ui, std::move(observer));
+        };
+    if (!pictureDownload_)
+        pictureDownload_ = wizard::netPictureDownload();
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
     const QFileInfo script(options.scriptFile);
@@ -105,11 +120,12 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     services.pluginFolder = root.filePath(QStringLiteral("plugin"));
     services.workFolder = root.filePath(QStringLiteral("work"));
     services.deferPictureSync = deferPictureSync_;
-    services.pageClient = std::make_unique<RecordingPageClient>(*this, wizard::makeWinsockPageClient(state_.StopDownload, ui_));
-    services.downloadPicture = [this, download = wizard::netPictureDownload()](
+    services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload, ui_));
+    services.downloadPicture = [this, download = pictureDownload_](
                                    const QString& address, const QString& target, const std::int16_t& stop,
                                    const net::NetOptions& netOptions) {
-        PictureFetch fetch{address, QString()};
+        PictureFetch fetch;
+        fetch.address = address;
         try {
             fetch.result = download(address, target, stop, netOptions);
         } catch (const std::exception& error) {
@@ -117,6 +133,9 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
             pictures_.push_back(fetch);
             throw;
         }
+        if (keepWire_ && fetch.result.isEmpty())
+            if (QFile file(target); file.open(QIODevice::ReadOnly))
+                fetch.bytes = file.readAll();
         pictures_.push_back(fetch);
         return fetch.result;
     };

@@ -29,11 +29,15 @@ struct PageFetch {
     QString problem;   // what a non-zero code means here (a time-out), in words
     std::vector<net::RedirectHop> redirects;
     QString finalAddress;
+    bool get = true;
+    QByteArray page; // the page file as the fetch left it
+    std::vector<net::WireExchange> wire; // each hop as sent and received, when kept
 };
 
 struct PictureFetch {
     QString address;
     QString result; // "" when the picture arrived, else the message the step shows
+    std::optional<QByteArray> bytes; // what arrived, when the wire is kept
 };
 
 struct SessionOptions {
@@ -43,6 +47,10 @@ struct SessionOptions {
     bool quietMessages = false;
     QString timeoutSeconds; // the downloads' time limit; empty: the default
     bool deferPictureSync = false; // the caller syncs the pictures before writing the catalogue
+    // The downloads the steps use; empty: the network's. A fixture replays through these.
+    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload, UserInteraction& ui)> pageClient;
+    wizard::PictureDownload pictureDownload;
+    bool keepWire = false; // with the network's page client: PageFetch::wire filled
 };
 
 // The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);
@@ -88,6 +96,10 @@ private:
     QString cadrelleIni_;
     QString timeoutSeconds_;
     bool deferPictureSync_ = false;
+    bool keepWire_ = false;
+    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t&, UserInteraction&)> makePageClient_;
+    wizard::PictureDownload pictureDownload_;
+    std::vector<net::WireExchange> wire_; // the hops of the fetch under way
     ModuleState state_;
     CliInteraction ui_;
     MemorySettings settings_;

@@ -1,6 +1,8 @@
 // trouvel: the wizard's steps from the command line (try one title, or fill a catalogue).
 #include "BatchCommand.h"
+#include "CheckCommand.h"
 #include "CliText.h"
+#include "RecordCommand.h"
 #include "TryCommand.h"
 #include "common/QtTranslations.h"
 
@@ -48,6 +50,10 @@ int main(int argc, char* argv[])
         return trouvel::cli::runTry(args);
     if (command == QLatin1String("batch"))
         return trouvel::cli::runBatch(args);
+    if (command == QLatin1String("record"))
+        return trouvel::cli::runRecord(args);
+    if (command == QLatin1String("check"))
+        return trouvel::cli::runCheck(args);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }

@@ -54,6 +54,7 @@ struct Transfer {
     qint64 received = 0;
     qint64 maxBytes = 0;
     PieceBuffers* buffers = nullptr;
+    QByteArray* raw = nullptr; // every byte read, for the wire observer
     QTimer limit; // the connection's set-up, then the silence between two pieces
 
     bool connected = false;
@@ -89,6 +90,8 @@ struct Transfer {
                 return;
             }
             received += piece.size();
+            if (raw)
+                raw->append(piece);
             // resize(0) keeps the buffers' room for the next piece; clear() would free it.
             decoded.resize(0);
             framing.feed(piece, &decoded);
@@ -151,6 +154,11 @@ QString hostText(const Endpoint& endpoint)
 
 } // namespace
 
+QString redirectTarget(const QString& from, const QByteArray& location)
+{
+    return QUrl(from).resolved(QUrl(text::decodeText(location))).toString(QUrl::FullyEncoded);
+}
+
 struct cDownloadWinsock::Private {
     std::int16_t& stopDownload;
     UserInteraction& ui;
@@ -159,13 +167,14 @@ struct cDownloadWinsock::Private {
     Transfer* current = nullptr;
     PageReport report;
     PieceBuffers buffers{};
+    WireObserver wireObserver;
 
     // Connects, sends the request and stores the response; returns once the transfer is over.
     void run(cDownloadWinsock& client, Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
 cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent)
-    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}})
+    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}})
 {
 }
 
@@ -187,6 +196,11 @@ void cDownloadWinsock::setTimeLimit(int milliseconds)
 const PageReport& cDownloadWinsock::lastReport() const
 {
     return d->report;
+}
+
+void cDownloadWinsock::setWireObserver(WireObserver observer)
+{
+    d->wireObserver = std::move(observer);
 }
 
 void cDownloadWinsock::closeSocket()
@@ -353,8 +367,13 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         transfer.maxBytes = d->maxResponseBytes;
         transfer.framing.setMaxStoredBytes(d->maxResponseBytes);
         transfer.framing.setStopAtRedirect(true);
+        QByteArray raw;
+        if (d->wireObserver)
+            transfer.raw = &raw;
         d->run(*this, transfer, route, request);
         d->buffers.trim();
+        if (d->wireObserver)
+            d->wireObserver(WireExchange{currentUrl, request, raw});
 
         const ResponseFraming& framing = transfer.framing;
         if (framing.headComplete()) {
@@ -393,8 +412,8 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
             break;
 
         // A redirect: where to, and with which method.
-        const QUrl target = QUrl(currentUrl).resolved(QUrl(text::decodeText(framing.location())));
-        const QString next = target.toString(QUrl::FullyEncoded);
+        const QString next = redirectTarget(currentUrl, framing.location());
+        const QUrl target(next);
         const QString scheme = target.scheme().toLower();
         RedirectHop redirect{framing.status(), report.reason, currentUrl, next};
         report.redirects.push_back(redirect);

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -49,12 +50,24 @@ struct PageReport {
     bool success() const { return status >= 200 && status < 300; }
 };
 
+// One hop of a fetch as it went over the wire, for a caller that keeps exchanges to replay
+// them: the request as sent and the response bytes as read (before any framing or decoding).
+struct WireExchange {
+    QString address;
+    QByteArray request;
+    QByteArray response;
+};
+using WireObserver = std::function<void(const WireExchange&)>;
+
 // A failure that leaves DownloadPage without a code (the target file cannot be opened,
 // the proxy port is not a number, the response exceeds the size limit, a redirect loop, ...).
 class DownloadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Where a redirect from `from` with this Location header value leads, resolved and encoded.
+QString redirectTarget(const QString& from, const QByteArray& location);
 
 // Every " " replaced by "+"; nothing else is encoded.
 QString SpacesToPlus(const QString& text);
@@ -98,6 +111,8 @@ public:
     // Milliseconds allowed to set up the connection, and between two received pieces.
     void setTimeLimit(int milliseconds);
     const PageReport& lastReport() const;
+    // Told of every hop once it is over (redirects included); empty: nothing is kept.
+    void setWireObserver(WireObserver observer);
 
 private:
     struct Private;

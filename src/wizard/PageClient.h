@@ -38,8 +38,10 @@ public:
 using PictureDownload = std::function<QString(const QString& address, const QString& target,
                                               const std::int16_t& stopDownload, const net::NetOptions& options)>;
 
-// The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag.
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui);
+// The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag;
+// wireObserver, when set, is told of every hop as it went over the wire.
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui,
+                                                  net::WireObserver wireObserver = {});
 // net::DownloadToFile.
 PictureDownload netPictureDownload();
 

@@ -9,9 +9,10 @@ namespace {
 
 class WinsockPageClient : public PageClient {
 public:
-    WinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui)
+    WinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui, net::WireObserver wireObserver)
         : dl_(stopDownload, ui)
     {
+        dl_.setWireObserver(std::move(wireObserver));
     }
 
     void setProxy(std::int16_t useProxy, const QString& host, const QString& port) override
@@ -41,9 +42,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui)
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui,
+                                                  net::WireObserver wireObserver)
 {
-    return std::make_unique<WinsockPageClient>(stopDownload, ui);
+    return std::make_unique<WinsockPageClient>(stopDownload, ui, std::move(wireObserver));
 }
 
 PictureDownload netPictureDownload()

@@ -31,6 +31,11 @@ void TestSite::pageFunction(const QByteArray& prefix, std::function<QByteArray(c
     functions_.append({prefix, std::move(body)});
 }
 
+void TestSite::redirect(const QByteArray& path, const QByteArray& location, int status)
+{
+    redirects_.insert(path, {status, location});
+}
+
 void TestSite::hold(const QByteArray& path, std::function<void()> onHeld)
 {
     held_.insert(path, std::move(onHeld));
@@ -52,6 +57,12 @@ void TestSite::serve(QTcpSocket* socket)
         if (auto onHeld = held.value())
             onHeld();
         return; // no answer: the client waits until it stops or the socket closes
+    }
+    if (auto found = redirects_.find(path); found != redirects_.end()) {
+        socket->write("HTTP/1.0 " + QByteArray::number(found->first) + " Moved\r\nLocation: " + found->second
+                      + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        socket->disconnectFromHost();
+        return;
     }
     int status = 404;
     QByteArray body = "not found";

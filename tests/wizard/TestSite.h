@@ -23,6 +23,8 @@ public:
     void page(const QByteArray& path, const QByteArray& body, int status = 200);
     // Requests for a path that starts with prefix are served by the function.
     void pageFunction(const QByteArray& prefix, std::function<QByteArray(const QByteArray& path)> body);
+    // Requests for path are sent to location with this status (and an empty body).
+    void redirect(const QByteArray& path, const QByteArray& location, int status = 301);
     // Requests for this path get no answer; onHeld runs once such a request has arrived.
     void hold(const QByteArray& path, std::function<void()> onHeld);
 
@@ -35,6 +37,7 @@ private:
     QHash<QByteArray, QPair<int, QByteArray>> pages_;
     QList<QPair<QByteArray, std::function<QByteArray(const QByteArray&)>>> functions_;
     QHash<QByteArray, std::function<void()>> held_;
+    QHash<QByteArray, QPair<int, QByteArray>> redirects_;
 };
 
 } // namespace trouvel::wizard::test

@@ -1,0 +1,102 @@
+#include "CheckCommand.h"
+
+#include "Arguments.h"
+#include "CliText.h"
+#include "Fixture.h"
+#include "FixtureRun.h"
+#include "OutcomeCompare.h"
+#include "TerminalText.h"
+#include "TryCommand.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace trouvel::cli {
+
+namespace {
+
+void print(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+} // namespace
+
+int runCheck(const QStringList& args)
+{
+    Arguments arguments({QStringLiteral("proxy"), QStringLiteral("timeout")},
+                        {QStringLiteral("live"), QStringLiteral("update"), QStringLiteral("yes"), QStringLiteral("no")});
+    if (!arguments.parse(args) || arguments.positional().isEmpty() || arguments.positional().size() > 2) {
+        std::fprintf(stderr, "trouvel check : %s\n%s", arguments.error().isEmpty() ? "SCRIPT attendu" : qPrintable(arguments.error()), kUsage);
+        return 2;
+    }
+    const QString scriptFile = arguments.positional().at(0);
+    if (!readableScript(scriptFile)) {
+        std::fprintf(stderr, "trouvel check : script illisible : %s\n", qPrintable(scriptFile));
+        return 2;
+    }
+    const QString root = arguments.positional().size() > 1 ? arguments.positional().at(1) : defaultFixtureRoot(scriptFile);
+    const QStringList folders = fixtureFolders(root);
+    if (folders.isEmpty()) {
+        std::fprintf(stderr, "trouvel check : aucun titre enregistré dans %s (trouvel record)\n", qPrintable(root));
+        return 2;
+    }
+    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "check");
+    if (!options)
+        return 2;
+    options->scriptFile = scriptFile;
+    const bool live = arguments.isSet(QStringLiteral("live"));
+    const bool update = arguments.isSet(QStringLiteral("update"));
+
+    int changed = 0;
+    for (const QString& folder : folders) {
+        const QString name = QFileInfo(folder).fileName();
+        QString error;
+        const std::optional<Fixture> loaded = loadFixture(folder, &error);
+        QStringList lines;
+        std::optional<Fixture> fresh;
+        std::optional<QJsonObject> replayed;
+        if (!loaded) {
+            lines << error;
+        } else if (live) {
+            fresh = recordTitle(*options, loaded->title, loaded->pick, arguments.value(QStringLiteral("proxy")), &error);
+            if (fresh)
+                lines = outcomeDrift(loaded->outcome, fresh->outcome);
+            else
+                lines << error;
+        } else {
+            replayed = replayTitle(*options, std::make_shared<const Fixture>(*loaded), &error);
+            if (replayed)
+                lines = outcomeChanges(loaded->outcome, *replayed);
+            else
+                lines << error;
+        }
+        const QString title = loaded ? escapeControls(loaded->title) : QString();
+        if (lines.isEmpty()) {
+            print(QStringLiteral("%1 (« %2 ») : %3\n").arg(name, title, live ? QStringLiteral("pas de dérive") : QStringLiteral("inchangé")));
+            continue;
+        }
+        ++changed;
+        print(QStringLiteral("%1 (« %2 ») : %3 %4\n")
+                  .arg(name, title)
+                  .arg(lines.size())
+                  .arg(live ? QStringLiteral("signe(s) de dérive") : QStringLiteral("changement(s)")));
+        for (const QString& line : lines)
+            print(QStringLiteral("  %1\n").arg(line));
+        if (update && (fresh || replayed)) {
+            const QString saveError = fresh ? saveFixture(*fresh, folder) : saveOutcome(*replayed, folder);
+            print(saveError.isEmpty() ? QStringLiteral("  enregistrement mis à jour\n") : QStringLiteral("  mise à jour impossible : %1\n").arg(saveError));
+        }
+    }
+    print(QStringLiteral("%1 titre(s) vérifié(s), %2 %3\n")
+              .arg(folders.size())
+              .arg(changed)
+              .arg(live ? QStringLiteral("en dérive") : QStringLiteral("changé(s)")));
+    std::fflush(stdout);
+    return changed > 0 ? 1 : 0;
+}
+
+} // namespace trouvel::cli

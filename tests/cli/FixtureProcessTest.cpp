@@ -1,0 +1,242 @@
+// trouvel record, check and try --explain run as a separate process: recorded titles of the
+// demo site replayed offline, a fixture whose page or script changed, and drift reported by
+// --live against a loopback site that changes between two runs.
+#include "demo/DemoSiteFixture.h"
+#include "wizard/TestSite.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace trouvel;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs trouvel while this process keeps serving its sites.
+ToolRun runTrouvel(const QStringList& args, const QString& home)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(env);
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
+        ADD_FAILURE() << "trouvel did not finish";
+        process.kill();
+    });
+    guard.start(60000);
+    process.start(QStringLiteral(TROUVEL_BINARY_DIR "/bin/trouvel"), args);
+    loop.exec();
+    ToolRun run;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return run;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+class FixtureProcessTest : public ::testing::Test {
+protected:
+    ToolRun trouvel(const QStringList& args) { return runTrouvel(args, home.path()); }
+
+    // Records the titles against the demo site into the script copy's .tests folder.
+    void recordDemo()
+    {
+        for (const QStringList& title : {QStringList{QStringLiteral("Nord/Sud")},
+                                         QStringList{QString::fromUtf8("Le Dernier Été"), QStringLiteral("--pick"), QStringLiteral("2")},
+                                         QStringList{QStringLiteral("Minuit")}}) {
+            const ToolRun run = trouvel(QStringList{QStringLiteral("record"), site.scriptPath()} + title);
+            ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        }
+    }
+
+    QString fixtureDir(const QString& name) const { return QDir(site.folder()).filePath(QStringLiteral("scripts/Demo.tests/") + name); }
+
+    testsupport::DemoSiteFixture site;
+    QTemporaryDir home;
+};
+
+TEST_F(FixtureProcessTest, RecordKeepsWhatWasSentAndReceived)
+{
+    recordDemo();
+    const QString dir = fixtureDir(QStringLiteral("nord-sud"));
+    EXPECT_TRUE(readFile(dir + QStringLiteral("/page1-hop1.request")).startsWith("GET /recherche?titre=Nord/Sud HTTP/1.1\r\n"));
+    // As received: the search page's chunked framing is still there.
+    const QByteArray response = readFile(dir + QStringLiteral("/page1-hop1.response"));
+    EXPECT_TRUE(response.startsWith("HTTP/1.1 200 OK\r\n"));
+    EXPECT_TRUE(response.contains("Transfer-Encoding: chunked"));
+    EXPECT_FALSE(readFile(dir + QStringLiteral("/picture.jpg")).isEmpty());
+    const QJsonObject outcome = QJsonDocument::fromJson(readFile(dir + QStringLiteral("/outcome.json"))).object();
+    const QJsonObject detail = outcome[QStringLiteral("detail")].toObject();
+    EXPECT_EQ(detail[QStringLiteral("fields")][1][QStringLiteral("value")].toString(), QStringLiteral("1988"));
+    EXPECT_EQ(detail[QStringLiteral("picture")][QStringLiteral("file")].toString(), QStringLiteral("picture.jpg"));
+    EXPECT_TRUE(QFile::exists(fixtureDir(QStringLiteral("le-dernier-ete--choix-2")) + QStringLiteral("/outcome.json")));
+}
+
+TEST_F(FixtureProcessTest, CheckReplaysWithoutTheSite)
+{
+    recordDemo();
+    const qint64 served = site.site().requestCount();
+    const ToolRun run = trouvel({QStringLiteral("check"), site.scriptPath()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("nord-sud (« Nord/Sud ») : inchangé\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("3 titre(s) vérifié(s), 0 changé(s)\n")));
+    EXPECT_EQ(site.site().requestCount(), served);
+}
+
+// What a script author breaks: each change must make check fail and name what moved.
+TEST_F(FixtureProcessTest, CheckNamesWhatAChangeBroke)
+{
+    recordDemo();
+    struct Case {
+        const char* name;
+        QList<QPair<QString, QString>> scriptEdits;
+        QByteArray pageFrom, pageTo; // in the recorded film page of Nord/Sud; same length
+        const char* expected;
+        bool minuitUnchanged; // a title the change does not reach
+    };
+    const QList<Case> cases = {
+        {"field pattern no longer matching", {{QStringLiteral("<td class=annee>"), QStringLiteral("<td class=an>")}}, {}, {},
+         "champ « Année » : « 1988 » → «  »", true},
+        {"class renamed in the page", {}, "<h1 class=\"titre-film\">", "<h1 class=\"titre-flim\">",
+         "champ « Titre » : « Nord/Sud » → «  »", true},
+        {"search address changed", {{QStringLiteral("recherche?titre="), QStringLiteral("recherche?t=")}}, {}, {},
+         "recherche, adresse : ", false},
+    };
+    const QString film = fixtureDir(QStringLiteral("nord-sud")) + QStringLiteral("/page2-hop1.response");
+    const QByteArray recorded = readFile(film);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString script = QDir(site.folder()).filePath(QStringLiteral("scripts/Edited.tvs"));
+        site.writeScript(script, c.scriptEdits);
+        QByteArray page = recorded;
+        if (!c.pageFrom.isEmpty()) {
+            ASSERT_TRUE(page.contains(c.pageFrom));
+            page.replace(c.pageFrom, c.pageTo);
+        }
+        writeFile(film, page);
+        const ToolRun run = trouvel({QStringLiteral("check"), script, QDir(site.folder()).filePath(QStringLiteral("scripts/Demo.tests"))});
+        EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QString::fromUtf8(c.expected))) << run.out.toStdString();
+        EXPECT_EQ(run.out.contains(QString::fromUtf8("minuit (« Minuit ») : inchangé")), c.minuitUnchanged) << run.out.toStdString();
+    }
+    writeFile(film, recorded);
+}
+
+TEST_F(FixtureProcessTest, BundledDemoFixturesReplay)
+{
+    const ToolRun run = trouvel({QStringLiteral("check"), QStringLiteral(TROUVEL_SOURCE_DIR "/scripts/Demo.tvs")});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8(", 0 changé(s)\n")));
+}
+
+TEST_F(FixtureProcessTest, TryExplainShowsWhereEachPatternMatched)
+{
+    const QString script = QDir(site.folder()).filePath(QStringLiteral("scripts/Edited.tvs"));
+    site.writeScript(script, {{QStringLiteral("<td class=annee>"), QStringLiteral("<td class=an>")}});
+    const ToolRun run = trouvel({QStringLiteral("try"), script, QStringLiteral("Nord/Sud"), QStringLiteral("--explain")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  Année (Match2) : aucune correspondance dans la page\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  Titre (Match1) : ligne "))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("[<h1 class=\"titre-film\">Nord/Sud</h1>]")));
+    EXPECT_EQ(trouvel({QStringLiteral("try"), script, QStringLiteral("x"), QStringLiteral("--explain"), QStringLiteral("--json")}).exitCode, 2);
+}
+
+TEST_F(FixtureProcessTest, BadUsageExitsWithTwo)
+{
+    const QString empty = QDir(home.path()).filePath(QStringLiteral("vide"));
+    QDir().mkpath(empty);
+    const QList<QStringList> cases = {
+        {QStringLiteral("record"), site.scriptPath()},
+        {QStringLiteral("record"), site.scriptPath(), QStringLiteral("x"), QStringLiteral("--pick"), QStringLiteral("0")},
+        {QStringLiteral("record"), site.folder(), QStringLiteral("x")},
+        {QStringLiteral("check")},
+        {QStringLiteral("check"), site.scriptPath(), empty}, // nothing recorded there
+        {QStringLiteral("check"), site.scriptPath(), QStringLiteral("--liv")},
+    };
+    for (const QStringList& args : cases)
+        EXPECT_EQ(trouvel(args).exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+}
+
+// A small site whose pages change between the recording and the live check.
+class DriftTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        script = QDir(home.path()).filePath(QStringLiteral("Site.tvs"));
+        QString text = QStringLiteral("[Options]\nMethode=0\nHTTP=0\n[SearchPage]\nUrl=BASE/cherche?q=%1\n"
+                                      "Pattern=<li><a href=\"/f/(\\d+)\">([^<]*)</a></li>\nLink=1\nShortText=2\nLongText=2\n"
+                                      "[FilmPage]\nUrl=BASE/f/%1\nCount=3\nMatch1=Titre|<h1>([^<]*)</h1>\n"
+                                      "Match2=Année|<span class=\"an\">([^<]*)</span>\nMatch3=Genre|<p class=\"genre\">([^<]*)</p>\n"
+                                      "PatternImg=nothing-here\n[ImgPage]\nUrl=BASE%1\n");
+        writeFile(script, text.replace(QStringLiteral("BASE"), site.base()).toUtf8());
+        site.page("/cherche?q=Orage", "<ul><li><a href=\"/f/1\">Orage</a></li></ul>");
+        site.page("/f/1", "<h1>Orage</h1><span class=\"an\">1988</span><p class=\"genre\">Drame</p>");
+    }
+
+    ToolRun trouvel(const QStringList& args) { return runTrouvel(args, home.path()); }
+
+    wizard::test::TestSite site;
+    QTemporaryDir home;
+    QString script;
+};
+
+TEST_F(DriftTest, LiveReportsDriftAndUpdateRewrites)
+{
+    ASSERT_EQ(trouvel({QStringLiteral("record"), script, QStringLiteral("Orage")}).exitCode, 0);
+    EXPECT_EQ(trouvel({QStringLiteral("check"), script, QStringLiteral("--live")}).exitCode, 0);
+
+    // The film moves behind a redirect, its year loses two digits and its genre its class.
+    site.redirect("/f/1", "/fiche/1");
+    site.page("/fiche/1", "<h1>Orage</h1><span class=\"an\">88 (reprise)</span><p>Drame</p>");
+    const ToolRun drift = trouvel({QStringLiteral("check"), script, QStringLiteral("--live")});
+    EXPECT_EQ(drift.exitCode, 1);
+    for (const char* expected : {"champ « Genre » vide (était « Drame »)", "champ « Année » : forme changée (année → texte)",
+                                 "fiche, redirections : aucune → 301 → http://127.0.0.1:", "fiche, adresse finale : "})
+        EXPECT_TRUE(drift.out.contains(QString::fromUtf8(expected))) << expected << "\n" << drift.out.toStdString();
+    // Offline the recording still replays as it was: --live rewrote nothing.
+    EXPECT_EQ(trouvel({QStringLiteral("check"), script}).exitCode, 0);
+
+    site.page("/cherche?q=Orage", "<ul></ul>");
+    const ToolRun gone = trouvel({QStringLiteral("check"), script, QStringLiteral("--live"), QStringLiteral("--update")});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_TRUE(gone.out.contains(QString::fromUtf8("candidat disparu : « [1] Orage | Orage »"))) << gone.out.toStdString();
+    EXPECT_TRUE(gone.out.contains(QString::fromUtf8("enregistrement mis à jour")));
+    EXPECT_EQ(trouvel({QStringLiteral("check"), script, QStringLiteral("--live")}).exitCode, 0);
+    EXPECT_EQ(trouvel({QStringLiteral("check"), script}).exitCode, 0);
+}
+
+} // namespace
