@@ -1,6 +1,8 @@
 #include "BatchCommand.h"
 
 #include "Arguments.h"
+#include "AskCandidate.h"
+#include "BatchJournal.h"
 #include "CliText.h"
 #include "HostProfile.h"
 #include "Interrupt.h"
@@ -18,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -75,8 +78,9 @@ QStringList scriptFieldNames(const QString& script)
     return names;
 }
 
-// What one entry's steps came to, from what the session recorded.
-EntryResult classify(WizardSession& session, const QStringList& messages)
+// What one entry's steps came to, from what the session recorded. candidateChosen: the
+// user picked one of several candidates, and its page was read.
+EntryResult classify(WizardSession& session, const QStringList& messages, bool candidateChosen = false)
 {
     EntryResult r;
     const auto& pages = session.pageFetches();
@@ -109,7 +113,7 @@ EntryResult classify(WizardSession& session, const QStringList& messages)
             r.detail = model.candidatesError();
         return r;
     }
-    if (r.candidates > 1) {
+    if (r.candidates > 1 && !candidateChosen) {
         r.outcome = Outcome::Ambiguous;
         return r;
     }
@@ -224,8 +228,8 @@ QString resolveMapping(const QString& spec, const QStringList& columns, const QS
 int runBatch(const QStringList& args)
 {
     Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
-                         QStringLiteral("timeout")},
-                        {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no")});
+                         QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds")},
+                        {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no"), QStringLiteral("resume"), QStringLiteral("ask")});
     if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
         std::fprintf(stderr, "trouvel batch : %s\n%s",
                      arguments.error().isEmpty() ? "CATALOGUE.csv et --script attendus" : qPrintable(arguments.error()), kUsage);
@@ -258,6 +262,55 @@ int runBatch(const QStringList& args)
         from = arguments.value(QStringLiteral("from")).toInt(&ok);
         if (!ok || from < 1 || from > catalogue.entryCount())
             return fail(QStringLiteral("--from attend un numéro d'entrée de 1 à %1").arg(catalogue.entryCount()));
+    }
+    // Checkpoints: the catalogue written every so many entries and at least every so many
+    // seconds, so that a killed run loses at most that much work. 0 turns either off.
+    int checkpointEntries = 200;
+    int checkpointSeconds = 30;
+    for (auto [name, target] : {std::pair{"checkpoint", &checkpointEntries}, std::pair{"checkpoint-seconds", &checkpointSeconds}}) {
+        if (!arguments.isSet(QString::fromLatin1(name)))
+            continue;
+        bool ok = false;
+        *target = arguments.value(QString::fromLatin1(name)).toInt(&ok);
+        if (!ok || *target < 0)
+            return fail(QStringLiteral("--%1 attend un nombre positif ou nul").arg(QString::fromLatin1(name)));
+    }
+    const bool ask = arguments.isSet(QStringLiteral("ask"));
+    if (ask && (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)))
+        return fail(QStringLiteral("--ask demande un terminal (entrée et sortie d'erreur)"));
+
+    const QString scriptPath = QFileInfo(script).absoluteFilePath();
+    const QString scriptDigest = fileDigest(script);
+    const QString journalFile = journalPath(cataloguePath);
+    BatchSummary summary;
+    if (arguments.isSet(QStringLiteral("resume"))) {
+        if (arguments.isSet(QStringLiteral("from")) || dryRun)
+            return fail(QStringLiteral("--resume ne se combine ni avec --from ni avec --dry-run"));
+        QFile journalIn(journalFile);
+        if (!journalIn.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("pas de journal de reprise pour « %1 » (%2) : rien à reprendre").arg(cataloguePath, journalFile));
+        QString error;
+        const std::optional<BatchJournal> journal = parseJournal(journalIn.readAll(), &error);
+        if (!journal)
+            return fail(QStringLiteral("journal de reprise « %1 » illisible : %2").arg(journalFile, error));
+        if (const QString mismatch = journalMismatch(*journal, cataloguePath, scriptPath, scriptDigest, catalogue.entryCount());
+            !mismatch.isEmpty())
+            return fail(QStringLiteral("reprise impossible : %1").arg(mismatch));
+        summary.entries = journal->entries;
+        if (journal->nextRow >= catalogue.entryCount()) {
+            // Killed after its last entry was written: only the end of the run is left.
+            QFile::remove(journalFile);
+            std::fputs(summary.text().toUtf8().constData(), stdout);
+            std::printf("Reprise : toutes les entrées avaient été traitées.\n");
+            return 0;
+        }
+        from = journal->nextRow + 1;
+        std::fprintf(stderr, "trouvel batch : reprise à l'entrée %d\n", from);
+    } else if (!dryRun && QFileInfo::exists(journalFile)) {
+        std::fprintf(stderr,
+                     "trouvel batch : un journal de reprise existe (%s) : cette nouvelle exécution le remplace (--resume pour "
+                     "continuer l'exécution interrompue)\n",
+                     qPrintable(journalFile));
     }
 
     SessionOptions options;
@@ -346,7 +399,47 @@ int runBatch(const QStringList& args)
             session->engine().btStop_Click();
     };
 
-    BatchSummary summary;
+    // What is on disk, as this tool would write it: the catalogue as read or as last written.
+    // Compared in that form, a run that changed no entry leaves the file as it was (its
+    // encoding, line ends and byte order mark untouched).
+    QByteArray onDisk = cadrelle::formatCatalogue(catalogue);
+    bool savedSinceWrite = false;
+    int nextRow = from - 1;
+    QString saveError;
+    const auto writeCatalogue = [&]() -> bool {
+        if (dryRun || !savedSinceWrite)
+            return true;
+        const QByteArray updated = cadrelle::formatCatalogue(catalogue);
+        if (updated != onDisk) {
+            // The pictures it names reach the disk before the catalogue does.
+            if (const QString reason = trouvel::syncFileSystem(workFolder); !reason.isEmpty()) {
+                saveError = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(workFolder, reason);
+                return false;
+            }
+            if (const QString reason = trouvel::writeWholeFile(cataloguePath, updated); !reason.isEmpty()) {
+                saveError = QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(cataloguePath, reason);
+                return false;
+            }
+            onDisk = updated;
+            summary.written = true;
+        }
+        savedSinceWrite = false;
+        return true;
+    };
+    // A checkpoint: the catalogue, then the journal that says how far it goes.
+    const auto checkpoint = [&]() -> bool {
+        if (dryRun)
+            return true;
+        if (!writeCatalogue())
+            return false;
+        const BatchJournal journal{cataloguePath, scriptPath, scriptDigest, nextRow, summary.entries};
+        if (const QString reason = trouvel::writeWholeFile(journalFile, formatJournal(journal)); !reason.isEmpty()) {
+            saveError = QStringLiteral("Impossible d'écrire le journal de reprise « %1 » : %2").arg(journalFile, reason);
+            return false;
+        }
+        return true;
+    };
+
     bool broken = false;
     try {
         if (!session->start(host))
@@ -354,18 +447,34 @@ int runBatch(const QStringList& args)
         session->ui().takeMessages();
         wizard::WizardEngine& engine = session->engine();
         const int total = catalogue.entryCount() - from + 1;
-        Progress progress(total, ::isatty(STDERR_FILENO));
+        Progress progress(total, ::isatty(STDERR_FILENO) && !ask);
         int done = 0;
+        int sinceCheckpoint = 0;
+        bool userStopped = false; // q typed at an --ask question
+        QElapsedTimer checkpointClock;
+        checkpointClock.start();
+        if (!checkpoint())
+            throw std::runtime_error(saveError.toStdString());
         while (!engine.isClosed()) {
             if (done > 0)
                 waitMs(delay, interrupt);
-            if (interrupt.interrupted())
+            if (interrupt.interrupted() || userStopped)
                 break;
             const int row = session->state().CurrentItem - 1;
             const QString title = session->model().titre();
             session->clearRecord();
             engine.btChercher_Click();
             EntryResult result = classify(*session, session->ui().takeMessages());
+            if (ask && result.outcome == Outcome::Ambiguous && !interrupt.interrupted()) {
+                const AskAnswer answer = askCandidate(title, row, session->model().candidates(), interrupt);
+                if (answer.choice > 0) {
+                    session->model().setSelectedCandidate(answer.choice - 1);
+                    engine.btchercher2_Click();
+                    result = classify(*session, session->ui().takeMessages(), true);
+                } else if (answer.stop) {
+                    userStopped = true;
+                }
+            }
             result.row = row;
             result.title = title;
             if (interrupt.count() > 1 && result.outcome == Outcome::Filled)
@@ -376,12 +485,22 @@ int runBatch(const QStringList& args)
             const int before = session->state().CurrentItem;
             if (result.outcome == Outcome::Filled) {
                 engine.btAjouter_Click(); // saves, then moves on
+                savedSinceWrite = true;
                 if (!engine.pictureStoreFailure().isEmpty())
                     result = {row, title, Outcome::PictureNotStored, result.candidates, engine.pictureStoreFailure()};
             } else
                 engine.btSuivant_Click();
             summary.entries.push_back(result);
+            nextRow = row + 1;
             progress.entryDone(++done, title, outcomeText(result));
+            ++sinceCheckpoint;
+            if ((checkpointEntries > 0 && sinceCheckpoint >= checkpointEntries)
+                || (checkpointSeconds > 0 && checkpointClock.elapsed() >= qint64(checkpointSeconds) * 1000)) {
+                if (!checkpoint())
+                    throw std::runtime_error(saveError.toStdString());
+                sinceCheckpoint = 0;
+                checkpointClock.restart();
+            }
             // A step that refused to move on (it said why) would be met again and again.
             if (!engine.isClosed() && session->state().CurrentItem == before) {
                 for (const QString& message : session->ui().takeMessages())
@@ -391,37 +510,35 @@ int runBatch(const QStringList& args)
             }
         }
         progress.finish();
-        summary.interrupted = interrupt.interrupted();
+        summary.interrupted = interrupt.interrupted() || userStopped;
         session->finish();
     } catch (const std::exception& e) {
         // The host or the settings failed under the walk: what was done so far is still saved.
-        std::fprintf(stderr, "trouvel batch : %s\n", e.what());
+        // A failed checkpoint is said once, below.
+        if (saveError.isEmpty())
+            std::fprintf(stderr, "trouvel batch : %s\n", e.what());
         broken = true;
     }
 
-    int status = broken ? 1 : summary.interrupted ? 130 : 0;
-    QString saveError;
-    if (!dryRun) {
-        const QByteArray updated = cadrelle::formatCatalogue(catalogue);
-        if (updated != original) {
-            // The pictures it names reach the disk before the catalogue does.
-            saveError = trouvel::syncFileSystem(workFolder);
-            if (!saveError.isEmpty())
-                saveError = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(workFolder, saveError);
-            else
-                saveError = cadrelle::saveCatalogue(cataloguePath, catalogue);
-            if (!saveError.isEmpty()) {
-                std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
-                status = 1;
-            } else {
-                summary.written = true;
-            }
+    int status = broken ? 1 : interrupt.interrupted() ? 130 : 0;
+    if (!dryRun && saveError.isEmpty()) {
+        // A run that ends normally needs no journal; a stopped or broken one keeps it, up to date.
+        const bool ended = !broken && !summary.interrupted;
+        if (ended ? writeCatalogue() : checkpoint()) {
+            if (ended)
+                QFile::remove(journalFile);
         }
+    }
+    if (!saveError.isEmpty()) {
+        std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
+        status = 1;
     }
     QString text = summary.text();
     text += dryRun                  ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
-            : summary.written       ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
+            : !saveError.isEmpty() && summary.written
+                ? QStringLiteral("Catalogue enregistré jusqu'au dernier point de sauvegarde, la suite NON enregistrée : %1\n").arg(saveError)
             : !saveError.isEmpty() ? QStringLiteral("Catalogue NON enregistré (le fichier est resté tel qu'il était) : %1\n").arg(saveError)
+            : summary.written       ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
                                     : QStringLiteral("Catalogue inchangé.\n");
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);

@@ -3,6 +3,8 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cerrno>
+#include <iterator>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,13 +13,17 @@ namespace trouvel::cli {
 namespace {
 
 int g_writeFd = -1;
-struct sigaction g_previous;
+constexpr int kWatched[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction g_previous[std::size(kWatched)];
 
-void onSigint(int)
+constexpr char kCtrlC = 1;
+constexpr char kEndRequest = 2; // SIGTERM, SIGHUP
+
+void onSignal(int signal)
 {
     const int saved = errno;
     if (g_writeFd >= 0) {
-        const char byte = 1;
+        const char byte = signal == SIGINT ? kCtrlC : kEndRequest;
         [[maybe_unused]] const ssize_t n = ::write(g_writeFd, &byte, 1);
     }
     errno = saved;
@@ -35,17 +41,19 @@ InterruptWatch::InterruptWatch()
     notifier_ = std::make_unique<QSocketNotifier>(fds_[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &InterruptWatch::drain);
     struct sigaction action = {};
-    action.sa_handler = onSigint;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, &g_previous);
+    for (std::size_t i = 0; i < std::size(kWatched); ++i)
+        sigaction(kWatched[i], &action, &g_previous[i]);
 }
 
 InterruptWatch::~InterruptWatch()
 {
     if (fds_[0] < 0)
         return;
-    sigaction(SIGINT, &g_previous, nullptr);
+    for (std::size_t i = 0; i < std::size(kWatched); ++i)
+        sigaction(kWatched[i], &g_previous[i], nullptr);
     g_writeFd = -1;
     notifier_.reset();
     ::close(fds_[0]);
@@ -60,6 +68,10 @@ void InterruptWatch::drain()
     ssize_t n;
     while ((n = ::read(fds_[0], buffer, sizeof buffer)) > 0) {
         for (ssize_t i = 0; i < n; ++i) {
+            // A closed terminal or a shutdown asks once to stop and save: a second request
+            // (a service manager's repeat) must not turn into the immediate stop of a second Ctrl-C.
+            if (buffer[i] == kEndRequest && count_ > 0)
+                continue;
             ++count_;
             if (onInterrupt)
                 onInterrupt(count_);

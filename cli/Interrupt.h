@@ -1,5 +1,6 @@
 // Ctrl-C for a long walk: the signal handler only writes a byte to a pipe; the event loop
-// (which runs during every download) turns it into a flag and a callback.
+// (which runs during every download) turns it into a flag and a callback. SIGTERM and SIGHUP
+// (a shutdown, a closed terminal) count as a first Ctrl-C and never as a second one.
 #pragma once
 
 #include <QObject>
@@ -14,7 +15,8 @@ namespace trouvel::cli {
 class InterruptWatch : public QObject {
     Q_OBJECT
 public:
-    // Installs the SIGINT handler; the previous one comes back when this object goes.
+    // Installs the SIGINT, SIGTERM and SIGHUP handlers; the previous ones come back when
+    // this object goes.
     InterruptWatch();
     ~InterruptWatch() override;
 

@@ -1,5 +1,7 @@
 #include "WizardSession.h"
 
+#include "StaleFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,7 +75,7 @@ std::optional<QString> timeoutSetting(const QString& text)
 }
 
 WizardSession::WizardSession(const SessionOptions& options)
-    : cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire),
+    : folder_(privateFolderTemplate(QDir::tempPath())), cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire),
       makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)
@@ -87,6 +89,7 @@ WizardSession::WizardSession(const SessionOptions& options)
         pictureDownload_ = wizard::netPictureDownload();
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
+    removeStalePrivateFolders(QDir::tempPath());
     const QFileInfo script(options.scriptFile);
     scriptName_ = script.completeBaseName();
     const QDir root(folder_.path());

@@ -91,7 +91,7 @@ public:
 private:
     class RecordingPageClient;
 
-    QTemporaryDir folder_;
+    QTemporaryDir folder_; // named by privateFolderTemplate()
     QString scriptName_;
     QString cadrelleIni_;
     QString timeoutSeconds_;
