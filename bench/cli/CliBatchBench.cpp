@@ -185,13 +185,38 @@ int g_port = 0;
 
 // A run of trouvel batch over a fresh copy of w's catalogue, with its temporary files in the
 // workload's own file system.
-ChildRun runBatch(const Workload& w)
+ChildRun runBatch(const Workload& w, const std::vector<std::string>& extra = {})
 {
     const QString copy = w.catalogue + QStringLiteral(".run.csv");
     QFile::remove(copy);
     QFile::copy(w.catalogue, copy);
-    return runChild({"env", "TMPDIR=" + QFileInfo(w.dir.path()).absolutePath().toStdString(), TROUVEL_BINARY_DIR "/bin/trouvel",
-                     "batch", copy.toStdString(), "--script", w.script.toStdString(), "--delay", "0"});
+    std::vector<std::string> argv = {"env", "TMPDIR=" + QFileInfo(w.dir.path()).absolutePath().toStdString(), TROUVEL_BINARY_DIR "/bin/trouvel",
+                                     "batch", copy.toStdString(), "--script", w.script.toStdString(), "--delay", "0"};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    return runChild(argv);
+}
+
+// The batch with its default checkpoints (and journal) and with none, in turn, on the real
+// disk: what keeping the work costs.
+void BM_Batch_CheckpointCost(benchmark::State& state)
+{
+    std::unique_ptr<Workload> w(makeWorkload(g_port, QDir::tempPath(), kEntries));
+    double with = 0, without = 0;
+    long peak = 0;
+    for (auto _ : state) {
+        const ChildRun on = runBatch(*w);
+        const ChildRun off = runBatch(*w, {"--checkpoint", "0", "--checkpoint-seconds", "0"});
+        if (on.status != 0 || off.status != 0)
+            state.SkipWithError("a child failed");
+        state.SetIterationTime(on.seconds);
+        with += on.seconds;
+        without += off.seconds;
+        peak = std::max(peak, on.peakKib);
+    }
+    state.counters["entries_per_s"] = kEntries * double(state.iterations()) / with;
+    state.counters["without_entries_per_s"] = kEntries * double(state.iterations()) / without;
+    state.counters["cost_percent"] = 100.0 * (with - without) / without;
+    state.counters["peak_rss_MiB"] = double(peak) / 1024.0;
 }
 
 // trouvel batch and curl in one process over the same pages, in turn in every iteration:
@@ -229,7 +254,8 @@ void batchBesideCurl(benchmark::State& state, const QString& under)
 void BM_Batch_Disk_BesideCurl(benchmark::State& state) { batchBesideCurl(state, QDir::tempPath()); }
 void BM_Batch_DevShm_BesideCurl(benchmark::State& state) { batchBesideCurl(state, QStringLiteral("/dev/shm")); }
 
-// Peak memory of trouvel batch over 100 and over 10,000 entries, in the same run.
+// Peak memory of trouvel batch over 100 and over 10,000 entries, in the same run, filling the
+// catalogue and as a dry run.
 void BM_Batch_PeakMemoryGrowth(benchmark::State& state)
 {
     std::unique_ptr<Workload> small(makeWorkload(g_port, QDir::tempPath(), 100));
@@ -243,6 +269,12 @@ void BM_Batch_PeakMemoryGrowth(benchmark::State& state)
         state.counters["rss_100_MiB"] = double(few.peakKib) / 1024.0;
         state.counters["rss_10000_MiB"] = double(many.peakKib) / 1024.0;
         state.counters["growth_percent"] = 100.0 * double(many.peakKib - few.peakKib) / double(few.peakKib);
+        const QFileInfo filled(large->catalogue + QStringLiteral(".run.csv"));
+        state.counters["filled_catalogue_MiB"] = double(filled.size()) / (1024.0 * 1024.0);
+        // The same walks with nothing saved: the growth that is not the filled catalogue's own data.
+        const ChildRun fewDry = runBatch(*small, {"--dry-run"});
+        const ChildRun manyDry = runBatch(*large, {"--dry-run"});
+        state.counters["dry_growth_percent"] = 100.0 * double(manyDry.peakKib - fewDry.peakKib) / double(fewDry.peakKib);
     }
 }
 
@@ -322,6 +354,8 @@ BENCHMARK(BM_Batch_DevShm_BesideCurl)->UseManualTime()->Iterations(1)->Repetitio
 BENCHMARK(BM_Try_BesideCurl)->UseManualTime()->Iterations(10)->Repetitions(5)->Unit(benchmark::kMillisecond)
     ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Version)->UseManualTime()->Iterations(20)->Repetitions(5)->Unit(benchmark::kMillisecond)
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Batch_CheckpointCost)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kSecond)
     ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Batch_PeakMemoryGrowth)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_CurlLoopProcessPerEntry)->UseManualTime()->Iterations(1)->Unit(benchmark::kSecond);

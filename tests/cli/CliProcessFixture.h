@@ -2,6 +2,8 @@
 // served by the test process, over a copy of the demo catalogue.
 #pragma once
 
+#include "ToolProcess.h"
+
 #include "demo/DemoSiteFixture.h"
 
 #include "catalogue/CatalogueFile.h"
@@ -21,12 +23,6 @@
 #include <sys/stat.h>
 
 namespace trouvel::testsupport {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 inline ino_t inodeOf(const QString& path)
 {
@@ -53,44 +49,7 @@ protected:
     // Runs trouvel with args, serving the site meanwhile. onErrLine sees each stderr line.
     ToolRun trouvel(const QStringList& args, const std::function<void(const QString&, QProcess&)>& onErrLine = {})
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), QDir(home.path()).filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), QDir(home.path()).filePath(QStringLiteral("cache")));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process.setProcessEnvironment(env);
-        ToolRun run;
-        QByteArray errBytes;
-        QEventLoop loop;
-        QObject::connect(&process, &QProcess::readyReadStandardError, &loop, [&] {
-            errBytes += process.readAllStandardError();
-            qsizetype eol;
-            while ((eol = errBytes.indexOf('\n')) >= 0) {
-                const QString line = QString::fromUtf8(errBytes.left(eol));
-                run.err += line + QLatin1Char('\n');
-                errBytes.remove(0, eol + 1);
-                if (onErrLine)
-                    onErrLine(line, process);
-            }
-        });
-        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
-            if (e == QProcess::FailedToStart)
-                loop.quit();
-        });
-        QTimer guard;
-        guard.setSingleShot(true);
-        QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
-            ADD_FAILURE() << "trouvel did not finish";
-            process.kill();
-        });
-        guard.start(60000);
-        process.start(QStringLiteral(TROUVEL_BINARY_DIR "/bin/trouvel"), args);
-        loop.exec();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err += QString::fromUtf8(errBytes + process.readAllStandardError());
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        return run;
+        return runTrouvel(args, home.path(), onErrLine);
     }
 
     QJsonObject tryJson(const QString& title, const QStringList& extra = {})

@@ -1,6 +1,8 @@
 // trouvel record, check and try --explain run as a separate process: recorded titles of the
 // demo site replayed offline, a fixture whose page or script changed, and drift reported by
 // --live against a loopback site that changes between two runs.
+#include "ToolProcess.h"
+
 #include "demo/DemoSiteFixture.h"
 #include "wizard/TestSite.h"
 
@@ -15,45 +17,10 @@
 #include <gtest/gtest.h>
 
 using namespace trouvel;
+using trouvel::testsupport::runTrouvel;
+using trouvel::testsupport::ToolRun;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs trouvel while this process keeps serving its sites.
-ToolRun runTrouvel(const QStringList& args, const QString& home)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            loop.quit();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
-        ADD_FAILURE() << "trouvel did not finish";
-        process.kill();
-    });
-    guard.start(60000);
-    process.start(QStringLiteral(TROUVEL_BINARY_DIR "/bin/trouvel"), args);
-    loop.exec();
-    ToolRun run;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
-}
 
 QByteArray readFile(const QString& path)
 {
