@@ -9,6 +9,7 @@ inline constexpr char kUsage[] =
     "        trouvel check SCRIPT [DOSSIER] [--live] [--update] [--proxy HÔTE:PORT] [--timeout S]\n"
     "        trouvel batch CATALOGUE.csv --script NOM|FICHIER [--map COL=CHAMP ...] [--from N]\n"
     "                      [--dry-run] [--delay MS] [--proxy HÔTE:PORT] [--timeout S] [--yes|--no]\n"
+    "                      [--only-empty] [--report FICHIER.csv|.json] [--max-wait S] [--retry-delay MS]\n"
     "        trouvel --help | --version\n";
 
 inline constexpr char kHelp[] =
@@ -57,6 +58,17 @@ inline constexpr char kHelp[] =
     "    --dry-run             n'écrit rien (ni catalogue, ni images, ni Trouvel.ini)\n"
     "    --delay MS            pause entre deux entrées (par défaut 0 vers la machine locale,\n"
     "                          1000 ailleurs)\n"
+    "    --only-empty          ne remplace rien : une colonne associée qui a déjà une valeur,\n"
+    "                          et l'image d'une entrée qui en a une, restent telles quelles\n"
+    "    --report FICHIER      écrit le résultat de chaque entrée (rempli, ambigu avec ses\n"
+    "                          candidats, introuvable, échec avec l'étape et la raison), en CSV\n"
+    "                          ou en JSON selon l'extension (.csv ou .json)\n"
+    "    --max-wait S          attente permise par entrée quand le site répond 429 ou 503 avec\n"
+    "                          Retry-After (300 par défaut) ; s'il demande plus, l'entrée échoue\n"
+    "                          aussitôt\n"
+    "    --retry-delay MS      pause avant de réessayer une connexion refusée ou coupée (1000\n"
+    "                          par défaut, doublée au second essai) ; un délai dépassé n'est pas\n"
+    "                          réessayé\n"
     "\n"
     "Options communes :\n"
     "    --proxy HÔTE:PORT     passe par ce proxy (sinon la section « Internet » de\n"
