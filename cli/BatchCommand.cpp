@@ -3,10 +3,12 @@
 #include "Arguments.h"
 #include "AskCandidate.h"
 #include "BatchJournal.h"
+#include "BatchReport.h"
 #include "CliText.h"
 #include "HostProfile.h"
 #include "Interrupt.h"
 #include "Progress.h"
+#include "RetryPolicy.h"
 #include "TerminalText.h"
 #include "WizardSession.h"
 
@@ -100,11 +102,13 @@ EntryResult classify(WizardSession& session, const QStringList& messages, bool c
         return {};
     };
     if (pages.empty()) {
+        r.stage = QStringLiteral("recherche");
         r.detail = messages.isEmpty() ? QStringLiteral("aucune recherche") : messages.join(QStringLiteral(" ; "));
         return r;
     }
     if (const QString problem = pageProblem(pages[0]); !problem.isEmpty()) {
         r.detail = QStringLiteral("recherche : ") + problem;
+        r.stage = QStringLiteral("recherche");
         return r;
     }
     if (r.candidates == 0) {
@@ -115,14 +119,18 @@ EntryResult classify(WizardSession& session, const QStringList& messages, bool c
     }
     if (r.candidates > 1 && !candidateChosen) {
         r.outcome = Outcome::Ambiguous;
+        for (const wizard::Candidate& c : model.candidates())
+            r.candidateTexts << candidateText(c);
         return r;
     }
     if (pages.size() < 2) {
         r.detail = QStringLiteral("fiche non lue");
+        r.stage = QStringLiteral("fiche");
         return r;
     }
     if (const QString problem = pageProblem(pages[1]); !problem.isEmpty()) {
         r.detail = QStringLiteral("fiche : ") + problem;
+        r.stage = QStringLiteral("fiche");
         return r;
     }
     const auto& pictures = session.pictureFetches();
@@ -130,12 +138,15 @@ EntryResult classify(WizardSession& session, const QStringList& messages, bool c
     // The fields count without the picture; the reason is noted.
     if (!pictures.empty() && !pictures.back().result.isEmpty()) {
         r.detail = QStringLiteral("image non téléchargée : ") + pictures.back().result;
+        r.stage = QStringLiteral("image");
         return r;
     }
     if (pictures.empty())
         r.detail = QStringLiteral("sans image");
-    else if (!model.updateImg())
+    else if (!model.updateImg()) {
         r.detail = QStringLiteral("image illisible");
+        r.stage = QStringLiteral("image");
+    }
     return r;
 }
 
@@ -228,8 +239,10 @@ QString resolveMapping(const QString& spec, const QStringList& columns, const QS
 int runBatch(const QStringList& args)
 {
     Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
-                         QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds")},
-                        {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no"), QStringLiteral("resume"), QStringLiteral("ask")});
+                         QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds"), QStringLiteral("max-wait"),
+                         QStringLiteral("retry-delay"), QStringLiteral("report")},
+                        {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no"), QStringLiteral("resume"), QStringLiteral("ask"),
+                         QStringLiteral("only-empty")});
     if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
         std::fprintf(stderr, "trouvel batch : %s\n%s",
                      arguments.error().isEmpty() ? "CATALOGUE.csv et --script attendus" : qPrintable(arguments.error()), kUsage);
@@ -345,6 +358,12 @@ int runBatch(const QStringList& args)
         if (!ok || delay < 0)
             return fail(QStringLiteral("--delay attend un nombre de millisecondes"));
     }
+    RetryLimits retryLimits;
+    if (const QString error = readRetryLimits(arguments, &retryLimits); !error.isEmpty())
+        return fail(error);
+    const QString reportPath = arguments.value(QStringLiteral("report"));
+    if (arguments.isSet(QStringLiteral("report")) && !reportFormatFor(reportPath))
+        return fail(QStringLiteral("--report attend un fichier .csv ou .json, pas « %1 »").arg(reportPath));
 
     // The host's working folder: the catalogue's folder (Trouvel.ini, pictures), or for a dry
     // run a private copy of what is read from it.
@@ -446,6 +465,7 @@ int runBatch(const QStringList& args)
             return fail(QStringLiteral("l'assistant n'a pas démarré"), 1);
         session->ui().takeMessages();
         wizard::WizardEngine& engine = session->engine();
+        engine.setKeepFilledColumns(arguments.isSet(QStringLiteral("only-empty")));
         const int total = catalogue.entryCount() - from + 1;
         Progress progress(total, ::isatty(STDERR_FILENO) && !ask);
         int done = 0;
@@ -465,18 +485,31 @@ int runBatch(const QStringList& args)
             session->clearRecord();
             engine.btChercher_Click();
             EntryResult result = classify(*session, session->ui().takeMessages());
+            result.row = row;
+            result.title = title;
+            result = retryEntry(
+                std::move(result), *session, retryLimits,
+                [&] {
+                    session->clearRecord();
+                    engine.btChercher_Click();
+                    return classify(*session, session->ui().takeMessages());
+                },
+                [&](std::int64_t ms) {
+                    waitMs(int(ms), interrupt);
+                    return !interrupt.interrupted();
+                });
             if (ask && result.outcome == Outcome::Ambiguous && !interrupt.interrupted()) {
                 const AskAnswer answer = askCandidate(title, row, session->model().candidates(), interrupt);
                 if (answer.choice > 0) {
                     session->model().setSelectedCandidate(answer.choice - 1);
                     engine.btchercher2_Click();
                     result = classify(*session, session->ui().takeMessages(), true);
+                    result.row = row;
+                    result.title = title;
                 } else if (answer.stop) {
                     userStopped = true;
                 }
             }
-            result.row = row;
-            result.title = title;
             if (interrupt.count() > 1 && result.outcome == Outcome::Filled)
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("interrompu")};
             // A detail step that did not run to its end leaves nothing to save.
@@ -540,6 +573,14 @@ int runBatch(const QStringList& args)
             : !saveError.isEmpty() ? QStringLiteral("Catalogue NON enregistré (le fichier est resté tel qu'il était) : %1\n").arg(saveError)
             : summary.written       ? QStringLiteral("Catalogue enregistré : %1\n").arg(cataloguePath)
                                     : QStringLiteral("Catalogue inchangé.\n");
+    if (!reportPath.isEmpty()) {
+        if (const QString error = writeReport(reportPath, summary.entries); error.isEmpty())
+            text += QStringLiteral("Rapport enregistré : %1\n").arg(reportPath);
+        else {
+            std::fprintf(stderr, "trouvel batch : rapport non enregistré (%s) : %s\n", qPrintable(reportPath), qPrintable(error));
+            status = status == 0 ? 1 : status;
+        }
+    }
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);

@@ -12,11 +12,19 @@ namespace trouvel::cli {
 enum class Outcome { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
 
 struct EntryResult {
+    EntryResult() = default;
+    // An entry's result decided after its steps (no stage: see reportStage).
+    EntryResult(int row, QString title, Outcome outcome, int candidates, QString detail)
+        : row(row), title(std::move(title)), outcome(outcome), candidates(candidates), detail(std::move(detail)) {}
+
     int row = 0; // 0-based
     QString title;
     Outcome outcome = Outcome::Failed;
     int candidates = 0;
     QString detail; // why it failed, or a note on a filled entry
+    QString stage;  // where it failed or what the note is about: "recherche", "fiche", "image", "enregistrement"
+    QStringList candidateTexts; // of an ambiguous search, as the list shows them
+    QString retryNote; // why the entry was not tried again although the site might have answered later
 };
 
 struct BatchSummary {

@@ -34,6 +34,8 @@ public:
             fetch.redirects = report.redirects;
             fetch.finalAddress = report.finalAddress;
             fetch.problem = report.problem;
+            fetch.retryAfter = report.retryAfter;
+            fetch.socketError = report.socketError;
             if (fetch.code == 0 && fetch.failure.isEmpty())
                 fetch.http = HttpStatus{report.status, report.reason};
             if (QFile file(saveAs); file.open(QIODevice::ReadOnly))

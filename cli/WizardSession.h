@@ -29,6 +29,8 @@ struct PageFetch {
     QString problem;   // what a non-zero code means here (a time-out), in words
     std::vector<net::RedirectHop> redirects;
     QString finalAddress;
+    QByteArray retryAfter; // the final response's Retry-After header
+    int socketError = 0;   // the connection error shown (10061 refused, 10054 reset), or 0
     bool get = true;
     QByteArray page; // the page file as the fetch left it
     std::vector<net::WireExchange> wire; // each hop as sent and received, when kept

@@ -110,7 +110,7 @@ HttpResponse SiteContent::respond(const HttpRequest& request)
     if (const auto it = forced_.constFind(path); it != forced_.constEnd()) {
         HttpResponse busy = errorPage(*it, QStringLiteral("Le service est momentanément indisponible."));
         if (*it == 429 || *it == 503)
-            busy.extraHeaders.append(qMakePair(QByteArray("Retry-After"), QByteArray("30")));
+            busy.extraHeaders.append(qMakePair(QByteArray("Retry-After"), retryAfter_));
         return busy;
     }
 

@@ -27,6 +27,8 @@ public:
 
     // Makes every request for path answer with status (429, 503, ...) from now on; 0 undoes it.
     void forceStatus(const QByteArray& path, int status);
+    // The Retry-After value sent with a forced 429 or 503 ("30" unless told).
+    void setRetryAfter(const QByteArray& value) { retryAfter_ = value; }
 
 private:
     HttpResponse homePage() const;
@@ -38,6 +40,7 @@ private:
     FilmCatalogue catalogue_;
     QHash<int, QByteArray> posters_;
     QHash<QByteArray, int> forced_;
+    QByteArray retryAfter_ = "30";
 };
 
 } // namespace trouvel::demo

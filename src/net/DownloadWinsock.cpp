@@ -379,10 +379,11 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         if (framing.headComplete()) {
             report.status = framing.status();
             report.reason = QString::fromLatin1(framing.reason());
+            report.retryAfter = framing.retryAfter();
         }
         if (transfer.hasError) {
             hasError = true;
-            errorNumber = transfer.errorNumber;
+            errorNumber = report.socketError = transfer.errorNumber;
             errorDescription = transfer.errorDescription;
         }
         if (transfer.overLimit) {
@@ -419,6 +420,7 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         report.redirects.push_back(redirect);
         report.status = 0;
         report.reason.clear();
+        report.retryAfter.clear();
         if (!target.isValid() || target.host().isEmpty()
             || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
             failure = QStringLiteral("Redirection vers une adresse non prise en charge : %1")

@@ -47,6 +47,8 @@ struct PageReport {
     int status = 0;  // of the final response; 0 when no status line arrived
     QString reason;
     QString problem; // a failure in words, for a time-out or a failed redirect
+    QByteArray retryAfter; // the final response's Retry-After header, as received
+    int socketError = 0;   // the number of the connection error shown (10061 refused, 10054 reset), or 0
     bool success() const { return status >= 200 && status < 300; }
 };
 

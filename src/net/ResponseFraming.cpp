@@ -236,6 +236,7 @@ void ResponseFraming::handleStatusLine()
     status_ = status;
     reason_ = line.size() > 13 ? line.sliced(13).toByteArray() : QByteArray();
     location_.clear();
+    retryAfter_.clear();
     contentEncoding_.clear();
     contentEncodings_ = 0;
     chunked_ = false;
@@ -290,6 +291,8 @@ void ResponseFraming::handleHeaderLine()
         noteCodings(value);
     } else if (equalsIgnoreCase(name, "Location")) {
         location_ = value.toByteArray();
+    } else if (equalsIgnoreCase(name, "Retry-After")) {
+        retryAfter_ = value.toByteArray();
     }
 }
 

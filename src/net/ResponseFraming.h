@@ -57,6 +57,8 @@ public:
     int status() const { return status_; }
     const QByteArray& reason() const { return reason_; }
     const QByteArray& location() const { return location_; }
+    // The Retry-After header's value as received (trimmed), or empty.
+    const QByteArray& retryAfter() const { return retryAfter_; }
     bool isRedirect() const { return redirect_; }
     // The body's gzip or deflate coding does not decode: what decoded before the fault is kept.
     bool decodeFailed() const { return decodeFailed_; }
@@ -94,6 +96,7 @@ private:
     int status_ = 0;
     QByteArray reason_;
     QByteArray location_;
+    QByteArray retryAfter_;
     QByteArray contentEncoding_;
     QByteArray decodedCoding_;
     int contentEncodings_ = 0;

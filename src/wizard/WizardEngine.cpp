@@ -829,6 +829,8 @@ WizardEngine::Step WizardEngine::saveStep()
 {
     const std::uint64_t generation = generation_;
     pictureStoreFailure_.clear();
+    keptColumns_ = 0;
+    keptPicture_ = false;
     // Nothing to save before a detail step has filled step 3 for this entry: saving its
     // empty ticked rows would erase the entry's columns.
     if (!model_.canSave())
@@ -875,20 +877,30 @@ WizardEngine::Step WizardEngine::saveStep()
                 if (k < 1 || k > loadedCount_ || k > model_.fieldRowCount())
                     continue;
                 const FieldRow& row = model_.fieldRow(k - 1);
-                if (row.ticked)
-                    setItemCell(*entry, row.value, checkedInt16(c - 1));
+                if (!row.ticked)
+                    continue;
+                if (keepFilled_) {
+                    const std::string held = c == 1 ? entry->Text() : entry->SubItems(checkedInt16(c - 1));
+                    if (!QString::fromStdString(held).trimmed().isEmpty()) {
+                        ++keptColumns_;
+                        continue;
+                    }
+                }
+                setItemCell(*entry, row.value, checkedInt16(c - 1));
             } catch (const std::exception&) {
             }
         }
     } catch (const std::exception&) {
     }
 
-    if (model_.updateImg() && QFileInfo::exists(imageFile())) {
-        bool hasPicture = false;
-        try {
-            hasPicture = !entry->Tag().empty();
-        } catch (const std::exception&) {
-        }
+    bool hasPicture = false;
+    try {
+        hasPicture = !entry->Tag().empty();
+    } catch (const std::exception&) {
+    }
+    // Kept: not stored at all, so no picture file is left that no entry names.
+    keptPicture_ = keepFilled_ && hasPicture && model_.updateImg() && QFileInfo::exists(imageFile());
+    if (model_.updateImg() && QFileInfo::exists(imageFile()) && !keptPicture_) {
         if (hasPicture && !model_.autoSave()) {
             if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
                 try {

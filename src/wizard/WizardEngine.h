@@ -110,6 +110,13 @@ public:
     // Why the last save step could not store the picture ("" when it did or had none to store).
     const QString& pictureStoreFailure() const { return pictureStoreFailure_; }
 
+    // Save steps leave alone a mapped column that already holds a non-blank value, and store
+    // no picture for an entry that has one: the user's own notes are never overwritten.
+    void setKeepFilledColumns(bool keep) { keepFilled_ = keep; }
+    // What the last save step left alone for that reason.
+    int keptColumnCount() const { return keptColumns_; }
+    bool keptPicture() const { return keptPicture_; }
+
     // stripTag with the window's reg2.
     QString stripTag(const QString& str);
 
@@ -171,6 +178,9 @@ private:
     net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
     QString httpNote_;
     QString pictureStoreFailure_;
+    bool keepFilled_ = false;
+    int keptColumns_ = 0;
+    bool keptPicture_ = false;
     std::vector<std::string> knownTags_; // every entry's Tag, row 0 first (see tagHeldByAnotherEntry)             // " (HTTP 404 Not Found)" after a page that was not a success
 };
 

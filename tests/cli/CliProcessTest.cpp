@@ -7,6 +7,7 @@
 #include "site/SiteText.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTimer>
@@ -153,6 +155,9 @@ TEST_F(CliProcessTest, BadUsageExitsWithTwo)
         {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), missing},
         {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--from"), QStringLiteral("99")},
         {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--map"), QStringLiteral("Titre=Pays2")},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--report"), QStringLiteral("r.txt")},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--max-wait"), QStringLiteral("-1")},
+        {QStringLiteral("batch"), cataloguePath, QStringLiteral("--script"), fixture.scriptPath(), QStringLiteral("--retry-delay"), QStringLiteral("x")},
     };
     for (const QStringList& args : cases)
         EXPECT_EQ(trouvel(args).exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
@@ -284,15 +289,16 @@ TEST_F(CliProcessTest, ColumnsChangedSinceTheMappingStopBeforeAnyEntry)
 
 TEST_F(CliProcessTest, UnsuccessfulStatusIsReportedNotNotFound)
 {
+    // The site's Retry-After (30 s) is beyond --max-wait 0: no wait, no new try.
     fixture.site().content().forceStatus("/recherche", 503);
-    ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("24")}));
+    ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("24"), QStringLiteral("--max-wait"), QStringLiteral("0")}));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Introuvables : 0\n"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Échecs : 2\n  24. Paris/Lisbonne : aller simple : recherche : HTTP 503 Service Unavailable\n")));
     fixture.site().content().forceStatus("/recherche", 0);
 
     fixture.site().content().forceStatus("/film/108", 429);
-    run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3")}));
+    run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3"), QStringLiteral("--max-wait"), QStringLiteral("0")}));
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("  3. Nord/Sud : fiche : HTTP 429 Too Many Requests\n"))) << run.out.toStdString();
     EXPECT_EQ(loadCatalogue().cell(2, 1), QString()) << "the error page is not saved as the film's data";
 }
@@ -344,6 +350,126 @@ TEST_F(CliProcessTest, CtrlCStopsAfterTheCurrentEntryAndSaves)
     const cadrelle::Catalogue saved = loadCatalogue();
     EXPECT_EQ(saved.cell(2, 1), QStringLiteral("1988")) << "the entry done before Ctrl-C is saved";
     EXPECT_EQ(saved.cell(3, 1), QString()) << "the next one was not visited";
+}
+
+// ---- politeness, --only-empty and --report ----
+
+struct Served {
+    int status;
+    qint64 atMs;
+};
+
+// The searches the site answers from now on, with their status and when; after() sees each.
+struct SearchWatch {
+    explicit SearchWatch(DemoSite& site, std::function<void()> after = {})
+    {
+        clock.start();
+        QObject::connect(&site, &DemoSite::requestServed, &context, [this, after](const QByteArray&, const QByteArray& target, int status) {
+            if (!target.startsWith("/recherche"))
+                return;
+            served.push_back({status, clock.elapsed()});
+            if (after)
+                after();
+        });
+    }
+    std::vector<Served> served;
+    QElapsedTimer clock;
+    QObject context;
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST_F(CliProcessTest, RetryAfterIsWaitedThenTheEntryIsTriedAgain)
+{
+    SiteContent& content = fixture.site().content();
+    content.setRetryAfter("1");
+    content.forceStatus("/recherche", 429);
+    SearchWatch watch(fixture.site(), [&] { content.forceStatus("/recherche", 0); });
+    const std::vector<Served>* served = &watch.served;
+    const QString report = QDir(home.path()).filePath(QStringLiteral("rapport.json"));
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("25"), QStringLiteral("--max-wait"), QStringLiteral("5"),
+                                           QStringLiteral("--report"), report}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(served->size(), 2u);
+    EXPECT_EQ((*served)[0].status, 429);
+    EXPECT_EQ((*served)[1].status, 200);
+    EXPECT_GE((*served)[1].atMs - (*served)[0].atMs, 1000) << "the asked second is waited out";
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8("le site demande d'attendre 1 s (HTTP 429 Too Many Requests)"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Remplies : 1\n"))) << run.out.toStdString();
+
+    const QJsonArray entries = QJsonDocument::fromJson(fileBytes(report)).object().value(QStringLiteral("entries")).toArray();
+    ASSERT_EQ(entries.size(), 1);
+    const QJsonObject entry = entries[0].toObject();
+    EXPECT_EQ(entry.value(QStringLiteral("row")).toInt(), 25);
+    EXPECT_EQ(entry.value(QStringLiteral("title")).toString(), QStringLiteral("Sept jours sans Bastien"));
+    EXPECT_EQ(entry.value(QStringLiteral("outcome")).toString(), QStringLiteral("rempli"));
+}
+
+TEST_F(CliProcessTest, RetryAfterBeyondTheBoundFailsAtOnceAndTheCsvReportSaysWhy)
+{
+    fixture.site().content().setRetryAfter("120");
+    fixture.site().content().forceStatus("/recherche", 503);
+    SearchWatch watch(fixture.site());
+    const std::vector<Served>* served = &watch.served;
+    const QString report = QDir(home.path()).filePath(QStringLiteral("rapport.CSV"));
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("24"), QStringLiteral("--max-wait"), QStringLiteral("5"),
+                                           QStringLiteral("--report"), report}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(served->size(), 2u) << "one search per entry, no new try";
+    const QStringList lines = QString::fromUtf8(fileBytes(report)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('|')).toStdString(); // header, two entries, the end
+    EXPECT_EQ(lines[0], QString::fromUtf8("n°,titre,résultat,candidats,étape,raison"));
+    EXPECT_EQ(lines[1], QString::fromUtf8("24,Paris/Lisbonne : aller simple,échec,,recherche,\"recherche : HTTP 503 Service Unavailable ; "
+                                          "le site demande d'attendre 120 s, au-delà des 5 s permis (--max-wait)\""));
+    EXPECT_EQ(lines[3], QString());
+}
+
+TEST_F(CliProcessTest, ReportListsEveryOutcomeWithTheCandidates)
+{
+    const QString report = QDir(home.path()).filePath(QStringLiteral("rapport.json"));
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--dry-run"), QStringLiteral("--report"), report}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Rapport enregistré : ") + report));
+    const QJsonArray entries = QJsonDocument::fromJson(fileBytes(report)).object().value(QStringLiteral("entries")).toArray();
+    ASSERT_EQ(entries.size(), 25);
+    QMap<QString, int> outcomes;
+    for (const QJsonValue& e : entries)
+        ++outcomes[e.toObject().value(QStringLiteral("outcome")).toString()];
+    EXPECT_EQ(outcomes.value(QStringLiteral("rempli")), 19);
+    EXPECT_EQ(outcomes.value(QStringLiteral("ambigu")), 3);
+    EXPECT_EQ(outcomes.value(QStringLiteral("introuvable")), 3);
+
+    const QJsonObject first = entries[0].toObject();
+    EXPECT_EQ(first.value(QStringLiteral("outcome")).toString(), QStringLiteral("ambigu"));
+    const QJsonArray candidates = first.value(QStringLiteral("candidates")).toArray();
+    const auto found = fixture.site().content().search(first.value(QStringLiteral("title")).toString());
+    ASSERT_EQ(candidates.size(), qsizetype(found.size()));
+    for (qsizetype i = 0; i < candidates.size(); ++i)
+        EXPECT_TRUE(candidates[i].toString().contains(found[std::size_t(i)]->title)) << candidates[i].toString().toStdString();
+    EXPECT_EQ(entries[5].toObject().value(QStringLiteral("outcome")).toString(), QStringLiteral("introuvable"));
+    EXPECT_TRUE(entries[5].toObject().value(QStringLiteral("candidates")).toArray().isEmpty());
+}
+
+TEST_F(CliProcessTest, OnlyEmptyLeavesTheUsersNotesAndPicture)
+{
+    cadrelle::Catalogue mine = loadCatalogue();
+    mine.setCell(2, 1, QStringLiteral("vers 1990 ?")); // Nord/Sud, column Année
+    mine.setTag(2, QStringLiteral("mienne.jpg"));
+    ASSERT_EQ(cadrelle::saveCatalogue(cataloguePath, mine), QString());
+    const ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3"), QStringLiteral("--only-empty")}));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const cadrelle::Catalogue saved = loadCatalogue();
+    const auto found = fixture.site().content().search(QStringLiteral("Nord/Sud"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(saved.cell(2, 1), QStringLiteral("vers 1990 ?"));
+    EXPECT_EQ(saved.cell(2, 2), found[0]->director) << "a blank column is filled";
+    EXPECT_EQ(saved.tag(2), QStringLiteral("mienne.jpg"));
+    EXPECT_FALSE(QFileInfo::exists(QDir(catalogueDir).filePath(QStringLiteral("Nord-Sud.jpg")))) << "no picture that no entry names";
+    EXPECT_EQ(saved.cell(3, 1).isEmpty(), false) << "the next entries are filled as usual";
 }
 
 } // namespace

@@ -222,6 +222,15 @@ TEST_F(PageClient, KeepAliveStoresWhatACloseTerminatedTransferStores)
     EXPECT_EQ(readFile(target), closed);
 }
 
+TEST_F(PageClient, RetryAfterOfTheAnswerIsReported)
+{
+    LoopbackServer server({send(httpResponse("plus tard", "429 Too Many Requests", "Retry-After: 2\r\n"))});
+    ASSERT_EQ(download(server.url(), -1, 1), kDownloadDone);
+    EXPECT_EQ(client.lastReport().status, 429);
+    EXPECT_EQ(client.lastReport().retryAfter, "2");
+    EXPECT_EQ(client.lastReport().socketError, 0);
+}
+
 // ---- failures ----
 
 TEST_F(PageClient, RefusedConnectionShowsTheMessageAndLeavesAnEmptyFile)
@@ -235,6 +244,7 @@ TEST_F(PageClient, RefusedConnectionShowsTheMessageAndLeavesAnEmptyFile)
     EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n10061 : ")))
         << ui.messages.front().toStdString();
     EXPECT_GT(ui.messages.front().size(), QStringLiteral("Une erreur est survenue lors de la connection :\r\n10061 : ").size());
+    EXPECT_EQ(client.lastReport().socketError, 10061);
 }
 
 TEST_F(PageClient, AddressWithoutHostShowsTheMessage)
@@ -253,6 +263,7 @@ TEST_F(PageClient, ResetMidBodyShowsTheMessage)
     EXPECT_EQ(download(server.url(), -1, 1), kDownloadDone);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages.front().startsWith(QStringLiteral("Une erreur est survenue lors de la connection :\r\n10054 : ")));
+    EXPECT_EQ(client.lastReport().socketError, 10054);
     // What had arrived before the reset is kept (the reset may discard some of it).
     EXPECT_TRUE(stored(head).startsWith(readFile(target)));
 }

@@ -86,6 +86,58 @@ TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
     EXPECT_EQ(stored.readAll(), pngBytes());
 }
 
+struct KeepFilledCase {
+    const char* name;
+    const char* mapping;
+    bool keep;
+    std::vector<std::string> before, expected;
+    int kept;
+};
+
+class SaveKeepingFilled : public Save, public ::testing::WithParamInterface<KeepFilledCase> {};
+
+TEST_P(SaveKeepingFilled, WritesOnlyBlankColumns)
+{
+    start(QString::fromLatin1(GetParam().mapping));
+    engine().setKeepFilledColumns(GetParam().keep);
+    host->entry(1).columns = GetParam().before;
+    engine().btAjouter_Click();
+    EXPECT_EQ(host->entry(1).columns, GetParam().expected);
+    EXPECT_EQ(engine().keptColumnCount(), GetParam().kept);
+    EXPECT_EQ(state.CurrentItem, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SaveKeepingFilled,
+    ::testing::Values(KeepFilledCase{"Off", "Col2=1\nCol3=2\nCol4=1", false, {"t", "note", " ", ""}, {"t", "Heat", "1995", "Heat"}, 0},
+                      KeepFilledCase{"NoteKeptBlankFilled", "Col2=1\nCol3=2\nCol4=1", true, {"t", "note", " ", ""}, {"t", "note", "1995", "Heat"}, 1},
+                      KeepFilledCase{"TextColumnKept", "Col1=1\nCol2=2", true, {"Le titre", "", "b", "c"}, {"Le titre", "1995", "b", "c"}, 1},
+                      KeepFilledCase{"EmptyFieldLeavesNoteAlone", "Col4=3", true, {"t", "a", "b", "note"}, {"t", "a", "b", "note"}, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)
+{
+    start(QStringLiteral("Col2=1"));
+    engine().setKeepFilledColumns(true);
+    host->entry(1).tag = "mienne.jpg";
+    engine().model().setTitre(QStringLiteral("Heat"));
+    putPicture();
+    engine().btAjouter_Click();
+    EXPECT_TRUE(ui.messages.isEmpty());
+    EXPECT_TRUE(engine().keptPicture());
+    EXPECT_EQ(host->entry(1).tag, "mienne.jpg");
+    EXPECT_EQ(QDir(hostFolder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".jpg")).size(), 0);
+    EXPECT_EQ(state.CurrentItem, 2);
+
+    // An entry without a picture still gets one.
+    engine().model().setTitre(QStringLiteral("Heat"));
+    putPicture();
+    engine().btAjouter_Click();
+    EXPECT_FALSE(engine().keptPicture());
+    EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
+    EXPECT_TRUE(QFileInfo::exists(hostFile(QStringLiteral("Heat.jpg"))));
+}
+
 TEST_F(Save, ColumnsChangedSinceTheyWereMappedStopTheSaveAndOpenTheMapping)
 {
     // Mapped when column 2 was "Année"; it has been deleted since, and "Col 2" is another column.
