@@ -13,15 +13,10 @@
 using namespace trouvel;
 using trouvel::testsupport::CliProcessTest;
 using trouvel::testsupport::ToolRun;
+using trouvel::testsupport::readFile;
+using trouvel::testsupport::writeFile;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 class BatchRuns : public CliProcessTest {
 protected:
@@ -41,9 +36,9 @@ protected:
 
 TEST_F(BatchRuns, KilledAnywhereThenResumedEndsAsAnUninterruptedRun)
 {
-    const QByteArray fresh = readAll(cataloguePath);
+    const QByteArray fresh = readFile(cataloguePath);
     ASSERT_EQ(trouvel(batchArgs()).exitCode, 0);
-    const QByteArray uninterrupted = readAll(cataloguePath);
+    const QByteArray uninterrupted = readFile(cataloguePath);
     ASSERT_NE(uninterrupted, fresh);
 
     QRandomGenerator random(20261208);
@@ -53,10 +48,7 @@ TEST_F(BatchRuns, KilledAnywhereThenResumedEndsAsAnUninterruptedRun)
         QFile::remove(cataloguePath);
         for (const QString& name : QDir(catalogueDir).entryList({QStringLiteral("*.jpg")}))
             QFile::remove(QDir(catalogueDir).filePath(name));
-        QFile out(cataloguePath);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(fresh);
-        out.close();
+        writeFile(cataloguePath, fresh);
 
         bool killed = false;
         const QString done = QStringLiteral("%1/25 ").arg(killAfter);
@@ -69,10 +61,10 @@ TEST_F(BatchRuns, KilledAnywhereThenResumedEndsAsAnUninterruptedRun)
         ASSERT_TRUE(killed);
         // Whole, naming only pictures that are there, and at most one checkpoint behind.
         cadrelle::Catalogue atKill;
-        ASSERT_EQ(cadrelle::parseCatalogue(readAll(cataloguePath), atKill), QString());
+        ASSERT_EQ(cadrelle::parseCatalogue(readFile(cataloguePath), atKill), QString());
         expectPicturesPresent(atKill);
         ASSERT_TRUE(QFileInfo::exists(journal()));
-        const int next = QJsonDocument::fromJson(readAll(journal())).object().value(QStringLiteral("nextRow")).toInt();
+        const int next = QJsonDocument::fromJson(readFile(journal())).object().value(QStringLiteral("nextRow")).toInt();
         EXPECT_GE(next, killAfter - 4);
         EXPECT_LE(next, killAfter);
 
@@ -80,7 +72,7 @@ TEST_F(BatchRuns, KilledAnywhereThenResumedEndsAsAnUninterruptedRun)
         ASSERT_EQ(resumed.exitCode, 0) << resumed.err.toStdString();
         EXPECT_TRUE(resumed.err.contains(QStringLiteral("reprise à l'entrée %1\n").arg(next + 1))) << resumed.err.toStdString();
         EXPECT_TRUE(resumed.out.contains(QStringLiteral("Entrées traitées : 25\n"))) << resumed.out.toStdString();
-        EXPECT_EQ(readAll(cataloguePath), uninterrupted);
+        EXPECT_EQ(readFile(cataloguePath), uninterrupted);
         EXPECT_FALSE(QFileInfo::exists(journal())) << "a run that ended keeps no journal";
     }
 }
@@ -125,7 +117,7 @@ TEST_F(BatchRuns, SigtermAndSighupStopAfterTheEntryAndSave)
         EXPECT_EQ(run.exitCode, 130);
         EXPECT_TRUE(run.out.contains(QString::fromUtf8("Entrées traitées : 1 (interrompu)\n"))) << run.out.toStdString();
         EXPECT_EQ(loadCatalogue().cell(2, 1), QStringLiteral("1988"));
-        EXPECT_EQ(QJsonDocument::fromJson(readAll(journal())).object().value(QStringLiteral("nextRow")).toInt(), 3);
+        EXPECT_EQ(QJsonDocument::fromJson(readFile(journal())).object().value(QStringLiteral("nextRow")).toInt(), 3);
     }
 }
 
@@ -133,20 +125,17 @@ TEST_F(BatchRuns, RunThatChangesNoEntryLeavesTheFileByteForByte)
 {
     ASSERT_EQ(trouvel(batchArgs()).exitCode, 0);
     // The same data with a byte order mark and CR LF line ends, as another program may write it.
-    QByteArray styled = readAll(cataloguePath);
+    QByteArray styled = readFile(cataloguePath);
     styled.replace("\n", "\r\n");
     styled.prepend("\xEF\xBB\xBF");
-    QFile out(cataloguePath);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write(styled);
-    out.close();
+    writeFile(cataloguePath, styled);
     cadrelle::Catalogue check;
     ASSERT_EQ(cadrelle::parseCatalogue(styled, check), QString());
 
     const ToolRun again = trouvel(batchArgs({QStringLiteral("--checkpoint"), QStringLiteral("2")}));
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_TRUE(again.out.endsWith(QString::fromUtf8("Catalogue inchangé.\n"))) << again.out.toStdString();
-    EXPECT_EQ(readAll(cataloguePath), styled);
+    EXPECT_EQ(readFile(cataloguePath), styled);
 }
 
 // A terminal for the child: its output read, answers typed, while this process serves the site.

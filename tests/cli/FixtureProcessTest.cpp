@@ -19,21 +19,10 @@
 using namespace trouvel;
 using trouvel::testsupport::runTrouvel;
 using trouvel::testsupport::ToolRun;
+using trouvel::testsupport::readFile;
+using trouvel::testsupport::writeFile;
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 class FixtureProcessTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -63,6 +64,19 @@ inline ToolRun runTrouvel(const QStringList& args, const QString& home,
     run.err += QString::fromUtf8(errBytes + process.readAllStandardError());
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return run;
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
 }
 
 } // namespace trouvel::testsupport
