@@ -3,9 +3,9 @@
 // entries per second, CPU time per entry (the process's, the in-process site included),
 // resident memory at entry 100 and at the end, and the deepest stack reached below the walk's
 // start (which must not grow with the number of entries).
-#include "FakeHost.h"
-#include "TestDoubles.h"
-#include "TestSite.h"
+#include "support/FakeHost.h"
+#include "support/TestDoubles.h"
+#include "support/TestSite.h"
 
 #include "config/Settings.h"
 #include "wizard/WizardEngine.h"

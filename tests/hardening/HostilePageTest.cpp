@@ -3,7 +3,7 @@
 // without end, values made of regex metacharacters, a script with a byte-order mark and
 // CR LF line ends. Each step completes; a pattern that gives up counts as no match and says
 // why in the field's tool tip; the other fields are still filled.
-#include "wizard/WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // limit: "../", absolute paths, control characters, NUL, very long text. The picture is either
 // stored directly inside tmpfolder under a name of at most 255 bytes, or refused with the
 // reason in the status line; no file appears anywhere else.
-#include "wizard/WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The save step: mapped columns, the picture and its question, the move to the next entry.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include "config/IniFile.h"
 

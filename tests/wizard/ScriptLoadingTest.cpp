@@ -1,5 +1,5 @@
 // Loading retrieval scripts: options, field rows made on demand and reused, failed loads.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 namespace trouvel::wizard::test {
 namespace {

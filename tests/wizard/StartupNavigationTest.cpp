@@ -1,5 +1,5 @@
 // Start-up, moving between host entries and shut-down.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 

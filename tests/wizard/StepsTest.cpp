@@ -1,5 +1,5 @@
 // The search and detail steps against the loopback site.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // The unattended walk ("Sauvegarde Auto") and what may happen while a step waits for the network.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QSet>
 

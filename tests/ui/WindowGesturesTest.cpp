@@ -1,8 +1,8 @@
 // Ordinary gestures in the window, made with the keyboard and the mouse as a person would:
 // none of them writes one film's data into another entry or erases a value by accident.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 namespace trouvel::wizard::test {
+using namespace trouvel::ui;
 namespace {
 
 class Gestures : public WizardTest {

@@ -1,12 +1,12 @@
 // From the mapping dialog to the host entry: the wizard opens frm3 at load (the script has no
 // mapping yet), the user maps columns through the chooser, and the saving step then writes
 // the fields into exactly the mapped columns.
-#include "mapping/Frm3.h"
+#include "ui/Frm3.h"
 
 #include "common/ModuleState.h"
 #include "config/Settings.h"
-#include "mapping/FrmContenu.h"
-#include "mapping/MappingFixture.h"
+#include "ui/FrmContenu.h"
+#include "support/MappingFixture.h"
 #include "wizard/WizardEngine.h"
 
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <map>
 
 namespace trouvel::mapping::test {
+using namespace trouvel::ui;
 namespace {
 
 class MemorySettings : public config::SettingsStore {

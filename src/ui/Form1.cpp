@@ -1,6 +1,6 @@
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
-#include "mapping/MappingDialog.h"
+#include "ui/MappingDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,9 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
+
+using namespace trouvel::wizard;
 
 namespace {
 
@@ -81,7 +83,7 @@ Form1::Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& set
         services.openMappingDialog = [this](const QString& section) {
             if (!state_.HostApp)
                 throw Error("Aucune application hôte");
-            mapping::showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
+            showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
         };
     }
     auto chained = std::move(services.requestClose);
@@ -480,4 +482,4 @@ void Form1::done(int result)
         QDialog::done(result);
 }
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

@@ -1,8 +1,10 @@
-#include "wizard/ShowWizard.h"
+#include "ui/ShowWizard.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
+
+using namespace trouvel::wizard;
 
 void ShowForm(ModuleState& state, const Environment& env)
 {
@@ -31,4 +33,4 @@ void ShowForm(ModuleState& state, const Environment& env)
     form.exec();
 }
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

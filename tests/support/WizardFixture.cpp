@@ -1,4 +1,4 @@
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The window itself: its controls, the keyboard rules, and closing it while a step waits.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 namespace trouvel::wizard::test {
+using namespace trouvel::ui;
 namespace {
 
 class Window : public WizardTest {
