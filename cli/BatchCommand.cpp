@@ -143,7 +143,7 @@ EntryResult classify(WizardSession& session, const QStringList& messages, bool c
     }
     if (pictures.empty())
         r.detail = QStringLiteral("sans image");
-    else if (!model.updateImg()) {
+    else if (!model.pictureTicked()) {
         r.detail = QStringLiteral("image illisible");
         r.stage = QStringLiteral("image");
     }
@@ -415,7 +415,7 @@ int runBatch(const QStringList& args)
         if (n == 1)
             std::fprintf(stderr, "\ntrouvel batch : interruption, arrêt après l'entrée en cours (Ctrl-C encore : arrêt immédiat)\n");
         else if (session->state().HostApp)
-            session->engine().btStop_Click();
+            session->engine().stop();
     };
 
     // What is on disk, as this tool would write it: the catalogue as read or as last written.
@@ -481,9 +481,9 @@ int runBatch(const QStringList& args)
             if (interrupt.interrupted() || userStopped)
                 break;
             const int row = session->state().CurrentItem - 1;
-            const QString title = session->model().titre();
+            const QString title = session->model().title();
             session->clearRecord();
-            engine.btChercher_Click();
+            engine.search();
             EntryResult result = classify(*session, session->ui().takeMessages());
             result.row = row;
             result.title = title;
@@ -491,7 +491,7 @@ int runBatch(const QStringList& args)
                 std::move(result), *session, retryLimits,
                 [&] {
                     session->clearRecord();
-                    engine.btChercher_Click();
+                    engine.search();
                     return classify(*session, session->ui().takeMessages());
                 },
                 [&](std::int64_t ms) {
@@ -502,7 +502,7 @@ int runBatch(const QStringList& args)
                 const AskAnswer answer = askCandidate(title, row, session->model().candidates(), interrupt);
                 if (answer.choice > 0) {
                     session->model().setSelectedCandidate(answer.choice - 1);
-                    engine.btchercher2_Click();
+                    engine.fetchDetails();
                     result = classify(*session, session->ui().takeMessages(), true);
                     result.row = row;
                     result.title = title;
@@ -517,12 +517,12 @@ int runBatch(const QStringList& args)
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("fiche incomplète")};
             const int before = session->state().CurrentItem;
             if (result.outcome == Outcome::Filled) {
-                engine.btAjouter_Click(); // saves, then moves on
+                engine.save(); // saves, then moves on
                 savedSinceWrite = true;
                 if (!engine.pictureStoreFailure().isEmpty())
                     result = {row, title, Outcome::PictureNotStored, result.candidates, engine.pictureStoreFailure()};
             } else
-                engine.btSuivant_Click();
+                engine.next();
             summary.entries.push_back(result);
             nextRow = row + 1;
             progress.entryDone(++done, title, outcomeText(result));

@@ -145,7 +145,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
         return fetch.result;
     };
     engine_ = std::make_unique<wizard::WizardEngine>(state_, ui_, settings_, std::move(services));
-    return engine_->Form_Load();
+    return engine_->load();
 }
 
 void WizardSession::clearRecord()
@@ -157,7 +157,7 @@ void WizardSession::clearRecord()
 void WizardSession::finish()
 {
     if (engine_ && !engine_->isClosed())
-        engine_->Form_Unload();
+        engine_->unload();
 }
 
 } // namespace trouvel::cli

@@ -139,13 +139,13 @@ void BM_UnattendedWalk(benchmark::State& state)
             };
         }
         WizardEngine engine(module, ui, settings, std::move(services));
-        if (!engine.Form_Load()) {
+        if (!engine.load()) {
             state.SkipWithError("the wizard did not load");
             return;
         }
         engine.model().setAutoSave(true);
         double residentAt100 = 0;
-        QObject::connect(&engine.model(), &WizardModel::titreChanged, [&] {
+        QObject::connect(&engine.model(), &WizardModel::titleChanged, [&] {
             if (module.CurrentItem == 100)
                 residentAt100 = residentMiB();
         });
@@ -155,7 +155,7 @@ void BM_UnattendedWalk(benchmark::State& state)
         g_maxDepth = 0;
         const double cpuBefore = cpuSeconds();
         state.ResumeTiming();
-        engine.btChercher_Click();
+        engine.search();
         state.PauseTiming();
         const double cpu = cpuSeconds() - cpuBefore;
 

@@ -296,7 +296,7 @@ void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer
     current = outer;
 }
 
-std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
+std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
                                            const std::int16_t& HttpVersion)
 {
     d->report = PageReport{};
@@ -340,7 +340,7 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     const std::int16_t& stop = d->stopDownload;
 
     QString currentUrl = URL;
-    bool get = MethodeGet != 0;
+    bool get = usesGet != 0;
     std::optional<QByteArray> keptBody;
     const auto requestKey = [&get](const QString& url) { return (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + url; };
     QSet<QString> visited{requestKey(URL)};

@@ -103,7 +103,7 @@ public:
     std::int16_t PasserALaSuite = 0;
 
     // Returns one of DownloadCode; throws DownloadError for a failure that has no code.
-    std::int16_t DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
+    std::int16_t DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
                               const std::int16_t& HttpVersion);
 
     // Closes the socket; a transfer waiting on it ends (the window calls this as it unloads).

@@ -21,7 +21,7 @@ void ShowForm(ModuleState& state, const Environment& env)
 
     Form1 form(state, *env.ui, *env.settings, std::move(services));
     try {
-        if (!form.engine().Form_Load())
+        if (!form.engine().load())
             return;
     } catch (const Error&) {
         throw;

@@ -93,12 +93,12 @@ WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::Sett
 
 WizardEngine::~WizardEngine() = default;
 
-QString WizardEngine::tmpFile() const
+QString WizardEngine::pageFile() const
 {
     return services_.workFolder + QStringLiteral("/tmp.txt");
 }
 
-QString WizardEngine::imageFile() const
+QString WizardEngine::pictureFile() const
 {
     return services_.workFolder + QStringLiteral("/image.jpg");
 }
@@ -117,13 +117,13 @@ QString WizardEngine::mappingFile()
 
 QString WizardEngine::stripTag(const QString& str)
 {
-    return text::stripTag(reg2_, str);
+    return text::stripTag(tagPattern_, str);
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up and shut-down
 
-bool WizardEngine::Form_Load()
+bool WizardEngine::load()
 {
     knownTags_.clear();
     model_.clearCandidates();
@@ -152,9 +152,9 @@ bool WizardEngine::Form_Load()
             loadScriptReporting(selected);
     }
 
-    reg2_.IgnoreCase(true);
-    reg2_.Global(true);
-    reg2_.Multiline(true);
+    tagPattern_.IgnoreCase(true);
+    tagPattern_.Global(true);
+    tagPattern_.Multiline(true);
 
     HostApplication& app = host();
     ListItemCollection& items = app.MyLV().ListItems();
@@ -172,7 +172,7 @@ bool WizardEngine::Form_Load()
     if (state_.CurrentItem < 1 || state_.CurrentItem > count)
         state_.CurrentItem = 1;
     std::int16_t current = state_.CurrentItem;
-    model_.setTitre(QString::fromStdString(items.Item(current).Text()));
+    model_.setTitle(QString::fromStdString(items.Item(current).Text()));
 
     const QString hostIni = QString::fromStdString(app.CadrelleIni());
     const QString internet = QStringLiteral("Internet");
@@ -217,7 +217,7 @@ bool WizardEngine::Form_Load()
     return true;
 }
 
-void WizardEngine::Form_Unload()
+void WizardEngine::unload()
 {
     if (closed_)
         return;
@@ -253,7 +253,7 @@ void WizardEngine::reportLoadError(const ScriptLoadError& error)
 bool WizardEngine::loadScriptReporting(const QString& path)
 {
     try {
-        InitScript(path);
+        loadScript(path);
         return true;
     } catch (const ScriptLoadError& error) {
         reportLoadError(error);
@@ -261,7 +261,7 @@ bool WizardEngine::loadScriptReporting(const QString& path)
     }
 }
 
-void WizardEngine::list1_Click(int index)
+void WizardEngine::selectScript(int index)
 {
     if (isBusy()) {
         // A download is running: the choice is refused and the list shows the current script.
@@ -287,7 +287,7 @@ void WizardEngine::hideFieldRowsFrom(int k)
         model_.setFieldVisible(row, false);
 }
 
-void WizardEngine::InitScript(const QString& file)
+void WizardEngine::loadScript(const QString& file)
 {
     state_.ScriptPath = file;
     if (const QString problem = config::scriptFileProblem(file); !problem.isEmpty())
@@ -295,11 +295,11 @@ void WizardEngine::InitScript(const QString& file)
 
     const QString methode =
         config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("Methode"), QStringLiteral("0"));
-    methodeGet_ = config::IniFlag(methode) ? kFalse : kTrue;
+    usesGet_ = config::IniFlag(methode) ? kFalse : kTrue;
 
     const QString http = config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("HTTP"), QStringLiteral("0"));
     try {
-        versionHTTP_ = config::toInt16(http);
+        httpVersion_ = config::toInt16(http);
     } catch (const config::ConversionError& error) {
         throw ScriptLoadError{file, QStringLiteral("HTTP"),
                               QStringLiteral("('%1') n'est pas un nombre entier de 16 bits").arg(http)};
@@ -343,12 +343,12 @@ void WizardEngine::InitScript(const QString& file)
 // ---------------------------------------------------------------------------------------
 // Navigation
 
-void WizardEngine::btSuivant_Click()
+void WizardEngine::next()
 {
     navigate(+1);
 }
 
-void WizardEngine::btPrecedent_Click()
+void WizardEngine::previous()
 {
     navigate(-1);
 }
@@ -370,7 +370,7 @@ bool WizardEngine::moveToEntry(int delta)
     const bool canMove = delta > 0 ? state_.CurrentItem < app.ItemsCount() : state_.CurrentItem > 1;
     if (!canMove) {
         state_.StopDownload = kTrue;
-        Form_Unload();
+        unload();
         return false;
     }
     // A step still waiting for the old entry ends as after Stop and writes nothing more.
@@ -383,13 +383,13 @@ bool WizardEngine::moveToEntry(int delta)
     ++generation_;
     std::int16_t current = target;
     ListItem& entry = items.Item(current);
-    model_.setTitre(QString::fromStdString(entry.Text()));
+    model_.setTitle(QString::fromStdString(entry.Text()));
     entry.Selected(true);
-    model_.setEtape2Visible(false);
-    model_.setEtape3Visible(false);
+    model_.setCandidatesShown(false);
+    model_.setDetailShown(false);
     clearDetail();
-    model_.setDefaultButton(DefaultButton::Chercher);
-    model_.requestFocus(FocusTarget::Titre);
+    model_.setDefaultButton(DefaultButton::Search);
+    model_.requestFocus(FocusTarget::Title);
     return true;
 }
 
@@ -401,7 +401,7 @@ void WizardEngine::clearDetail()
         model_.setFieldToolTip(k, QString());
     }
     clearPicture();
-    model_.setTbUrl(QString());
+    model_.setDetailAddress(QString());
     model_.setCanSave(false);
 }
 
@@ -409,23 +409,23 @@ void WizardEngine::clearPicture()
 {
     model_.setPicture(QImage());
     model_.setPictureError(QString());
-    model_.setUpdateImg(false);
-    if (QFileInfo::exists(imageFile()))
-        QFile::remove(imageFile());
+    model_.setPictureTicked(false);
+    if (QFileInfo::exists(pictureFile()))
+        QFile::remove(pictureFile());
 }
 
-void WizardEngine::btStop_Click()
+void WizardEngine::stop()
 {
     state_.StopDownload = kTrue;
 }
 
-void WizardEngine::btQuitter_Click()
+void WizardEngine::quit()
 {
     state_.StopDownload = kTrue;
-    Form_Unload();
+    unload();
 }
 
-void WizardEngine::btOptions_Click()
+void WizardEngine::openMapping()
 {
     if (isBusy() || closed_)
         return;
@@ -443,17 +443,17 @@ void WizardEngine::btOptions_Click()
 // The steps. Each returns the step that follows it directly (an exact single candidate,
 // "Sauvegarde Auto"); runSteps chains them in a loop.
 
-void WizardEngine::btChercher_Click()
+void WizardEngine::search()
 {
     runSteps(Step::Search);
 }
 
-void WizardEngine::btchercher2_Click()
+void WizardEngine::fetchDetails()
 {
     runSteps(Step::Detail);
 }
 
-void WizardEngine::btAjouter_Click()
+void WizardEngine::save()
 {
     runSteps(Step::Save);
 }
@@ -485,7 +485,7 @@ void WizardEngine::runSteps(Step first)
 
 QString WizardEngine::readPage()
 {
-    QFile file(tmpFile());
+    QFile file(pageFile());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return text::decodeText(file.readAll());
@@ -497,7 +497,7 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     httpNote_.clear();
     try {
         model_.setDownloading(true);
-        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
+        code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
         model_.setDownloading(false);
     } catch (const std::exception& error) {
         // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
@@ -541,7 +541,7 @@ std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
 void WizardEngine::analysisStopped(std::uint64_t generation)
 {
     if (stillOn(generation)) {
-        model_.setBtStopVisible(false);
+        model_.setStopOffered(false);
         model_.setStatus(kStatusAnalysisStopped);
     }
 }
@@ -558,17 +558,17 @@ WizardEngine::Step WizardEngine::searchStep()
         reportLoadError({script, {}, problem});
         return Step::None;
     }
-    const QString titre = model_.titre();
-    if (titre.isEmpty()) {
+    const QString title = model_.title();
+    if (title.isEmpty()) {
         ui_.messageBox(kNothingToSearch);
         return Step::None;
     }
     model_.clearCandidates();
-    model_.setEtape2Visible(false);
+    model_.setCandidatesShown(false);
     model_.setStatus(kStatusDownloading);
     const QString searchPage = QStringLiteral("SearchPage");
-    const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), titre);
-    model_.setBtStopVisible(true);
+    const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), title);
+    model_.setStopOffered(true);
 
     if (!fetchPage(url, generation))
         return Step::None;
@@ -576,7 +576,7 @@ WizardEngine::Step WizardEngine::searchStep()
     const QString page = readPage();
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
-    reg2_.keepGoing(analysisGoesOn(generation));
+    tagPattern_.keepGoing(analysisGoesOn(generation));
     regex.Pattern(config::ReadIniString(script, searchPage, QStringLiteral("Pattern"), {}));
     regex.Global(true);
     regex.Multiline(true);
@@ -610,12 +610,12 @@ WizardEngine::Step WizardEngine::searchStep()
         model_.setCandidatesError(error.message());
     }
 
-    model_.setBtStopVisible(false);
+    model_.setStopOffered(false);
     model_.setStatus(kStatusAnalysed + httpNote_);
-    model_.setEtape2Visible(true);
-    model_.setEtape3Visible(false);
-    model_.setDefaultButton(DefaultButton::Chercher2);
-    model_.requestFocus(FocusTarget::ListView1);
+    model_.setCandidatesShown(true);
+    model_.setDetailShown(false);
+    model_.setDefaultButton(DefaultButton::FetchDetails);
+    model_.requestFocus(FocusTarget::Candidates);
     if (model_.candidates().size() == 1)
         return Step::Detail;
     ui_.beep();
@@ -647,8 +647,8 @@ WizardEngine::Step WizardEngine::detailStep()
     const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
     const QString url = config::fillTemplate(config::ReadIniString(script, filmPage, QStringLiteral("Url"), {}),
                                              model_.candidates().at(static_cast<std::size_t>(selected)).link);
-    model_.setTbUrl(url);
-    model_.setBtStopVisible(true);
+    model_.setDetailAddress(url);
+    model_.setStopOffered(true);
 
     if (!fetchPage(url, generation))
         return Step::None;
@@ -658,7 +658,7 @@ WizardEngine::Step WizardEngine::detailStep()
         config::tryToInt16(config::ReadIniString(script, filmPage, QStringLiteral("Count"), QStringLiteral("0"))).value_or(0), 0);
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
-    reg2_.keepGoing(analysisGoesOn(generation));
+    tagPattern_.keepGoing(analysisGoesOn(generation));
     bool stopped = false;
     for (int k = 1; k <= count; ++k) {
         const int row = k - 1;
@@ -706,7 +706,7 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
     }
 
-    model_.setEtape3Visible(true);
+    model_.setDetailShown(true);
     model_.setStatus(kStatusPicture);
 
     QString address;
@@ -729,19 +729,19 @@ WizardEngine::Step WizardEngine::detailStep()
         address.clear();
         model_.setPictureError(QStringLiteral("PatternImg : %1").arg(error.message()));
     }
-    model_.setBtStopVisible(false);
+    model_.setStopOffered(false);
 
     if (address.isEmpty()) {
         if (!httpNote_.isEmpty())
             model_.setStatus(kStatusAnalysed + httpNote_);
         model_.setPicture(QImage());
-        model_.setUpdateImg(false);
+        model_.setPictureTicked(false);
     } else {
-        model_.setBtStopVisible(true);
+        model_.setStopOffered(true);
         QString result;
         try {
             model_.setDownloading(true);
-            result = services_.downloadPicture(address, imageFile(), state_.StopDownload, netOptions_);
+            result = services_.downloadPicture(address, pictureFile(), state_.StopDownload, netOptions_);
             model_.setDownloading(false);
         } catch (const std::exception& error) {
             model_.setDownloading(false);
@@ -759,28 +759,28 @@ WizardEngine::Step WizardEngine::detailStep()
             model_.setStatus(kErrorText + result);
             return Step::None;
         }
-        model_.setBtStopVisible(false);
+        model_.setStopOffered(false);
         QImage image;
         if (result.isEmpty()) {
-            image = readPicture(imageFile());
+            image = readPicture(pictureFile());
         } else {
             // A poster that answers 404 or arrives cut short: the fields still count.
             model_.setPictureError(result);
         }
         if (image.isNull()) {
             model_.setStatus(kStatusBadPicture + httpNote_);
-            QFile::remove(imageFile());
+            QFile::remove(pictureFile());
             model_.setPicture(QImage());
-            model_.setUpdateImg(false);
+            model_.setPictureTicked(false);
         } else {
             model_.setStatus(kStatusDone + httpNote_);
             model_.setPicture(image);
-            model_.setUpdateImg(true);
+            model_.setPictureTicked(true);
         }
     }
 
     model_.setCanSave(true);
-    model_.setDefaultButton(DefaultButton::Ajouter);
+    model_.setDefaultButton(DefaultButton::Save);
     return model_.autoSave() ? Step::Save : Step::None;
 }
 
@@ -899,8 +899,8 @@ WizardEngine::Step WizardEngine::saveStep()
     } catch (const std::exception&) {
     }
     // Kept: not stored at all, so no picture file is left that no entry names.
-    keptPicture_ = keepFilled_ && hasPicture && model_.updateImg() && QFileInfo::exists(imageFile());
-    if (model_.updateImg() && QFileInfo::exists(imageFile()) && !keptPicture_) {
+    keptPicture_ = keepFilled_ && hasPicture && model_.pictureTicked() && QFileInfo::exists(pictureFile());
+    if (model_.pictureTicked() && QFileInfo::exists(pictureFile()) && !keptPicture_) {
         if (hasPicture && !model_.autoSave()) {
             if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
                 try {
@@ -914,14 +914,14 @@ WizardEngine::Step WizardEngine::saveStep()
         }
         QString name;
         try {
-            name = freePictureName(text::stripFileName(model_.titre()),
+            name = freePictureName(text::stripFileName(model_.title()),
                                    [this](const QString& candidate) { return tagHeldByAnotherEntry(candidate); });
         } catch (const std::exception& error) {
             reportHostError(error);
             return Step::None;
         }
         QString failure;
-        if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
+        if (storePicture(pictureFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
                          services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
             try {
                 entry->Tag(name.toStdString());

@@ -94,7 +94,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     };
     wizard::WizardEngine engine(state, ui, settings, std::move(services));
 
-    ASSERT_TRUE(engine.Form_Load());
+    ASSERT_TRUE(engine.load());
     ASSERT_EQ(dialogOpenings, 1);
     EXPECT_EQ(stored("Site", "Col1"), "0");
     EXPECT_EQ(stored("Site", "Col2"), "2");
@@ -107,7 +107,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     engine.model().setFieldValue(2, "1995");
     engine.model().setCanSave(true);
     sharedHost->clearSaveRequest();
-    engine.btAjouter_Click();
+    engine.save();
 
     EXPECT_EQ(catalogue.entry(0).cells, (QStringList{"Heat", "Mann", "1995", "Policier"}));
     EXPECT_EQ(catalogue.entry(1).cells, (QStringList{"Ronin", "", "", ""}));
@@ -117,7 +117,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     // The mapping is kept: a second load does not ask again.
     wizard::WizardEngine again(state, ui, settings, {pluginFolder, dir.filePath("work"), nullptr, {},
                                                      [this](const QString& section) { mapInDialog(section, {}); }, {}});
-    ASSERT_TRUE(again.Form_Load());
+    ASSERT_TRUE(again.load());
     EXPECT_EQ(dialogOpenings, 1);
 }
 

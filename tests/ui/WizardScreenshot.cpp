@@ -61,10 +61,10 @@ int main(int argc, char** argv)
     services.downloadPicture = netPictureDownload();
     services.openMappingDialog = [](const QString&) {};
     Form1 form(state, ui, settings, std::move(services));
-    if (!form.engine().Form_Load())
+    if (!form.engine().load())
         return 1;
     form.show();
-    form.engine().btChercher_Click();
+    form.engine().search();
     app.processEvents();
     return form.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
