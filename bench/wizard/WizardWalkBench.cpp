@@ -122,13 +122,13 @@ void BM_UnattendedWalk(benchmark::State& state)
         WizardServices services;
         services.pluginFolder = plugin;
         services.workFolder = work;
-        services.pageClient = makeWinsockPageClient(module.StopDownload, ui);
+        services.pageClient = makeWinsockPageClient(module.StopDownload);
         if (state.range(1) == 0) {
             services.downloadPicture = netPictureDownload();
         } else {
             // Diagnostic variant: the picture is fetched with the page client instead of the
             // URL service, to tell the cost of the steps from the cost of that service.
-            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeWinsockPageClient(module.StopDownload, ui)),
+            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeWinsockPageClient(module.StopDownload)),
                                         png](const QString& address, const QString& target, const std::int16_t&,
                                             const net::NetOptions&) {
                 client->DownloadPage(address, target + QStringLiteral(".raw"), kTrue, 0);

@@ -16,7 +16,7 @@ void ShowForm(ModuleState& state, const Environment& env)
     WizardServices services;
     services.pluginFolder = env.pluginFolder;
     services.workFolder = env.workFolder;
-    services.pageClient = makeWinsockPageClient(state.StopDownload, *env.ui);
+    services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
 
     Form1 form(state, *env.ui, *env.settings, std::move(services));

@@ -499,10 +499,12 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
         model_.setDownloading(true);
         code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
         model_.setDownloading(false);
+        showConnectionError();
     } catch (const std::exception& error) {
         // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
         // shows why.
         model_.setDownloading(false);
+        showConnectionError();
         if (!closed_)
             model_.setStatus(kErrorText + QString::fromUtf8(error.what()));
         return false;
@@ -525,6 +527,12 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     // Stop stays offered while the patterns run: a long analysis can be stopped too.
     model_.setStatus(kStatusAnalysing);
     return true;
+}
+
+void WizardEngine::showConnectionError()
+{
+    if (const QString message = net::connectionErrorMessage(services_.pageClient->lastReport()); !message.isEmpty())
+        ui_.messageBox(message);
 }
 
 std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)

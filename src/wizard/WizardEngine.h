@@ -133,6 +133,8 @@ private:
     Step saveStep();
     // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
     bool fetchPage(const QString& url, std::uint64_t generation);
+    // The last fetch's connection error in a message box, if it had one.
+    void showConnectionError();
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);

@@ -102,7 +102,7 @@ WizardServices WizardTest::services()
     WizardServices s;
     s.pluginFolder = pluginFolder;
     s.workFolder = workFolder;
-    s.pageClient = makeWinsockPageClient(state.StopDownload, ui);
+    s.pageClient = makeWinsockPageClient(state.StopDownload);
     s.downloadPicture = netPictureDownload();
     s.openMappingDialog = [this](const QString&) {
         ++mappingDialogs;

@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     WizardServices services;
     services.pluginFolder = plugin;
     services.workFolder = work;
-    services.pageClient = makeWinsockPageClient(state.StopDownload, ui);
+    services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
     services.openMappingDialog = [](const QString&) {};
     Form1 form(state, ui, settings, std::move(services));
