@@ -17,6 +17,8 @@
 #include "common/WholeFile.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
+#include "config/MappingFile.h"
+#include "config/ScriptFile.h"
 #include "config/Script.h"
 #include "pluginhost/PluginFolders.h"
 
@@ -66,18 +68,6 @@ QString findScript(const QString& nameOrFile)
             return candidate;
     }
     return {};
-}
-
-QStringList scriptFieldNames(const QString& script)
-{
-    QStringList names;
-    bool ok = false;
-    const int count = config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0")).toInt(&ok);
-    for (int k = 1; ok && k <= count && k <= 110; ++k)
-        names << config::splitFieldSpec(config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k),
-                                                              QStringLiteral("??|0")))
-                     .name;
-    return names;
 }
 
 // What one entry's steps came to, from what the session recorded. candidateChosen: the
@@ -351,7 +341,7 @@ int runBatch(const QStringList& args)
             return fail(error);
     }
 
-    int delay = isLoopbackAddress(config::ReadIniString(script, QStringLiteral("SearchPage"), QStringLiteral("Url"), {})) ? 0 : 1000;
+    int delay = isLoopbackAddress(config::ScriptFile(script).searchUrl(QString())) ? 0 : 1000;
     if (arguments.isSet(QStringLiteral("delay"))) {
         bool ok = false;
         delay = arguments.value(QStringLiteral("delay")).toInt(&ok);
@@ -372,17 +362,18 @@ int runBatch(const QStringList& args)
     if (dryRun) {
         workFolder = QDir(session->scratchFolder()).filePath(QStringLiteral("catalogue"));
         QDir().mkpath(workFolder);
-        QFile::copy(QDir(catalogueFolder).filePath(QStringLiteral("Trouvel.ini")), QDir(workFolder).filePath(QStringLiteral("Trouvel.ini")));
+        QFile::copy(config::MappingFile::inFolder(catalogueFolder).path(), config::MappingFile::inFolder(workFolder).path());
     }
-    const QString mappingFile = QDir(workFolder).filePath(QStringLiteral("Trouvel.ini"));
+    const config::MappingFile mapping = config::MappingFile::inFolder(workFolder);
+    const QString mappingFile = mapping.path();
     const QString section = session->scriptName();
 
     if (arguments.isSet(QStringLiteral("map"))) {
         // As the mapping dialog does: one key for every column, the others kept as they were.
         QStringList values;
         for (int c = 1; c <= catalogue.columnCount(); ++c)
-            values << config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), {});
-        const QStringList fields = scriptFieldNames(script);
+            values << mapping.columnText(section, c);
+        const QStringList fields = config::ScriptFile(script).fieldNames();
         for (const QString& spec : arguments.values(QStringLiteral("map"))) {
             int column = 0;
             int field = 0;
@@ -391,7 +382,7 @@ int runBatch(const QStringList& args)
             values[column - 1] = QString::number(field);
         }
         for (int c = 1; c <= catalogue.columnCount(); ++c)
-            if (const QString reason = config::writeIniValue(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]);
+            if (const QString reason = mapping.writeColumn(section, c, values[c - 1]);
                 !reason.isEmpty())
                 return fail(QStringLiteral("impossible d'écrire « %1 » : %2").arg(mappingFile, reason), 1);
         if (const QString reason = config::writeMappingCaptions(mappingFile, section, catalogue.columns()); !reason.isEmpty())
@@ -402,7 +393,7 @@ int runBatch(const QStringList& args)
         return fail(mismatch + QStringLiteral(" (--map COL=CHAMP pour refaire la correspondance)"));
     bool mapped = false;
     for (int c = 1; c <= catalogue.columnCount(); ++c)
-        mapped |= config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), QStringLiteral("0")).toInt() > 0;
+        mapped |= mapping.mappedField(section, c) > 0;
     if (!mapped)
         std::fprintf(stderr, "trouvel batch : aucune colonne n'est associée à un champ du script « %s » (--map COL=CHAMP)\n",
                      qPrintable(section));

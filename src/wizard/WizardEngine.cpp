@@ -3,7 +3,9 @@
 #include "config/Convert.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
+#include "config/MappingFile.h"
 #include "config/Script.h"
+#include "config/ScriptFile.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/PictureStore.h"
@@ -37,7 +39,6 @@ const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche
 
 // Vertical step between field rows, and the 16-bit limit their placement must respect.
 constexpr int kRowStepTwips = 300;
-constexpr int kMaxFieldCount = 110;
 
 QString missingFileMessage(const QString& path)
 {
@@ -112,7 +113,7 @@ HostApplication& WizardEngine::host()
 
 QString WizardEngine::mappingFile()
 {
-    return QString::fromStdString(host().tmpfolder()) + QStringLiteral("/Trouvel.ini");
+    return config::MappingFile::inFolder(QString::fromStdString(host().tmpfolder())).path();
 }
 
 QString WizardEngine::stripTag(const QString& str)
@@ -202,9 +203,9 @@ bool WizardEngine::load()
     // Mapping check over Col1 .. the highest field row index (so a one-field script always
     // counts as unmapped).
     QString joined;
-    const QString iniFile = mappingFile();
+    const config::MappingFile mapping(mappingFile());
     for (int j = 1; j <= model_.fieldRowCount() - 1; ++j)
-        joined += config::ReadIniString(iniFile, model_.scriptText(), QStringLiteral("Col%1").arg(j), {});
+        joined += mapping.columnText(model_.scriptText(), j);
     if (joined.isEmpty()) {
         try {
             if (services_.openMappingDialog)
@@ -293,11 +294,10 @@ void WizardEngine::loadScript(const QString& file)
     if (const QString problem = config::scriptFileProblem(file); !problem.isEmpty())
         throw ScriptLoadError{file, {}, problem};
 
-    const QString methode =
-        config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("Methode"), QStringLiteral("0"));
-    usesGet_ = config::IniFlag(methode) ? kFalse : kTrue;
+    const config::ScriptFile script(file);
+    usesGet_ = script.usesPost() ? kFalse : kTrue;
 
-    const QString http = config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("HTTP"), QStringLiteral("0"));
+    const QString http = script.httpVersionText();
     try {
         httpVersion_ = config::toInt16(http);
     } catch (const config::ConversionError& error) {
@@ -305,8 +305,7 @@ void WizardEngine::loadScript(const QString& file)
                               QStringLiteral("('%1') n'est pas un nombre entier de 16 bits").arg(http)};
     }
 
-    const QString countText =
-        config::ReadIniString(file, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0"));
+    const QString countText = script.fieldCountText();
     int count = 0;
     try {
         count = config::toInt16(countText);
@@ -322,7 +321,7 @@ void WizardEngine::loadScript(const QString& file)
             // The row's offset is a 16-bit number of twips: row 110 cannot be placed.
             if (kRowStepTwips * k > std::numeric_limits<std::int16_t>::max())
                 throw ScriptLoadError{file, QStringLiteral("Count"),
-                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(kMaxFieldCount)};
+                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(config::ScriptFile::kMaxFieldCount)};
             model_.addFieldRow();
         }
     } else {
@@ -332,9 +331,7 @@ void WizardEngine::loadScript(const QString& file)
         model_.setFieldVisible(k, true);
         model_.setFieldValue(k, QString());
         model_.setFieldToolTip(k, QString());
-        const config::FieldSpec spec = config::splitFieldSpec(config::ReadIniString(
-            file, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k + 1), QStringLiteral("??")));
-        model_.setFieldName(k, spec.name);
+        model_.setFieldName(k, script.field(k + 1).name);
         model_.setFieldTicked(k, true);
     }
     loadedCount_ = count;
@@ -574,8 +571,8 @@ WizardEngine::Step WizardEngine::searchStep()
     model_.clearCandidates();
     model_.setCandidatesShown(false);
     model_.setStatus(kStatusDownloading);
-    const QString searchPage = QStringLiteral("SearchPage");
-    const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), title);
+    const config::ScriptFile scriptFile(script);
+    const QString url = scriptFile.searchUrl(title);
     model_.setStopOffered(true);
 
     if (!fetchPage(url, generation))
@@ -585,7 +582,7 @@ WizardEngine::Step WizardEngine::searchStep()
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    regex.Pattern(config::ReadIniString(script, searchPage, QStringLiteral("Pattern"), {}));
+    regex.Pattern(scriptFile.searchPattern());
     regex.Global(true);
     regex.Multiline(true);
     regex.IgnoreCase(true);
@@ -594,12 +591,9 @@ WizardEngine::Step WizardEngine::searchStep()
             const text::Matches matches = regex.Execute(page);
             for (const text::Match& match : matches) {
                 Candidate row;
-                const int link = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("Link"), QStringLiteral("-1"))).value_or(-1);
-                const int shortText = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("ShortText"), QStringLiteral("-1"))).value_or(-1);
-                const int longText = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("LongText"), QStringLiteral("-1"))).value_or(-1);
+                const int link = scriptFile.linkGroup();
+                const int shortText = scriptFile.shortTextGroup();
+                const int longText = scriptFile.longTextGroup();
                 // A group the pattern does not have leaves its cell empty.
                 if (link >= 0 && link < match.SubMatchesCount())
                     row.link = match.SubMatches(link);
@@ -649,12 +643,10 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setCanSave(false);
     model_.setStatus(kStatusDownloading);
 
-    const QString script = state_.ScriptPath;
-    const QString filmPage = QStringLiteral("FilmPage");
+    const config::ScriptFile script(state_.ScriptPath);
     // With rows listed but none selected, the first one is used.
     const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
-    const QString url = config::fillTemplate(config::ReadIniString(script, filmPage, QStringLiteral("Url"), {}),
-                                             model_.candidates().at(static_cast<std::size_t>(selected)).link);
+    const QString url = script.detailUrl(model_.candidates().at(static_cast<std::size_t>(selected)).link);
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
 
@@ -662,8 +654,7 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
 
     const QString page = readPage();
-    const int count = std::max<int>(
-        config::tryToInt16(config::ReadIniString(script, filmPage, QStringLiteral("Count"), QStringLiteral("0"))).value_or(0), 0);
+    const int count = script.fieldCount();
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
@@ -675,8 +666,7 @@ WizardEngine::Step WizardEngine::detailStep()
         regex.Global(true);
         regex.Multiline(true);
         regex.IgnoreCase(true);
-        const config::FieldSpec spec = config::splitFieldSpec(
-            config::ReadIniString(script, filmPage, QStringLiteral("Match%1").arg(k), QStringLiteral("??|0")));
+        const config::FieldSpec spec = script.field(k);
         auto emptyRow = [&](const QString& why) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
@@ -719,15 +709,14 @@ WizardEngine::Step WizardEngine::detailStep()
 
     QString address;
     try {
-        regex.Pattern(config::ReadIniString(script, filmPage, QStringLiteral("PatternImg"), {}));
+        regex.Pattern(script.picturePattern());
         regex.Global(true);
         regex.Multiline(true);
         regex.IgnoreCase(true);
         if (regex.Test(page)) {
-            const QString imgTemplate = config::ReadIniString(script, QStringLiteral("ImgPage"), QStringLiteral("Url"), {});
             for (const text::Match& match : regex.Execute(page)) {
                 if (match.SubMatchesCount() > 0)
-                    address = config::fillTemplate(imgTemplate, match.SubMatches(0));
+                    address = script.pictureUrl(match.SubMatches(0));
             }
         }
     } catch (const text::MatchInterrupted&) {
@@ -876,12 +865,10 @@ WizardEngine::Step WizardEngine::saveStep()
     // Columns, one by one: a failing host member or mapping value skips that column only.
     try {
         const std::int32_t colCount = app->ColCount();
-        const QString iniFile = mappingFile();
+        const config::MappingFile mapping(mappingFile());
         for (std::int32_t c = 1; c <= colCount; ++c) {
             try {
-                const QString mapped = config::ReadIniString(iniFile, model_.scriptText(),
-                                                             QStringLiteral("Col%1").arg(c), QStringLiteral("0"));
-                const int k = config::tryToInt16(mapped).value_or(0);
+                const int k = mapping.mappedField(model_.scriptText(), c);
                 if (k < 1 || k > loadedCount_ || k > model_.fieldRowCount())
                     continue;
                 const FieldRow& row = model_.fieldRow(k - 1);
