@@ -70,72 +70,31 @@ QString findScript(const QString& nameOrFile)
     return {};
 }
 
-// What one entry's steps came to, from what the session recorded. candidateChosen: the
-// user picked one of several candidates, and its page was read.
-EntryResult classify(WizardSession& session, const QStringList& messages, bool candidateChosen = false)
+// What one entry's steps came to, as the engine reports it; the messages shown meanwhile are
+// taken, so that only a later step's messages are left to print.
+EntryResult resultOf(WizardSession& session)
 {
+    session.ui().takeMessages();
+    const wizard::EntryOutcome outcome = session.engine().outcome();
     EntryResult r;
-    const auto& pages = session.pageFetches();
-    const wizard::WizardModel& model = session.model();
-    r.candidates = int(model.candidates().size());
-    const auto pageProblem = [&](const PageFetch& fetch) -> QString {
-        if (!fetch.failure.isEmpty())
-            return fetch.failure;
-        if (fetch.code != 0)
-            return fetch.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(fetch.code)
-                                           : QStringLiteral("Erreur n°%1 : %2").arg(fetch.code).arg(fetch.problem);
-        if (fetch.http.code && !fetch.http.success())
-            return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
-        if (!fetch.http.code)
-            return messages.isEmpty() ? QStringLiteral("pas de réponse HTTP")
-                                      : messages.last().simplified(); // the message box text spans lines
-        return {};
-    };
-    if (pages.empty()) {
-        r.stage = QStringLiteral("recherche");
-        r.detail = messages.isEmpty() ? QStringLiteral("aucune recherche") : messages.join(QStringLiteral(" ; "));
-        return r;
-    }
-    if (const QString problem = pageProblem(pages[0]); !problem.isEmpty()) {
-        r.detail = QStringLiteral("recherche : ") + problem;
-        r.stage = QStringLiteral("recherche");
-        return r;
-    }
-    if (r.candidates == 0) {
-        r.outcome = Outcome::NotFound;
-        if (!model.candidatesError().isEmpty())
-            r.detail = model.candidatesError();
-        return r;
-    }
-    if (r.candidates > 1 && !candidateChosen) {
+    r.candidates = outcome.candidates;
+    r.stage = outcome.stage;
+    r.detail = outcome.reason;
+    switch (outcome.kind) {
+    case wizard::EntryOutcome::Kind::Filled:
+        r.outcome = Outcome::Filled;
+        break;
+    case wizard::EntryOutcome::Kind::Ambiguous:
         r.outcome = Outcome::Ambiguous;
-        for (const wizard::Candidate& c : model.candidates())
+        for (const wizard::Candidate& c : session.model().candidates())
             r.candidateTexts << candidateText(c);
-        return r;
-    }
-    if (pages.size() < 2) {
-        r.detail = QStringLiteral("fiche non lue");
-        r.stage = QStringLiteral("fiche");
-        return r;
-    }
-    if (const QString problem = pageProblem(pages[1]); !problem.isEmpty()) {
-        r.detail = QStringLiteral("fiche : ") + problem;
-        r.stage = QStringLiteral("fiche");
-        return r;
-    }
-    const auto& pictures = session.pictureFetches();
-    r.outcome = Outcome::Filled;
-    // The fields count without the picture; the reason is noted.
-    if (!pictures.empty() && !pictures.back().result.isEmpty()) {
-        r.detail = QStringLiteral("image non téléchargée : ") + pictures.back().result;
-        r.stage = QStringLiteral("image");
-        return r;
-    }
-    if (pictures.empty())
-        r.detail = QStringLiteral("sans image");
-    else if (!model.pictureTicked()) {
-        r.detail = QStringLiteral("image illisible");
-        r.stage = QStringLiteral("image");
+        break;
+    case wizard::EntryOutcome::Kind::NotFound:
+        r.outcome = Outcome::NotFound;
+        break;
+    case wizard::EntryOutcome::Kind::Failed:
+        r.outcome = Outcome::Failed;
+        break;
     }
     return r;
 }
@@ -475,7 +434,7 @@ int runBatch(const QStringList& args)
             const QString title = session->model().title();
             session->clearRecord();
             engine.search();
-            EntryResult result = classify(*session, session->ui().takeMessages());
+            EntryResult result = resultOf(*session);
             result.row = row;
             result.title = title;
             result = retryEntry(
@@ -483,7 +442,7 @@ int runBatch(const QStringList& args)
                 [&] {
                     session->clearRecord();
                     engine.search();
-                    return classify(*session, session->ui().takeMessages());
+                    return resultOf(*session);
                 },
                 [&](std::int64_t ms) {
                     waitMs(int(ms), interrupt);
@@ -494,7 +453,7 @@ int runBatch(const QStringList& args)
                 if (answer.choice > 0) {
                     session->model().setSelectedCandidate(answer.choice - 1);
                     engine.fetchDetails();
-                    result = classify(*session, session->ui().takeMessages(), true);
+                    result = resultOf(*session);
                     result.row = row;
                     result.title = title;
                 } else if (answer.stop) {

@@ -40,6 +40,12 @@ const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche
 // Vertical step between field rows, and the 16-bit limit their placement must respect.
 constexpr int kRowStepTwips = 300;
 
+// Before any search for the entry.
+EntryOutcome noSearchYet()
+{
+    return {EntryOutcome::Kind::Failed, 0, kStageSearch, QStringLiteral("aucune recherche")};
+}
+
 QString missingFileMessage(const QString& path)
 {
     return QStringLiteral("'") + path + QStringLiteral("' n'existe pas");
@@ -241,14 +247,14 @@ bool WizardEngine::reportHostError(const std::exception& error)
 // ---------------------------------------------------------------------------------------
 // Scripts
 
-void WizardEngine::reportLoadError(const ScriptLoadError& error)
+QString WizardEngine::reportLoadError(const ScriptLoadError& error)
 {
-    if (error.key.isEmpty()) {
-        ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason));
-        return;
-    }
-    ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
-                       .arg(error.file, error.key, error.reason));
+    const QString text = error.key.isEmpty()
+                             ? QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason)
+                             : QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
+                                   .arg(error.file, error.key, error.reason);
+    ui_.messageBox(text);
+    return text;
 }
 
 bool WizardEngine::loadScriptReporting(const QString& path)
@@ -378,6 +384,8 @@ bool WizardEngine::moveToEntry(int delta)
     items.Item(old).Selected(false);
     state_.CurrentItem = target;
     ++generation_;
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     std::int16_t current = target;
     ListItem& entry = items.Item(current);
     model_.setTitle(QString::fromStdString(entry.Text()));
@@ -492,21 +500,32 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
 {
     std::int16_t code = 0;
     httpNote_.clear();
+    fetchProblem_.clear();
+    QString connectionError;
     try {
         model_.setDownloading(true);
         code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
         model_.setDownloading(false);
-        showConnectionError();
+        connectionError = showConnectionError();
     } catch (const std::exception& error) {
         // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
         // shows why.
         model_.setDownloading(false);
         showConnectionError();
+        fetchProblem_ = QString::fromUtf8(error.what());
         if (!closed_)
             model_.setStatus(kErrorText + QString::fromUtf8(error.what()));
         return false;
     }
     const net::PageReport report = services_.pageClient->lastReport();
+    if (code != 0)
+        fetchProblem_ = report.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(code)
+                                                 : QStringLiteral("Erreur n°%1 : %2").arg(code).arg(report.problem);
+    else if (report.status != 0 && !report.success())
+        fetchProblem_ = QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed();
+    else if (report.status == 0)
+        fetchProblem_ = connectionError.isEmpty() ? QStringLiteral("pas de réponse HTTP")
+                                                  : connectionError.simplified(); // the message spans lines
     if (!stillOn(generation)) {
         // Moved away or closed meanwhile: the fetch was stopped for this entry.
         if (!closed_)
@@ -526,10 +545,27 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     return true;
 }
 
-void WizardEngine::showConnectionError()
+QString WizardEngine::showConnectionError()
 {
-    if (const QString message = net::connectionErrorMessage(services_.pageClient->lastReport()); !message.isEmpty())
+    const QString message = net::connectionErrorMessage(services_.pageClient->lastReport());
+    if (!message.isEmpty())
         ui_.messageBox(message);
+    return message;
+}
+
+void WizardEngine::failOutcome(const QString& stage, const QString& reason)
+{
+    outcome_.kind = EntryOutcome::Kind::Failed;
+    outcome_.stage = stage;
+    outcome_.reason = reason;
+    outcomeFailed_ = true;
+}
+
+EntryOutcome WizardEngine::outcome() const
+{
+    EntryOutcome outcome = outcome_;
+    outcome.candidates = int(model_.candidates().size());
+    return outcome;
 }
 
 std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
@@ -554,17 +590,21 @@ void WizardEngine::analysisStopped(std::uint64_t generation)
 WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     const QString script = state_.ScriptPath;
     if (script.isEmpty() || !QFileInfo::exists(script)) {
+        outcome_.reason = kNoScript;
         ui_.messageBox(kNoScript);
         return Step::None;
     }
     if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty()) {
-        reportLoadError({script, {}, problem});
+        outcome_.reason = reportLoadError({script, {}, problem});
         return Step::None;
     }
     const QString title = model_.title();
     if (title.isEmpty()) {
+        outcome_.reason = kNothingToSearch;
         ui_.messageBox(kNothingToSearch);
         return Step::None;
     }
@@ -575,7 +615,10 @@ WizardEngine::Step WizardEngine::searchStep()
     const QString url = scriptFile.searchUrl(title);
     model_.setStopOffered(true);
 
-    if (!fetchPage(url, generation))
+    const bool fetched = fetchPage(url, generation);
+    if (!fetchProblem_.isEmpty())
+        failOutcome(kStageSearch, QStringLiteral("recherche : ") + fetchProblem_);
+    if (!fetched)
         return Step::None;
 
     const QString page = readPage();
@@ -618,6 +661,14 @@ WizardEngine::Step WizardEngine::searchStep()
     model_.setDetailShown(false);
     model_.setDefaultButton(DefaultButton::FetchDetails);
     model_.requestFocus(FocusTarget::Candidates);
+    if (!outcomeFailed_) {
+        const std::size_t found = model_.candidates().size();
+        outcome_.kind = found == 0 ? EntryOutcome::Kind::NotFound
+                        : found > 1 ? EntryOutcome::Kind::Ambiguous
+                                    : EntryOutcome::Kind::Failed;
+        outcome_.stage = found == 1 ? kStageDetail : QString();
+        outcome_.reason = found == 0 ? model_.candidatesError() : found == 1 ? QStringLiteral("fiche non lue") : QString();
+    }
     if (model_.candidates().size() == 1)
         return Step::Detail;
     ui_.beep();
@@ -628,6 +679,14 @@ WizardEngine::Step WizardEngine::searchStep()
 WizardEngine::Step WizardEngine::detailStep()
 {
     const std::uint64_t generation = generation_;
+    // A search that failed keeps its outcome; otherwise the detail step's own counts.
+    const bool searchFailed = outcomeFailed_;
+    const auto detailFailed = [&](const QString& stage, const QString& reason) {
+        if (!searchFailed)
+            failOutcome(stage, reason);
+    };
+    detailFailed(kStageDetail, QStringLiteral("fiche non lue"));
+    outcomeFailed_ = searchFailed;
     if (model_.candidates().empty()) {
         ui_.messageBox(kNothingToSearch);
         return Step::None;
@@ -650,7 +709,12 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
 
-    if (!fetchPage(url, generation))
+    const bool fetched = fetchPage(url, generation);
+    if (!fetchProblem_.isEmpty())
+        detailFailed(kStageDetail, QStringLiteral("fiche : ") + fetchProblem_);
+    else if (!searchFailed)
+        outcome_ = {EntryOutcome::Kind::Filled, 0, {}, QStringLiteral("sans image")};
+    if (!fetched)
         return Step::None;
 
     const QString page = readPage();
@@ -746,6 +810,11 @@ WizardEngine::Step WizardEngine::detailStep()
             if (result.isEmpty())
                 result = QStringLiteral("échec du téléchargement");
         }
+        if (outcome_.kind == EntryOutcome::Kind::Filled) {
+            // The fields count without the picture; the reason is noted.
+            outcome_.stage = result.isEmpty() ? QString() : kStagePicture;
+            outcome_.reason = result.isEmpty() ? QString() : QStringLiteral("image non téléchargée : ") + result;
+        }
         if (!stillOn(generation)) {
             if (!closed_)
                 model_.setStatus(kErrorText + (result.isEmpty() ? QStringLiteral("Téléchargement interrompu") : result));
@@ -765,6 +834,10 @@ WizardEngine::Step WizardEngine::detailStep()
             model_.setPictureError(result);
         }
         if (image.isNull()) {
+            if (outcome_.kind == EntryOutcome::Kind::Filled && result.isEmpty()) {
+                outcome_.stage = kStagePicture;
+                outcome_.reason = QStringLiteral("image illisible");
+            }
             model_.setStatus(kStatusBadPicture + httpNote_);
             QFile::remove(pictureFile());
             model_.setPicture(QImage());

@@ -25,6 +25,7 @@
 #include "common/UserInteraction.h"
 #include "config/Settings.h"
 #include "text/RegExp.h"
+#include "wizard/EntryOutcome.h"
 #include "wizard/PageClient.h"
 #include "wizard/WizardModel.h"
 
@@ -104,6 +105,9 @@ public:
     void quit();
     void openMapping();
 
+    // What the steps came to for the current entry so far (reset by every move to another entry).
+    EntryOutcome outcome() const;
+
     // True while a step handler runs (including its waits).
     bool isBusy() const { return busyDepth_ > 0; }
 
@@ -133,8 +137,11 @@ private:
     Step saveStep();
     // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
     bool fetchPage(const QString& url, std::uint64_t generation);
-    // The last fetch's connection error in a message box, if it had one.
-    void showConnectionError();
+    // The last fetch's connection error in a message box, if it had one; returns its text.
+    QString showConnectionError();
+    // The outcome of the current entry's search failed at stage for reason; a failure stays
+    // until the entry changes or a new search starts.
+    void failOutcome(const QString& stage, const QString& reason);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
@@ -162,7 +169,8 @@ private:
     QString readPage();
     QString mappingFile();
     void hideFieldRowsFrom(int k);
-    void reportLoadError(const ScriptLoadError& error);
+    // Shows why the script did not load; returns the text shown.
+    QString reportLoadError(const ScriptLoadError& error);
     bool loadScriptReporting(const QString& path);
 
     ModuleState& state_;
@@ -180,6 +188,9 @@ private:
     net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
     QString httpNote_;
     QString pictureStoreFailure_;
+    QString fetchProblem_; // what went wrong with the last page fetch, in words ("" none)
+    EntryOutcome outcome_;
+    bool outcomeFailed_ = false;
     bool keepFilled_ = false;
     int keptColumns_ = 0;
     bool keptPicture_ = false;
