@@ -8,6 +8,7 @@
 #include "config/ScriptFile.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
+#include "wizard/Extraction.h"
 #include "wizard/PictureStore.h"
 
 #include <QCoreApplication>
@@ -622,38 +623,16 @@ WizardEngine::Step WizardEngine::searchStep()
         return Step::None;
 
     const QString page = readPage();
-    text::RegExp regex;
-    regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    regex.Pattern(scriptFile.searchPattern());
-    regex.Global(true);
-    regex.Multiline(true);
-    regex.IgnoreCase(true);
-    try {
-        if (regex.Test(page)) {
-            const text::Matches matches = regex.Execute(page);
-            for (const text::Match& match : matches) {
-                Candidate row;
-                const int link = scriptFile.linkGroup();
-                const int shortText = scriptFile.shortTextGroup();
-                const int longText = scriptFile.longTextGroup();
-                // A group the pattern does not have leaves its cell empty.
-                if (link >= 0 && link < match.SubMatchesCount())
-                    row.link = match.SubMatches(link);
-                if (shortText >= 0 && shortText < match.SubMatchesCount())
-                    row.desc1 = stripTag(match.SubMatches(shortText));
-                if (longText >= 0 && longText < match.SubMatchesCount())
-                    row.desc2 = stripTag(match.SubMatches(longText));
-                model_.addCandidate(row);
-            }
-        }
-    } catch (const text::MatchInterrupted&) {
+    const CandidateExtraction found = extractCandidates(page, scriptFile, tagPattern_, analysisGoesOn(generation));
+    for (const Candidate& candidate : found.candidates)
+        model_.addCandidate(candidate);
+    if (found.stopped) {
         analysisStopped(generation);
         return Step::None;
-    } catch (const text::RegExpError& error) {
-        // An invalid pattern or a match that gave up adds no (further) candidate.
-        model_.setCandidatesError(error.message());
     }
+    if (!found.error.isEmpty())
+        model_.setCandidatesError(found.error);
 
     model_.setStopOffered(false);
     model_.setStatus(kStatusAnalysed + httpNote_);
@@ -718,52 +697,23 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
 
     const QString page = readPage();
-    const int count = script.fieldCount();
-    text::RegExp regex;
-    regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    bool stopped = false;
-    for (int k = 1; k <= count; ++k) {
-        const int row = k - 1;
-        if (row >= model_.fieldRowCount())
-            continue; // the count was raised since the script was loaded: no such row
-        regex.Global(true);
-        regex.Multiline(true);
-        regex.IgnoreCase(true);
-        const config::FieldSpec spec = script.field(k);
-        auto emptyRow = [&](const QString& why) {
+    const FieldsExtraction fields =
+        extractFields(page, script, model_.fieldRowCount(), tagPattern_, analysisGoesOn(generation));
+    for (std::size_t i = 0; i < fields.fields.size(); ++i) {
+        const FieldExtraction& field = fields.fields[i];
+        model_.setFieldValue(int(i), field.value);
+        model_.setFieldTicked(int(i), field.ticked);
+        model_.setFieldToolTip(int(i), field.why);
+    }
+    if (fields.stopped) {
+        // The rows not read say why they are empty.
+        const int rows = std::min(script.fieldCount(), model_.fieldRowCount());
+        for (int row = int(fields.fields.size()); row < rows && stillOn(generation); ++row) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
-            model_.setFieldToolTip(row, why);
-        };
-        if (stopped) {
-            if (stillOn(generation))
-                emptyRow(kStatusAnalysisStopped);
-            continue;
+            model_.setFieldToolTip(row, kStatusAnalysisStopped);
         }
-        if (!spec.hasPattern) {
-            emptyRow(QStringLiteral("Pas de motif : la valeur de \"Match%1\" ne contient pas de \"|\"").arg(k));
-            continue;
-        }
-        try {
-            regex.Pattern(spec.pattern);
-            if (regex.Test(page)) {
-                const text::Matches matches = regex.Execute(page);
-                // A pattern without a capture group leaves the row empty and ticked.
-                if (!matches.empty() && matches.front().SubMatchesCount() > 0)
-                    model_.setFieldValue(row, stripTag(matches.front().SubMatches(0)));
-            } else {
-                emptyRow(QString());
-            }
-        } catch (const text::MatchInterrupted&) {
-            stopped = true;
-            if (stillOn(generation))
-                emptyRow(kStatusAnalysisStopped);
-        } catch (const text::RegExpError& error) {
-            emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, error.message()));
-        }
-    }
-    if (stopped) {
         analysisStopped(generation);
         return Step::None;
     }
@@ -771,25 +721,14 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setDetailShown(true);
     model_.setStatus(kStatusPicture);
 
-    QString address;
-    try {
-        regex.Pattern(script.picturePattern());
-        regex.Global(true);
-        regex.Multiline(true);
-        regex.IgnoreCase(true);
-        if (regex.Test(page)) {
-            for (const text::Match& match : regex.Execute(page)) {
-                if (match.SubMatchesCount() > 0)
-                    address = script.pictureUrl(match.SubMatches(0));
-            }
-        }
-    } catch (const text::MatchInterrupted&) {
+    const PictureAddress picture = extractPictureAddress(page, script, analysisGoesOn(generation));
+    if (picture.stopped) {
         analysisStopped(generation);
         return Step::None;
-    } catch (const text::RegExpError& error) {
-        address.clear();
-        model_.setPictureError(QStringLiteral("PatternImg : %1").arg(error.message()));
     }
+    const QString address = picture.address;
+    if (!picture.error.isEmpty())
+        model_.setPictureError(picture.error);
     model_.setStopOffered(false);
 
     if (address.isEmpty()) {
