@@ -134,6 +134,8 @@ QString WizardEngine::stripTag(const QString& str)
 bool WizardEngine::load()
 {
     knownTags_.clear();
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     model_.clearCandidates();
     model_.setStatus(kStatusReady);
 
