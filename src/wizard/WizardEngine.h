@@ -156,13 +156,10 @@ private:
     // moveToEntry with a host error shown in a message box.
     bool navigate(int delta);
     bool reportHostError(const std::exception& error);
-    // The host's column captions, column 1 first.
-    QStringList hostCaptions();
     // Whether an entry other than the current one has `name` as its Tag (its picture). The
     // host's Tags are read once per opening: while the wizard is open its steps are the only
     // ones to change them.
     bool tagHeldByAnotherEntry(const QString& name);
-    void setItemCell(ListItem& item, const QString& value, std::int16_t column);
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
     HostApplication& host();
