@@ -894,9 +894,9 @@ WizardEngine::Step WizardEngine::saveStep()
             reportHostError(error);
             return Step::None;
         }
-        QString failure;
-        if (storePicture(pictureFile(), entries.workFolder(), name, &failure,
-                         services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
+        const QString failure =
+            storePicture(pictureFile(), entries.workFolder(), name, services_.deferPictureSync ? Sync::Deferred : Sync::Now);
+        if (failure.isEmpty()) {
             try {
                 entries.setTag(current, name.toStdString());
                 if (current >= 0 && std::size_t(current) < knownTags_.size())

@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,14 @@ struct WizardServices {
 
 // Why a script did not load: the file and the key whose value is at fault (no key: the
 // file itself).
-struct ScriptLoadError {
+struct ScriptLoadError : std::runtime_error {
+    ScriptLoadError(QString file, QString key, QString reason)
+        : std::runtime_error((file + QStringLiteral(" : ") + (key.isEmpty() ? reason : key + u' ' + reason)).toStdString())
+        , file(std::move(file))
+        , key(std::move(key))
+        , reason(std::move(reason))
+    {
+    }
     QString file;
     QString key;
     QString reason;
