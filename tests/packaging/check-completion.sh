@@ -34,7 +34,7 @@ expect() {
 
 expect "try record check batch help --help --version" ""
 expect "batch" "b"
-expect "--json --explain" try Demo.tvs x --"e"
+expect "--explain" try Demo.tvs x --e
 expect "--json" try Demo.tvs x --j
 expect "--only-empty" batch films.csv --on
 expect "films.csv dossier" batch ""

@@ -39,11 +39,12 @@ for name in trouvel cadrelle trouvel-demo-site; do
     [[ $status -eq 0 ]] || fail "man -l $page: status $status"
     [[ -s $prefix/man.err ]] && fail "man -l $page warns: $(cat "$prefix/man.err")"
     grep -q '^NOM$' <<<"$rendered" || fail "$name(1) has no NOM section"
-    grep -qE "^ +$name - " <<<"$rendered" || fail "$name(1) does not start with its name line"
+    grep -qE "^ +$name +- " <<<"$rendered" || fail "$name(1) does not start with its name line"
     grep -q '@[A-Z_]*@' "$page" && fail "placeholders left in $name(1)"
     help=$("$prefix/bin/$name" --help 2>/dev/null) || fail "$name --help: status $?"
+    # Looked for in the page's source, where a line break cannot hyphenate them.
     for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
-        grep -qF -- "$option" <<<"$rendered" || fail "$name(1) does not document $option"
+        grep -qF -- "${option//-/\\-}" "$page" || fail "$name(1) does not document $option"
     done
 done
 grep -qF "$scripts" "$man1/trouvel.1" || fail "trouvel(1) does not name the installed scripts folder $scripts"
