@@ -43,12 +43,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Cadrelle tient un catalogue de films (CSV) ; son module Trouvel cherche chaque film
-sur un site web avec un script de recherche et remplit les colonnes et l'affiche.
-Le paquet contient aussi trouvel, les mêmes étapes en ligne de commande, et
-trouvel-demo-site, un site de films de démonstration sur la boucle locale.")
+    "Cadrelle tient un catalogue de films (CSV) ; son module Trouvel cherche
+chaque film sur un site web avec un script de recherche et en remplit les
+colonnes et l'affiche. Le paquet contient aussi trouvel, les mêmes étapes en
+ligne de commande, et trouvel-demo-site, un site de films de démonstration.")
 # The libraries come from dpkg-shlibdeps; Qt's French messages (network and TLS errors)
 # from its translations.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CompressManPages.cmake)
 include(CPack)

@@ -28,7 +28,7 @@ files=$(dpkg -L trouvel)
 
 [ "$(trouvel --version)" = "trouvel $version" ] || fail "trouvel --version: $(trouvel --version)"
 for page in trouvel cadrelle trouvel-demo-site; do
-    [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
+    [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
 done
 plugins=/usr/lib/cadrelle/plugins/Trouvel
 cadrelle --list-plugins | grep -q "^$plugins/Trouvel.so	Trouvel " || fail "cadrelle --list-plugins does not find $plugins/Trouvel.so"
