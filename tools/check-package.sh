@@ -9,7 +9,9 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 fail() { echo "check-package: $*" >&2; exit 1; }
 
-if dpkg-query -W -f='${Status}' trouvel 2>/dev/null | grep -q "install ok installed"; then
+installed() { [ "$(dpkg-query -W -f='${Status}' trouvel 2>/dev/null)" = "install ok installed" ]; }
+
+if installed; then
     fail "trouvel is already installed here; remove it first (apt-get remove trouvel)"
 fi
 rm -f "$build"/trouvel_*.deb
@@ -19,8 +21,9 @@ trap 'rm -f "$log"' EXIT
 deb=$(ls "$build"/trouvel_*.deb)
 version=$(dpkg-deb -f "$deb" Version)
 echo "check-package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"
-dpkg-deb -f "$deb" Depends | grep -qw qt6-translations-l10n || fail "the package does not depend on qt6-translations-l10n"
-dpkg-deb -f "$deb" Depends | grep -qw libqt6core6 || fail "the package's library dependencies were not computed"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -qw qt6-translations-l10n <<<"$depends" || fail "the package does not depend on qt6-translations-l10n"
+grep -qw libqt6core6 <<<"$depends" || fail "the package's library dependencies were not computed"
 
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$deb" >"$log" 2>&1 \
     || { cat "$log" >&2; fail "apt-get install $deb failed"; }
@@ -29,18 +32,19 @@ files=$(dpkg -L trouvel)
 [ "$(trouvel --version)" = "trouvel $version" ] || fail "trouvel --version: $(trouvel --version)"
 for page in trouvel cadrelle trouvel-demo-site; do
     [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
+    grep -qx "NOM" <<<"$(MANWIDTH=80 man "$page" 2>/dev/null)" || fail "man $page does not render its NOM section"
 done
 plugins=/usr/lib/cadrelle/plugins/Trouvel
-cadrelle --list-plugins | grep -q "^$plugins/Trouvel.so	Trouvel " || fail "cadrelle --list-plugins does not find $plugins/Trouvel.so"
-trouvel --help | grep -qx "    $plugins/scripts" || fail "trouvel --help does not name $plugins/scripts"
+grep -q "^$plugins/Trouvel.so	Trouvel " <<<"$(cadrelle --list-plugins)" || fail "cadrelle --list-plugins does not find $plugins/Trouvel.so"
+grep -qx "    $plugins/scripts" <<<"$(trouvel --help)" || fail "trouvel --help does not name $plugins/scripts"
 # The installed tool replays the bundled script's recorded titles, with no network.
 trouvel check "$plugins/scripts/Demo.tvs" "$root/scripts/Demo.tests" >/dev/null || fail "trouvel check of the bundled script"
 # bash-completion loads the completion on demand, from where the package puts it.
-bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader trouvel; complete -p trouvel' | grep -q _trouvel \
+grep -q _trouvel <<<"$(bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader trouvel; complete -p trouvel')" \
     || fail "bash-completion does not load the completion of trouvel"
 
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq trouvel >"$log" 2>&1 || { cat "$log" >&2; fail "apt-get remove trouvel failed"; }
-if dpkg-query -W -f='${Status}' trouvel 2>/dev/null | grep -q "install ok installed"; then
+if installed; then
     fail "trouvel is still installed after apt-get remove"
 fi
 left=0

@@ -50,9 +50,9 @@ done
 grep -qF "$scripts" "$man1/trouvel.1" || fail "trouvel(1) does not name the installed scripts folder $scripts"
 
 # The installed programs find the installed plug-in and its scripts.
-"$prefix/bin/cadrelle" --list-plugins 2>/dev/null | grep -qF "$prefix/$plugins/Trouvel/Trouvel.so" \
+grep -qF "$prefix/$plugins/Trouvel/Trouvel.so" <<<"$("$prefix/bin/cadrelle" --list-plugins 2>/dev/null)" \
     || fail "cadrelle --list-plugins does not find the installed plug-in"
-"$prefix/bin/trouvel" --help | grep -qxF "    $(realpath "$scripts")" || fail "trouvel --help does not name $scripts"
+grep -qxF "    $(realpath "$scripts")" <<<"$("$prefix/bin/trouvel" --help)" || fail "trouvel --help does not name $scripts"
 
 [[ $failures -eq 0 ]] && echo "installed layout under $prefix: all checks passed"
 exit $((failures > 0))
