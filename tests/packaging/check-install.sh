@@ -54,5 +54,10 @@ grep -qF "$prefix/$plugins/Trouvel/Trouvel.so" <<<"$("$prefix/bin/cadrelle" --li
     || fail "cadrelle --list-plugins does not find the installed plug-in"
 grep -qxF "    $(realpath "$scripts")" <<<"$("$prefix/bin/trouvel" --help)" || fail "trouvel --help does not name $scripts"
 
+# The help that Qt writes for the demo site speaks French too.
+demo_help=$("$prefix/bin/trouvel-demo-site" --help 2>/dev/null)
+grep -q '^Utilisation : ' <<<"$demo_help" || fail "trouvel-demo-site --help: no French usage line"
+grep -qF -- '-h, --help        Affiche cette aide et quitte.' <<<"$demo_help" || fail "trouvel-demo-site --help: --help not described in French"
+
 [[ $failures -eq 0 ]] && echo "installed layout under $prefix: all checks passed"
 exit $((failures > 0))
