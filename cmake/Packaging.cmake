@@ -2,7 +2,7 @@
 # metainfo, bash completion, the documentation), and the Debian package: cpack -G DEB.
 include(GNUInstallDirs)
 
-set(TROUVEL_RELEASE_DATE 2026-12-08 CACHE STRING "Date of this version, for the AppStream metainfo")
+set(TROUVEL_RELEASE_DATE 2026-12-08 CACHE STRING "Date of this version, for the man pages and the AppStream metainfo")
 set(TROUVEL_PACKAGE_MAINTAINER "Équipe Trouvel <trouvel@example.org>" CACHE STRING "Maintainer named in the Debian package")
 set(TROUVEL_INSTALL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/trouvel)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
@@ -12,6 +12,7 @@ set(packaging ${PROJECT_SOURCE_DIR}/packaging)
 foreach(page trouvel cadrelle trouvel-demo-site)
   install(CODE "
     set(TROUVEL_VERSION \"${PROJECT_VERSION}\")
+    set(TROUVEL_RELEASE_DATE \"${TROUVEL_RELEASE_DATE}\")
     set(TROUVEL_PLUGINS_DIR \"\${CMAKE_INSTALL_PREFIX}/${TROUVEL_INSTALL_PLUGINS_DIR}\")
     set(TROUVEL_SCRIPTS_DIR \"\${TROUVEL_PLUGINS_DIR}/Trouvel/scripts\")
     set(TROUVEL_DOC_DIR \"\${CMAKE_INSTALL_PREFIX}/${TROUVEL_INSTALL_DOC_DIR}\")
