@@ -17,6 +17,8 @@
 #include "common/WholeFile.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
+#include "config/MappingFile.h"
+#include "config/ScriptFile.h"
 #include "config/Script.h"
 #include "pluginhost/PluginFolders.h"
 
@@ -68,84 +70,31 @@ QString findScript(const QString& nameOrFile)
     return {};
 }
 
-QStringList scriptFieldNames(const QString& script)
+// What one entry's steps came to, as the engine reports it; the messages shown meanwhile are
+// taken, so that only a later step's messages are left to print.
+EntryResult resultOf(WizardSession& session)
 {
-    QStringList names;
-    bool ok = false;
-    const int count = config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0")).toInt(&ok);
-    for (int k = 1; ok && k <= count && k <= 110; ++k)
-        names << config::splitFieldSpec(config::ReadIniString(script, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k),
-                                                              QStringLiteral("??|0")))
-                     .name;
-    return names;
-}
-
-// What one entry's steps came to, from what the session recorded. candidateChosen: the
-// user picked one of several candidates, and its page was read.
-EntryResult classify(WizardSession& session, const QStringList& messages, bool candidateChosen = false)
-{
+    session.ui().takeMessages();
+    const wizard::EntryOutcome outcome = session.engine().outcome();
     EntryResult r;
-    const auto& pages = session.pageFetches();
-    const wizard::WizardModel& model = session.model();
-    r.candidates = int(model.candidates().size());
-    const auto pageProblem = [&](const PageFetch& fetch) -> QString {
-        if (!fetch.failure.isEmpty())
-            return fetch.failure;
-        if (fetch.code != 0)
-            return fetch.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(fetch.code)
-                                           : QStringLiteral("Erreur n°%1 : %2").arg(fetch.code).arg(fetch.problem);
-        if (fetch.http.code && !fetch.http.success())
-            return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
-        if (!fetch.http.code)
-            return messages.isEmpty() ? QStringLiteral("pas de réponse HTTP")
-                                      : messages.last().simplified(); // the message box text spans lines
-        return {};
-    };
-    if (pages.empty()) {
-        r.stage = QStringLiteral("recherche");
-        r.detail = messages.isEmpty() ? QStringLiteral("aucune recherche") : messages.join(QStringLiteral(" ; "));
-        return r;
-    }
-    if (const QString problem = pageProblem(pages[0]); !problem.isEmpty()) {
-        r.detail = QStringLiteral("recherche : ") + problem;
-        r.stage = QStringLiteral("recherche");
-        return r;
-    }
-    if (r.candidates == 0) {
-        r.outcome = Outcome::NotFound;
-        if (!model.candidatesError().isEmpty())
-            r.detail = model.candidatesError();
-        return r;
-    }
-    if (r.candidates > 1 && !candidateChosen) {
+    r.candidates = outcome.candidates;
+    r.stage = outcome.stage;
+    r.detail = outcome.reason;
+    switch (outcome.kind) {
+    case wizard::EntryOutcome::Kind::Filled:
+        r.outcome = Outcome::Filled;
+        break;
+    case wizard::EntryOutcome::Kind::Ambiguous:
         r.outcome = Outcome::Ambiguous;
-        for (const wizard::Candidate& c : model.candidates())
+        for (const wizard::Candidate& c : session.model().candidates())
             r.candidateTexts << candidateText(c);
-        return r;
-    }
-    if (pages.size() < 2) {
-        r.detail = QStringLiteral("fiche non lue");
-        r.stage = QStringLiteral("fiche");
-        return r;
-    }
-    if (const QString problem = pageProblem(pages[1]); !problem.isEmpty()) {
-        r.detail = QStringLiteral("fiche : ") + problem;
-        r.stage = QStringLiteral("fiche");
-        return r;
-    }
-    const auto& pictures = session.pictureFetches();
-    r.outcome = Outcome::Filled;
-    // The fields count without the picture; the reason is noted.
-    if (!pictures.empty() && !pictures.back().result.isEmpty()) {
-        r.detail = QStringLiteral("image non téléchargée : ") + pictures.back().result;
-        r.stage = QStringLiteral("image");
-        return r;
-    }
-    if (pictures.empty())
-        r.detail = QStringLiteral("sans image");
-    else if (!model.updateImg()) {
-        r.detail = QStringLiteral("image illisible");
-        r.stage = QStringLiteral("image");
+        break;
+    case wizard::EntryOutcome::Kind::NotFound:
+        r.outcome = Outcome::NotFound;
+        break;
+    case wizard::EntryOutcome::Kind::Failed:
+        r.outcome = Outcome::Failed;
+        break;
     }
     return r;
 }
@@ -351,7 +300,7 @@ int runBatch(const QStringList& args)
             return fail(error);
     }
 
-    int delay = isLoopbackAddress(config::ReadIniString(script, QStringLiteral("SearchPage"), QStringLiteral("Url"), {})) ? 0 : 1000;
+    int delay = isLoopbackAddress(config::ScriptFile(script).searchUrl(QString())) ? 0 : 1000;
     if (arguments.isSet(QStringLiteral("delay"))) {
         bool ok = false;
         delay = arguments.value(QStringLiteral("delay")).toInt(&ok);
@@ -372,17 +321,18 @@ int runBatch(const QStringList& args)
     if (dryRun) {
         workFolder = QDir(session->scratchFolder()).filePath(QStringLiteral("catalogue"));
         QDir().mkpath(workFolder);
-        QFile::copy(QDir(catalogueFolder).filePath(QStringLiteral("Trouvel.ini")), QDir(workFolder).filePath(QStringLiteral("Trouvel.ini")));
+        QFile::copy(config::MappingFile::inFolder(catalogueFolder).path(), config::MappingFile::inFolder(workFolder).path());
     }
-    const QString mappingFile = QDir(workFolder).filePath(QStringLiteral("Trouvel.ini"));
+    const config::MappingFile mapping = config::MappingFile::inFolder(workFolder);
+    const QString mappingFile = mapping.path();
     const QString section = session->scriptName();
 
     if (arguments.isSet(QStringLiteral("map"))) {
         // As the mapping dialog does: one key for every column, the others kept as they were.
         QStringList values;
         for (int c = 1; c <= catalogue.columnCount(); ++c)
-            values << config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), {});
-        const QStringList fields = scriptFieldNames(script);
+            values << mapping.columnText(section, c);
+        const QStringList fields = config::ScriptFile(script).fieldNames();
         for (const QString& spec : arguments.values(QStringLiteral("map"))) {
             int column = 0;
             int field = 0;
@@ -391,7 +341,7 @@ int runBatch(const QStringList& args)
             values[column - 1] = QString::number(field);
         }
         for (int c = 1; c <= catalogue.columnCount(); ++c)
-            if (const QString reason = config::writeIniValue(mappingFile, section, QStringLiteral("Col%1").arg(c), values[c - 1]);
+            if (const QString reason = mapping.writeColumn(section, c, values[c - 1]);
                 !reason.isEmpty())
                 return fail(QStringLiteral("impossible d'écrire « %1 » : %2").arg(mappingFile, reason), 1);
         if (const QString reason = config::writeMappingCaptions(mappingFile, section, catalogue.columns()); !reason.isEmpty())
@@ -402,7 +352,7 @@ int runBatch(const QStringList& args)
         return fail(mismatch + QStringLiteral(" (--map COL=CHAMP pour refaire la correspondance)"));
     bool mapped = false;
     for (int c = 1; c <= catalogue.columnCount(); ++c)
-        mapped |= config::ReadIniString(mappingFile, section, QStringLiteral("Col%1").arg(c), QStringLiteral("0")).toInt() > 0;
+        mapped |= mapping.mappedField(section, c) > 0;
     if (!mapped)
         std::fprintf(stderr, "trouvel batch : aucune colonne n'est associée à un champ du script « %s » (--map COL=CHAMP)\n",
                      qPrintable(section));
@@ -415,7 +365,7 @@ int runBatch(const QStringList& args)
         if (n == 1)
             std::fprintf(stderr, "\ntrouvel batch : interruption, arrêt après l'entrée en cours (Ctrl-C encore : arrêt immédiat)\n");
         else if (session->state().HostApp)
-            session->engine().btStop_Click();
+            session->engine().stop();
     };
 
     // What is on disk, as this tool would write it: the catalogue as read or as last written.
@@ -481,18 +431,18 @@ int runBatch(const QStringList& args)
             if (interrupt.interrupted() || userStopped)
                 break;
             const int row = session->state().CurrentItem - 1;
-            const QString title = session->model().titre();
+            const QString title = session->model().title();
             session->clearRecord();
-            engine.btChercher_Click();
-            EntryResult result = classify(*session, session->ui().takeMessages());
+            engine.search();
+            EntryResult result = resultOf(*session);
             result.row = row;
             result.title = title;
             result = retryEntry(
                 std::move(result), *session, retryLimits,
                 [&] {
                     session->clearRecord();
-                    engine.btChercher_Click();
-                    return classify(*session, session->ui().takeMessages());
+                    engine.search();
+                    return resultOf(*session);
                 },
                 [&](std::int64_t ms) {
                     waitMs(int(ms), interrupt);
@@ -502,8 +452,8 @@ int runBatch(const QStringList& args)
                 const AskAnswer answer = askCandidate(title, row, session->model().candidates(), interrupt);
                 if (answer.choice > 0) {
                     session->model().setSelectedCandidate(answer.choice - 1);
-                    engine.btchercher2_Click();
-                    result = classify(*session, session->ui().takeMessages(), true);
+                    engine.fetchDetails();
+                    result = resultOf(*session);
                     result.row = row;
                     result.title = title;
                 } else if (answer.stop) {
@@ -517,12 +467,12 @@ int runBatch(const QStringList& args)
                 result = {row, title, Outcome::Failed, result.candidates, QStringLiteral("fiche incomplète")};
             const int before = session->state().CurrentItem;
             if (result.outcome == Outcome::Filled) {
-                engine.btAjouter_Click(); // saves, then moves on
+                engine.save(); // saves, then moves on
                 savedSinceWrite = true;
                 if (!engine.pictureStoreFailure().isEmpty())
                     result = {row, title, Outcome::PictureNotStored, result.candidates, engine.pictureStoreFailure()};
             } else
-                engine.btSuivant_Click();
+                engine.next();
             summary.entries.push_back(result);
             nextRow = row + 1;
             progress.entryDone(++done, title, outcomeText(result));

@@ -3,7 +3,7 @@
 #include "TerminalText.h"
 
 #include "config/IniFile.h"
-#include "config/Script.h"
+#include "config/ScriptFile.h"
 #include "text/RegExp.h"
 #include "text/TextCodec.h"
 
@@ -67,24 +67,21 @@ QString explainPatterns(const QString& scriptFile, const std::vector<PageFetch>&
         out += QStringLiteral("  %1 : %2\n").arg(label, explainMatch(pattern, page));
     };
     const QString search = text::decodeText(pages[0].page);
-    line(QStringLiteral("Recherche (Pattern)"), config::ReadIniString(scriptFile, QStringLiteral("SearchPage"), QStringLiteral("Pattern"), {}),
-         search);
+    const config::ScriptFile script(scriptFile);
+    line(QStringLiteral("Recherche (Pattern)"), script.searchPattern(), search);
     if (!detailRan || pages.size() < 2)
         return out;
     const QString detail = text::decodeText(pages[1].page);
-    const QString filmPage = QStringLiteral("FilmPage");
-    bool ok = false;
-    const int count = config::ReadIniString(scriptFile, filmPage, QStringLiteral("Count"), QStringLiteral("0")).toInt(&ok);
-    for (int k = 1; ok && k <= count; ++k) {
-        const QString key = QStringLiteral("Match%1").arg(k);
-        const config::FieldSpec spec = config::splitFieldSpec(config::ReadIniString(scriptFile, filmPage, key, QStringLiteral("??|0")));
-        const QString label = QStringLiteral("%1 (%2)").arg(spec.name, key);
+    const int count = script.fieldCount();
+    for (int k = 1; k <= count; ++k) {
+        const config::FieldSpec spec = script.field(k);
+        const QString label = QStringLiteral("%1 (Match%2)").arg(spec.name).arg(k);
         if (!spec.hasPattern)
             out += QStringLiteral("  %1 : pas de motif\n").arg(label);
         else
             line(label, spec.pattern, detail);
     }
-    line(QStringLiteral("Image (PatternImg)"), config::ReadIniString(scriptFile, filmPage, QStringLiteral("PatternImg"), {}), detail);
+    line(QStringLiteral("Image (PatternImg)"), script.picturePattern(), detail);
     return out;
 }
 

@@ -57,7 +57,7 @@ private:
 
 PageClientFactory replayPageClient(std::shared_ptr<const Fixture> fixture)
 {
-    return [fixture](std::int16_t&, UserInteraction&) { return std::make_unique<ReplayPageClient>(fixture); };
+    return [fixture](std::int16_t&) { return std::make_unique<ReplayPageClient>(fixture); };
 }
 
 wizard::PictureDownload replayPictureDownload(std::shared_ptr<const Fixture> fixture)

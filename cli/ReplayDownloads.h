@@ -13,7 +13,7 @@
 
 namespace trouvel::cli {
 
-using PageClientFactory = std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload, UserInteraction& ui)>;
+using PageClientFactory = std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload)>;
 
 // A fetch that was not recorded (the script now asks for another address) fails outright.
 PageClientFactory replayPageClient(std::shared_ptr<const Fixture> fixture);

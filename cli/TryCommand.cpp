@@ -182,7 +182,7 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
         }
     };
 
-    engine.btChercher_Click();
+    engine.search();
     if (!detailStarted)
         searchEndStatus = model.status();
     report.candidates = model.candidates();
@@ -195,7 +195,7 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
         } else {
             model.setSelectedCandidate(pick - 1);
             detailStarted = true;
-            engine.btchercher2_Click();
+            engine.fetchDetails();
         }
     }
 
@@ -226,9 +226,9 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
             report.pictureAddress = session->pictureFetches().back().address;
             report.pictureResult = session->pictureFetches().back().result;
         }
-        if (QFileInfo::exists(engine.imageFile()) && !keepPictureAs.isEmpty()) {
+        if (QFileInfo::exists(engine.pictureFile()) && !keepPictureAs.isEmpty()) {
             QFile::remove(keepPictureAs);
-            if (QFile::copy(engine.imageFile(), keepPictureAs))
+            if (QFile::copy(engine.pictureFile(), keepPictureAs))
                 report.pictureFile = keepPictureAs;
         }
     }

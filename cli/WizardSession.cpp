@@ -81,11 +81,11 @@ WizardSession::WizardSession(const SessionOptions& options)
       makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)
-        makePageClient_ = [this, keep = options.keepWire](std::int16_t& stop, UserInteraction& ui) {
+        makePageClient_ = [this, keep = options.keepWire](std::int16_t& stop) {
             net::WireObserver observer;
             if (keep)
                 observer = [this](const net::WireExchange& hop) { wire_.push_back(hop); };
-            return wizard::makeWinsockPageClient(stop, ui, std::move(observer));
+            return wizard::makeWinsockPageClient(stop, std::move(observer));
         };
     if (!pictureDownload_)
         pictureDownload_ = wizard::netPictureDownload();
@@ -125,7 +125,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     services.pluginFolder = root.filePath(QStringLiteral("plugin"));
     services.workFolder = root.filePath(QStringLiteral("work"));
     services.deferPictureSync = deferPictureSync_;
-    services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload, ui_));
+    services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload));
     services.downloadPicture = [this, download = pictureDownload_](
                                    const QString& address, const QString& target, const std::int16_t& stop,
                                    const net::NetOptions& netOptions) {
@@ -145,7 +145,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
         return fetch.result;
     };
     engine_ = std::make_unique<wizard::WizardEngine>(state_, ui_, settings_, std::move(services));
-    return engine_->Form_Load();
+    return engine_->load();
 }
 
 void WizardSession::clearRecord()
@@ -157,7 +157,7 @@ void WizardSession::clearRecord()
 void WizardSession::finish()
 {
     if (engine_ && !engine_->isClosed())
-        engine_->Form_Unload();
+        engine_->unload();
 }
 
 } // namespace trouvel::cli

@@ -50,7 +50,7 @@ struct SessionOptions {
     QString timeoutSeconds; // the downloads' time limit; empty: the default
     bool deferPictureSync = false; // the caller syncs the pictures before writing the catalogue
     // The downloads the steps use; empty: the network's. A fixture replays through these.
-    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload, UserInteraction& ui)> pageClient;
+    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload)> pageClient;
     wizard::PictureDownload pictureDownload;
     bool keepWire = false; // with the network's page client: PageFetch::wire filled
 };
@@ -99,7 +99,7 @@ private:
     QString timeoutSeconds_;
     bool deferPictureSync_ = false;
     bool keepWire_ = false;
-    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t&, UserInteraction&)> makePageClient_;
+    std::function<std::unique_ptr<wizard::PageClient>(std::int16_t&)> makePageClient_;
     wizard::PictureDownload pictureDownload_;
     std::vector<net::WireExchange> wire_; // the hops of the fetch under way
     ModuleState state_;

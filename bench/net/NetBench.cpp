@@ -2,7 +2,6 @@
 // paired with curl's own transfer time, the CPU used while a slow server says nothing, and a keep-alive server with and without a framed response.
 #include "ThreadedServer.h"
 
-#include "common/UserInteraction.h"
 #include "net/DownloadWinsock.h"
 #include "support/ZlibCompress.h"
 
@@ -18,17 +17,6 @@
 
 namespace trouvel::net::bench {
 namespace {
-
-class SilentUserInteraction : public UserInteraction {
-public:
-    MsgAnswer messageBox(const QString&, MsgButtons) override
-    {
-        ++messages;
-        return MsgAnswer::Ok;
-    }
-    void beep() override {}
-    int messages = 0;
-};
 
 // An HTML-like page: lines of 79 characters and a LF.
 QByteArray page(qsizetype size)
@@ -53,8 +41,7 @@ struct Fixture {
     QTemporaryDir dir;
     QString target = dir.filePath(QStringLiteral("tmp.txt"));
     std::int16_t stop = 0;
-    SilentUserInteraction ui;
-    cDownloadWinsock client{stop, ui};
+    cDownloadWinsock client{stop};
 };
 
 QByteArray chunkedResponse(const QByteArray& body, qsizetype chunk)
@@ -79,7 +66,7 @@ void pairedWithCurl(benchmark::State& state, const QByteArray& response, std::in
     double ours = 0, curl = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        if (f.client.DownloadPage(server.url(), f.target, get, version) != kDownloadDone || f.ui.messages)
+        if (f.client.DownloadPage(server.url(), f.target, get, version) != kDownloadDone || f.client.lastReport().socketError != 0)
             state.SkipWithError("fetch failed");
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
         ours += took.count();

@@ -3,9 +3,9 @@
 // entries per second, CPU time per entry (the process's, the in-process site included),
 // resident memory at entry 100 and at the end, and the deepest stack reached below the walk's
 // start (which must not grow with the number of entries).
-#include "FakeHost.h"
-#include "TestDoubles.h"
-#include "TestSite.h"
+#include "support/FakeHost.h"
+#include "support/TestDoubles.h"
+#include "support/TestSite.h"
 
 #include "config/Settings.h"
 #include "wizard/WizardEngine.h"
@@ -122,13 +122,13 @@ void BM_UnattendedWalk(benchmark::State& state)
         WizardServices services;
         services.pluginFolder = plugin;
         services.workFolder = work;
-        services.pageClient = makeWinsockPageClient(module.StopDownload, ui);
+        services.pageClient = makeWinsockPageClient(module.StopDownload);
         if (state.range(1) == 0) {
             services.downloadPicture = netPictureDownload();
         } else {
             // Diagnostic variant: the picture is fetched with the page client instead of the
             // URL service, to tell the cost of the steps from the cost of that service.
-            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeWinsockPageClient(module.StopDownload, ui)),
+            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeWinsockPageClient(module.StopDownload)),
                                         png](const QString& address, const QString& target, const std::int16_t&,
                                             const net::NetOptions&) {
                 client->DownloadPage(address, target + QStringLiteral(".raw"), kTrue, 0);
@@ -139,13 +139,13 @@ void BM_UnattendedWalk(benchmark::State& state)
             };
         }
         WizardEngine engine(module, ui, settings, std::move(services));
-        if (!engine.Form_Load()) {
+        if (!engine.load()) {
             state.SkipWithError("the wizard did not load");
             return;
         }
         engine.model().setAutoSave(true);
         double residentAt100 = 0;
-        QObject::connect(&engine.model(), &WizardModel::titreChanged, [&] {
+        QObject::connect(&engine.model(), &WizardModel::titleChanged, [&] {
             if (module.CurrentItem == 100)
                 residentAt100 = residentMiB();
         });
@@ -155,7 +155,7 @@ void BM_UnattendedWalk(benchmark::State& state)
         g_maxDepth = 0;
         const double cpuBefore = cpuSeconds();
         state.ResumeTiming();
-        engine.btChercher_Click();
+        engine.search();
         state.PauseTiming();
         const double cpu = cpuSeconds() - cpuBefore;
 

@@ -2,6 +2,7 @@
 
 #include "config/Convert.h"
 #include "config/IniFile.h"
+#include "config/MappingFile.h"
 
 namespace trouvel::config {
 
@@ -31,7 +32,7 @@ QString mappingCaptionsMismatch(const QString& iniFile, const QString& section, 
         if (stored == absent)
             continue;
         anyStored = true;
-        const bool mapped = tryToInt16(ReadIniString(iniFile, section, QStringLiteral("Col%1").arg(c), QStringLiteral("0"))).value_or(0) > 0;
+        const bool mapped = MappingFile(iniFile).mappedField(section, c) > 0;
         const QString now = c <= captions.size() ? captions.at(c - 1) : QString();
         if (mapped && now != stored && firstChange.isEmpty()) {
             firstChange = c <= captions.size()

@@ -3,20 +3,10 @@
 #include "config/Convert.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
-#include "config/Script.h"
+#include "config/MappingFile.h"
+#include "config/ScriptFile.h"
 
 namespace trouvel::mapping {
-
-namespace {
-
-const QString kFilmPage = QStringLiteral("FilmPage");
-
-QString colKey(int column)
-{
-    return QStringLiteral("Col%1").arg(column);
-}
-
-} // namespace
 
 QString noChangeAnswer()
 {
@@ -30,13 +20,12 @@ QString leaveAsIsEntry()
 
 QString settingsFile(const HostApplication& host)
 {
-    return QString::fromStdString(host.tmpfolder()) + QStringLiteral("/Trouvel.ini");
+    return config::MappingFile::inFolder(QString::fromStdString(host.tmpfolder())).path();
 }
 
 QString mappedFieldLabel(const QString& scriptPath, const QString& nb)
 {
-    const QString spec = config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Match") + nb, QStringLiteral("??|0"));
-    return config::splitFieldSpec(spec).name;
+    return config::splitFieldSpec(config::ScriptFile(scriptPath).fieldText(nb)).name;
 }
 
 std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
@@ -48,7 +37,7 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
     for (int i = 1; i <= colCount; ++i) {
         MappingRow row;
         row.columnName = QString::fromStdString(host.MyLV().ColumnHeaders(static_cast<std::int16_t>(i)));
-        row.nb = config::ReadIniString(iniFile, section, colKey(i), QString());
+        row.nb = config::MappingFile(iniFile).columnText(section, i);
         row.contenu = mappedFieldLabel(scriptPath, row.nb);
         rows.push_back(std::move(row));
     }
@@ -59,7 +48,7 @@ QString writeMappingRows(const QString& iniFile, const QString& section, const s
 {
     QStringList captions;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (QString reason = config::writeIniValue(iniFile, section, colKey(static_cast<int>(i) + 1), rows[i].nb); !reason.isEmpty())
+        if (QString reason = config::MappingFile(iniFile).writeColumn(section, static_cast<int>(i) + 1, rows[i].nb); !reason.isEmpty())
             return reason;
         captions.append(rows[i].columnName);
     }
@@ -70,14 +59,10 @@ QString writeMappingRows(const QString& iniFile, const QString& section, const s
 QStringList chooserEntries(const QString& scriptPath)
 {
     QStringList entries{leaveAsIsEntry()};
-    const auto count = config::tryToInt16(config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Count"),
-                                                                QStringLiteral("0")));
-    const int fieldCount = count.value_or(0);
-    for (int n = 1; n <= fieldCount; ++n) {
-        const QString spec = config::ReadIniString(scriptPath, kFilmPage, QStringLiteral("Match%1").arg(n),
-                                                   QStringLiteral(" |0"));
-        entries.append(config::splitFieldSpec(spec).name);
-    }
+    const config::ScriptFile script(scriptPath);
+    const int fieldCount = script.fieldCount();
+    for (int n = 1; n <= fieldCount; ++n)
+        entries.append(config::splitFieldSpec(script.fieldText(n, QStringLiteral(" |0"))).name);
     return entries;
 }
 

@@ -154,6 +154,14 @@ QString hostText(const Endpoint& endpoint)
 
 } // namespace
 
+QString connectionErrorMessage(const PageReport& report)
+{
+    if (report.socketError == 0)
+        return {};
+    return QStringLiteral("Une erreur est survenue lors de la connection :") + QLatin1String("\r\n")
+           + QString::number(report.socketError) + QLatin1String(" : ") + report.socketErrorText;
+}
+
 QString redirectTarget(const QString& from, const QByteArray& location)
 {
     return QUrl(from).resolved(QUrl(text::decodeText(location))).toString(QUrl::FullyEncoded);
@@ -161,7 +169,6 @@ QString redirectTarget(const QString& from, const QByteArray& location)
 
 struct cDownloadWinsock::Private {
     std::int16_t& stopDownload;
-    UserInteraction& ui;
     qint64 maxResponseBytes = kDefaultMaxDownloadBytes;
     int timeLimitMs = kDefaultTimeLimitMs;
     Transfer* current = nullptr;
@@ -170,11 +177,11 @@ struct cDownloadWinsock::Private {
     WireObserver wireObserver;
 
     // Connects, sends the request and stores the response; returns once the transfer is over.
-    void run(cDownloadWinsock& client, Transfer& transfer, const Route& route, const QByteArray& request);
+    void run(Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
-cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent)
-    : QObject(parent), d(new Private{stopDownload, ui, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}})
+cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, QObject* parent)
+    : QObject(parent), d(new Private{stopDownload, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}})
 {
 }
 
@@ -213,7 +220,7 @@ void cDownloadWinsock::closeSocket()
         transfer->socket->abort();
 }
 
-void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer, const Route& route,
+void cDownloadWinsock::Private::run(Transfer& transfer, const Route& route,
                                     const QByteArray& request)
 {
     const Endpoint& endpoint = route.endpoint;
@@ -229,12 +236,11 @@ void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer
 
     // MyWinSock_DataArrival, MyWinSock_Close, MyWinSock_Error
     QObject::connect(socket, &QIODevice::readyRead, socket, [&transfer] { transfer.readAvailable(); });
-    const auto onClose = [&client, &transfer] {
+    const auto onClose = [&transfer] {
         if (transfer.ended || transfer.closedByUs)
             return;
         transfer.readAvailable();
         transfer.ended = true;
-        client.PasserALaSuite = -1;
         // The socket layer reports a reset like an orderly close; a response cut short
         // before its announced end shows that the connection was broken.
         if (transfer.framing.truncated() && !transfer.overLimit && !transfer.writeFailed && !transfer.timedOut) {
@@ -245,7 +251,7 @@ void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer
     };
     QObject::connect(socket, &QAbstractSocket::disconnected, socket, onClose);
     QObject::connect(socket, &QAbstractSocket::errorOccurred, socket,
-                     [&client, &transfer, onClose](QAbstractSocket::SocketError error) {
+                     [&transfer, onClose](QAbstractSocket::SocketError error) {
                          // The server's close comes through here as well as through disconnected.
                          if (error == QAbstractSocket::RemoteHostClosedError) {
                              onClose();
@@ -255,7 +261,6 @@ void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer
                              return;
                          transfer.readAvailable();
                          transfer.ended = true;
-                         client.PasserALaSuite = -1;
                          transfer.hasError = true;
                          transfer.errorNumber = socketErrorNumber(error);
                          transfer.errorDescription = transfer.socket->errorString();
@@ -296,7 +301,7 @@ void cDownloadWinsock::Private::run(cDownloadWinsock& client, Transfer& transfer
     current = outer;
 }
 
-std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
+std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
                                            const std::int16_t& HttpVersion)
 {
     d->report = PageReport{};
@@ -335,22 +340,17 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         proxy = ProxySetting{ProxyHost, *port};
     }
 
-    PasserALaSuite = 0;
     d->stopDownload = 0;
     const std::int16_t& stop = d->stopDownload;
 
     QString currentUrl = URL;
-    bool get = MethodeGet != 0;
+    bool get = usesGet != 0;
     std::optional<QByteArray> keptBody;
     const auto requestKey = [&get](const QString& url) { return (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + url; };
     QSet<QString> visited{requestKey(URL)};
     PageReport& report = d->report;
     QString failure; // ends the fetch once the file is closed
     std::int16_t code = kDownloadDone;
-    bool hasError = false;
-    int errorNumber = 0;
-    QString errorDescription;
-
     for (int hop = 0;; ++hop) {
         report.finalAddress = currentUrl;
         if (isHttps(address->scheme) && !QSslSocket::supportsSsl()) {
@@ -370,7 +370,7 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
         QByteArray raw;
         if (d->wireObserver)
             transfer.raw = &raw;
-        d->run(*this, transfer, route, request);
+        d->run(transfer, route, request);
         d->buffers.trim();
         if (d->wireObserver)
             d->wireObserver(WireExchange{currentUrl, request, raw});
@@ -382,9 +382,8 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
             report.retryAfter = framing.retryAfter();
         }
         if (transfer.hasError) {
-            hasError = true;
-            errorNumber = report.socketError = transfer.errorNumber;
-            errorDescription = transfer.errorDescription;
+            report.socketError = transfer.errorNumber;
+            report.socketErrorText = transfer.errorDescription;
         }
         if (transfer.overLimit) {
             failure = QStringLiteral("La réponse dépasse la taille maximale autorisée (%1)").arg(sizeText(transfer.maxBytes));
@@ -456,10 +455,6 @@ std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& S
     if (file.error() != QFileDevice::NoError && failure.isEmpty())
         failure = QStringLiteral("Impossible d'écrire le fichier %1 : %2").arg(SaveAs, file.errorString());
 
-    if (hasError) {
-        d->ui.messageBox(QStringLiteral("Une erreur est survenue lors de la connection :") + QLatin1String("\r\n")
-                         + QString::number(errorNumber) + QLatin1String(" : ") + errorDescription);
-    }
     if (!failure.isEmpty()) {
         report.problem = failure;
         throw DownloadError(failure.toStdString());

@@ -4,7 +4,6 @@
 // Redirects are followed; each one's status line and headers come first in the file.
 #pragma once
 
-#include "common/UserInteraction.h"
 #include "net/NetOptions.h"
 
 #include <QObject>
@@ -48,9 +47,13 @@ struct PageReport {
     QString reason;
     QString problem; // a failure in words, for a time-out or a failed redirect
     QByteArray retryAfter; // the final response's Retry-After header, as received
-    int socketError = 0;   // the number of the connection error shown (10061 refused, 10054 reset), or 0
+    int socketError = 0;   // the number of the connection error (10061 refused, 10054 reset), or 0
+    QString socketErrorText; // and what the socket said of it
     bool success() const { return status >= 200 && status < 300; }
 };
+
+// The message the user is shown for the last fetch's connection error ("" when there was none).
+QString connectionErrorMessage(const PageReport& report);
 
 // One hop of a fetch as it went over the wire, for a caller that keeps exchanges to replay
 // them: the request as sent and the response bytes as read (before any framing or decoding).
@@ -93,17 +96,16 @@ class cDownloadWinsock : public QObject {
     Q_OBJECT
 public:
     // stopDownload: the module's stop flag, shared with the window.
-    // ui: shows the connection error message.
-    cDownloadWinsock(std::int16_t& stopDownload, UserInteraction& ui, QObject* parent = nullptr);
+    // A connection error is not shown here: it is in lastReport() for the caller to show.
+    explicit cDownloadWinsock(std::int16_t& stopDownload, QObject* parent = nullptr);
     ~cDownloadWinsock() override;
 
     std::int16_t UseProxy = 0;
     QString ProxyHost;
     QString ProxyPort;
-    std::int16_t PasserALaSuite = 0;
 
     // Returns one of DownloadCode; throws DownloadError for a failure that has no code.
-    std::int16_t DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& MethodeGet,
+    std::int16_t DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
                               const std::int16_t& HttpVersion);
 
     // Closes the socket; a transfer waiting on it ends (the window calls this as it unloads).

@@ -2,10 +2,10 @@
 
 #include "common/QtTranslations.h"
 
-#include "MessageBoxInteraction.h"
+#include "ui/MessageBoxInteraction.h"
 #include "ModuleLocation.h"
 #include "config/Settings.h"
-#include "wizard/ShowWizard.h"
+#include "ui/ShowWizard.h"
 
 #include <QApplication>
 
@@ -88,14 +88,14 @@ void TrouvelPlugin::ShowForm()
         // Qt's buttons and socket errors in French, when the host has not seen to it.
         installQtFrenchTranslations();
 
-        wizard::Environment env;
+        ui::Environment env;
         env.pluginFolder = moduleFolder();
         env.workFolder = workFolderFor(env.pluginFolder, userCacheFolder());
         config::QSettingsStore settings;
-        MessageBoxInteraction ui;
+        ui::MessageBoxInteraction messageBoxes;
         env.settings = &settings;
-        env.ui = &ui;
-        wizard::ShowForm(state, env);
+        env.ui = &messageBoxes;
+        ui::ShowForm(state, env);
     });
 }
 

@@ -3,7 +3,6 @@
 // tests and tools may bind them to anything that behaves the same.
 #pragma once
 
-#include "common/UserInteraction.h"
 #include "net/DownloadWinsock.h"
 #include "net/NetOptions.h"
 
@@ -24,6 +23,7 @@ public:
     virtual void setTimeLimit(int milliseconds) = 0;
     // Fetches url into the file saveAs; a result code 0..5 (net::DownloadCode). Waits by
     // running the event loop. Throws (any std::exception) for a failure that has no code.
+    // Shows nothing: a connection error is in lastReport() for the caller to show.
     virtual std::int16_t DownloadPage(const QString& url, const QString& saveAs, std::int16_t methodeGet,
                                       std::int16_t httpVersion) = 0;
     // Ends a waiting fetch; called as the window unloads.
@@ -40,8 +40,7 @@ using PictureDownload = std::function<QString(const QString& address, const QStr
 
 // The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag;
 // wireObserver, when set, is told of every hop as it went over the wire.
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui,
-                                                  net::WireObserver wireObserver = {});
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver = {});
 // net::DownloadToFile.
 PictureDownload netPictureDownload();
 

@@ -9,8 +9,8 @@ namespace {
 
 class WinsockPageClient : public PageClient {
 public:
-    WinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui, net::WireObserver wireObserver)
-        : dl_(stopDownload, ui)
+    WinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
+        : dl_(stopDownload)
     {
         dl_.setWireObserver(std::move(wireObserver));
     }
@@ -42,10 +42,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, UserInteraction& ui,
-                                                  net::WireObserver wireObserver)
+std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
 {
-    return std::make_unique<WinsockPageClient>(stopDownload, ui, std::move(wireObserver));
+    return std::make_unique<WinsockPageClient>(stopDownload, std::move(wireObserver));
 }
 
 PictureDownload netPictureDownload()

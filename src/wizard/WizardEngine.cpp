@@ -3,7 +3,9 @@
 #include "config/Convert.h"
 #include "config/IniFile.h"
 #include "config/MappingCaptions.h"
+#include "config/MappingFile.h"
 #include "config/Script.h"
+#include "config/ScriptFile.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/PictureStore.h"
@@ -37,7 +39,12 @@ const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche
 
 // Vertical step between field rows, and the 16-bit limit their placement must respect.
 constexpr int kRowStepTwips = 300;
-constexpr int kMaxFieldCount = 110;
+
+// Before any search for the entry.
+EntryOutcome noSearchYet()
+{
+    return {EntryOutcome::Kind::Failed, 0, kStageSearch, QStringLiteral("aucune recherche")};
+}
 
 QString missingFileMessage(const QString& path)
 {
@@ -93,12 +100,12 @@ WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::Sett
 
 WizardEngine::~WizardEngine() = default;
 
-QString WizardEngine::tmpFile() const
+QString WizardEngine::pageFile() const
 {
     return services_.workFolder + QStringLiteral("/tmp.txt");
 }
 
-QString WizardEngine::imageFile() const
+QString WizardEngine::pictureFile() const
 {
     return services_.workFolder + QStringLiteral("/image.jpg");
 }
@@ -112,18 +119,18 @@ HostApplication& WizardEngine::host()
 
 QString WizardEngine::mappingFile()
 {
-    return QString::fromStdString(host().tmpfolder()) + QStringLiteral("/Trouvel.ini");
+    return config::MappingFile::inFolder(QString::fromStdString(host().tmpfolder())).path();
 }
 
 QString WizardEngine::stripTag(const QString& str)
 {
-    return text::stripTag(reg2_, str);
+    return text::stripTag(tagPattern_, str);
 }
 
 // ---------------------------------------------------------------------------------------
 // Start-up and shut-down
 
-bool WizardEngine::Form_Load()
+bool WizardEngine::load()
 {
     knownTags_.clear();
     model_.clearCandidates();
@@ -152,9 +159,9 @@ bool WizardEngine::Form_Load()
             loadScriptReporting(selected);
     }
 
-    reg2_.IgnoreCase(true);
-    reg2_.Global(true);
-    reg2_.Multiline(true);
+    tagPattern_.IgnoreCase(true);
+    tagPattern_.Global(true);
+    tagPattern_.Multiline(true);
 
     HostApplication& app = host();
     ListItemCollection& items = app.MyLV().ListItems();
@@ -172,7 +179,7 @@ bool WizardEngine::Form_Load()
     if (state_.CurrentItem < 1 || state_.CurrentItem > count)
         state_.CurrentItem = 1;
     std::int16_t current = state_.CurrentItem;
-    model_.setTitre(QString::fromStdString(items.Item(current).Text()));
+    model_.setTitle(QString::fromStdString(items.Item(current).Text()));
 
     const QString hostIni = QString::fromStdString(app.CadrelleIni());
     const QString internet = QStringLiteral("Internet");
@@ -202,9 +209,9 @@ bool WizardEngine::Form_Load()
     // Mapping check over Col1 .. the highest field row index (so a one-field script always
     // counts as unmapped).
     QString joined;
-    const QString iniFile = mappingFile();
+    const config::MappingFile mapping(mappingFile());
     for (int j = 1; j <= model_.fieldRowCount() - 1; ++j)
-        joined += config::ReadIniString(iniFile, model_.scriptText(), QStringLiteral("Col%1").arg(j), {});
+        joined += mapping.columnText(model_.scriptText(), j);
     if (joined.isEmpty()) {
         try {
             if (services_.openMappingDialog)
@@ -217,7 +224,7 @@ bool WizardEngine::Form_Load()
     return true;
 }
 
-void WizardEngine::Form_Unload()
+void WizardEngine::unload()
 {
     if (closed_)
         return;
@@ -240,20 +247,20 @@ bool WizardEngine::reportHostError(const std::exception& error)
 // ---------------------------------------------------------------------------------------
 // Scripts
 
-void WizardEngine::reportLoadError(const ScriptLoadError& error)
+QString WizardEngine::reportLoadError(const ScriptLoadError& error)
 {
-    if (error.key.isEmpty()) {
-        ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason));
-        return;
-    }
-    ui_.messageBox(QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
-                       .arg(error.file, error.key, error.reason));
+    const QString text = error.key.isEmpty()
+                             ? QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason)
+                             : QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
+                                   .arg(error.file, error.key, error.reason);
+    ui_.messageBox(text);
+    return text;
 }
 
 bool WizardEngine::loadScriptReporting(const QString& path)
 {
     try {
-        InitScript(path);
+        loadScript(path);
         return true;
     } catch (const ScriptLoadError& error) {
         reportLoadError(error);
@@ -261,7 +268,7 @@ bool WizardEngine::loadScriptReporting(const QString& path)
     }
 }
 
-void WizardEngine::list1_Click(int index)
+void WizardEngine::selectScript(int index)
 {
     if (isBusy()) {
         // A download is running: the choice is refused and the list shows the current script.
@@ -287,26 +294,24 @@ void WizardEngine::hideFieldRowsFrom(int k)
         model_.setFieldVisible(row, false);
 }
 
-void WizardEngine::InitScript(const QString& file)
+void WizardEngine::loadScript(const QString& file)
 {
     state_.ScriptPath = file;
     if (const QString problem = config::scriptFileProblem(file); !problem.isEmpty())
         throw ScriptLoadError{file, {}, problem};
 
-    const QString methode =
-        config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("Methode"), QStringLiteral("0"));
-    methodeGet_ = config::IniFlag(methode) ? kFalse : kTrue;
+    const config::ScriptFile script(file);
+    usesGet_ = script.usesPost() ? kFalse : kTrue;
 
-    const QString http = config::ReadIniString(file, QStringLiteral("Options"), QStringLiteral("HTTP"), QStringLiteral("0"));
+    const QString http = script.httpVersionText();
     try {
-        versionHTTP_ = config::toInt16(http);
+        httpVersion_ = config::toInt16(http);
     } catch (const config::ConversionError& error) {
         throw ScriptLoadError{file, QStringLiteral("HTTP"),
                               QStringLiteral("('%1') n'est pas un nombre entier de 16 bits").arg(http)};
     }
 
-    const QString countText =
-        config::ReadIniString(file, QStringLiteral("FilmPage"), QStringLiteral("Count"), QStringLiteral("0"));
+    const QString countText = script.fieldCountText();
     int count = 0;
     try {
         count = config::toInt16(countText);
@@ -322,7 +327,7 @@ void WizardEngine::InitScript(const QString& file)
             // The row's offset is a 16-bit number of twips: row 110 cannot be placed.
             if (kRowStepTwips * k > std::numeric_limits<std::int16_t>::max())
                 throw ScriptLoadError{file, QStringLiteral("Count"),
-                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(kMaxFieldCount)};
+                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(config::ScriptFile::kMaxFieldCount)};
             model_.addFieldRow();
         }
     } else {
@@ -332,9 +337,7 @@ void WizardEngine::InitScript(const QString& file)
         model_.setFieldVisible(k, true);
         model_.setFieldValue(k, QString());
         model_.setFieldToolTip(k, QString());
-        const config::FieldSpec spec = config::splitFieldSpec(config::ReadIniString(
-            file, QStringLiteral("FilmPage"), QStringLiteral("Match%1").arg(k + 1), QStringLiteral("??")));
-        model_.setFieldName(k, spec.name);
+        model_.setFieldName(k, script.field(k + 1).name);
         model_.setFieldTicked(k, true);
     }
     loadedCount_ = count;
@@ -343,12 +346,12 @@ void WizardEngine::InitScript(const QString& file)
 // ---------------------------------------------------------------------------------------
 // Navigation
 
-void WizardEngine::btSuivant_Click()
+void WizardEngine::next()
 {
     navigate(+1);
 }
 
-void WizardEngine::btPrecedent_Click()
+void WizardEngine::previous()
 {
     navigate(-1);
 }
@@ -370,7 +373,7 @@ bool WizardEngine::moveToEntry(int delta)
     const bool canMove = delta > 0 ? state_.CurrentItem < app.ItemsCount() : state_.CurrentItem > 1;
     if (!canMove) {
         state_.StopDownload = kTrue;
-        Form_Unload();
+        unload();
         return false;
     }
     // A step still waiting for the old entry ends as after Stop and writes nothing more.
@@ -381,15 +384,17 @@ bool WizardEngine::moveToEntry(int delta)
     items.Item(old).Selected(false);
     state_.CurrentItem = target;
     ++generation_;
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     std::int16_t current = target;
     ListItem& entry = items.Item(current);
-    model_.setTitre(QString::fromStdString(entry.Text()));
+    model_.setTitle(QString::fromStdString(entry.Text()));
     entry.Selected(true);
-    model_.setEtape2Visible(false);
-    model_.setEtape3Visible(false);
+    model_.setCandidatesShown(false);
+    model_.setDetailShown(false);
     clearDetail();
-    model_.setDefaultButton(DefaultButton::Chercher);
-    model_.requestFocus(FocusTarget::Titre);
+    model_.setDefaultButton(DefaultButton::Search);
+    model_.requestFocus(FocusTarget::Title);
     return true;
 }
 
@@ -401,7 +406,7 @@ void WizardEngine::clearDetail()
         model_.setFieldToolTip(k, QString());
     }
     clearPicture();
-    model_.setTbUrl(QString());
+    model_.setDetailAddress(QString());
     model_.setCanSave(false);
 }
 
@@ -409,23 +414,23 @@ void WizardEngine::clearPicture()
 {
     model_.setPicture(QImage());
     model_.setPictureError(QString());
-    model_.setUpdateImg(false);
-    if (QFileInfo::exists(imageFile()))
-        QFile::remove(imageFile());
+    model_.setPictureTicked(false);
+    if (QFileInfo::exists(pictureFile()))
+        QFile::remove(pictureFile());
 }
 
-void WizardEngine::btStop_Click()
+void WizardEngine::stop()
 {
     state_.StopDownload = kTrue;
 }
 
-void WizardEngine::btQuitter_Click()
+void WizardEngine::quit()
 {
     state_.StopDownload = kTrue;
-    Form_Unload();
+    unload();
 }
 
-void WizardEngine::btOptions_Click()
+void WizardEngine::openMapping()
 {
     if (isBusy() || closed_)
         return;
@@ -443,17 +448,17 @@ void WizardEngine::btOptions_Click()
 // The steps. Each returns the step that follows it directly (an exact single candidate,
 // "Sauvegarde Auto"); runSteps chains them in a loop.
 
-void WizardEngine::btChercher_Click()
+void WizardEngine::search()
 {
     runSteps(Step::Search);
 }
 
-void WizardEngine::btchercher2_Click()
+void WizardEngine::fetchDetails()
 {
     runSteps(Step::Detail);
 }
 
-void WizardEngine::btAjouter_Click()
+void WizardEngine::save()
 {
     runSteps(Step::Save);
 }
@@ -485,7 +490,7 @@ void WizardEngine::runSteps(Step first)
 
 QString WizardEngine::readPage()
 {
-    QFile file(tmpFile());
+    QFile file(pageFile());
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return text::decodeText(file.readAll());
@@ -495,19 +500,32 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
 {
     std::int16_t code = 0;
     httpNote_.clear();
+    fetchProblem_.clear();
+    QString connectionError;
     try {
         model_.setDownloading(true);
-        code = services_.pageClient->DownloadPage(url, tmpFile(), methodeGet_, versionHTTP_);
+        code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
         model_.setDownloading(false);
+        connectionError = showConnectionError();
     } catch (const std::exception& error) {
         // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
         // shows why.
         model_.setDownloading(false);
+        showConnectionError();
+        fetchProblem_ = QString::fromUtf8(error.what());
         if (!closed_)
             model_.setStatus(kErrorText + QString::fromUtf8(error.what()));
         return false;
     }
     const net::PageReport report = services_.pageClient->lastReport();
+    if (code != 0)
+        fetchProblem_ = report.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(code)
+                                                 : QStringLiteral("Erreur n°%1 : %2").arg(code).arg(report.problem);
+    else if (report.status != 0 && !report.success())
+        fetchProblem_ = QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed();
+    else if (report.status == 0)
+        fetchProblem_ = connectionError.isEmpty() ? QStringLiteral("pas de réponse HTTP")
+                                                  : connectionError.simplified(); // the message spans lines
     if (!stillOn(generation)) {
         // Moved away or closed meanwhile: the fetch was stopped for this entry.
         if (!closed_)
@@ -527,6 +545,29 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
     return true;
 }
 
+QString WizardEngine::showConnectionError()
+{
+    const QString message = net::connectionErrorMessage(services_.pageClient->lastReport());
+    if (!message.isEmpty())
+        ui_.messageBox(message);
+    return message;
+}
+
+void WizardEngine::failOutcome(const QString& stage, const QString& reason)
+{
+    outcome_.kind = EntryOutcome::Kind::Failed;
+    outcome_.stage = stage;
+    outcome_.reason = reason;
+    outcomeFailed_ = true;
+}
+
+EntryOutcome WizardEngine::outcome() const
+{
+    EntryOutcome outcome = outcome_;
+    outcome.candidates = int(model_.candidates().size());
+    return outcome;
+}
+
 std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
 {
     return [this, generation] {
@@ -541,7 +582,7 @@ std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
 void WizardEngine::analysisStopped(std::uint64_t generation)
 {
     if (stillOn(generation)) {
-        model_.setBtStopVisible(false);
+        model_.setStopOffered(false);
         model_.setStatus(kStatusAnalysisStopped);
     }
 }
@@ -549,35 +590,42 @@ void WizardEngine::analysisStopped(std::uint64_t generation)
 WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     const QString script = state_.ScriptPath;
     if (script.isEmpty() || !QFileInfo::exists(script)) {
+        outcome_.reason = kNoScript;
         ui_.messageBox(kNoScript);
         return Step::None;
     }
     if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty()) {
-        reportLoadError({script, {}, problem});
+        outcome_.reason = reportLoadError({script, {}, problem});
         return Step::None;
     }
-    const QString titre = model_.titre();
-    if (titre.isEmpty()) {
+    const QString title = model_.title();
+    if (title.isEmpty()) {
+        outcome_.reason = kNothingToSearch;
         ui_.messageBox(kNothingToSearch);
         return Step::None;
     }
     model_.clearCandidates();
-    model_.setEtape2Visible(false);
+    model_.setCandidatesShown(false);
     model_.setStatus(kStatusDownloading);
-    const QString searchPage = QStringLiteral("SearchPage");
-    const QString url = config::fillTemplate(config::ReadIniString(script, searchPage, QStringLiteral("Url"), {}), titre);
-    model_.setBtStopVisible(true);
+    const config::ScriptFile scriptFile(script);
+    const QString url = scriptFile.searchUrl(title);
+    model_.setStopOffered(true);
 
-    if (!fetchPage(url, generation))
+    const bool fetched = fetchPage(url, generation);
+    if (!fetchProblem_.isEmpty())
+        failOutcome(kStageSearch, QStringLiteral("recherche : ") + fetchProblem_);
+    if (!fetched)
         return Step::None;
 
     const QString page = readPage();
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
-    reg2_.keepGoing(analysisGoesOn(generation));
-    regex.Pattern(config::ReadIniString(script, searchPage, QStringLiteral("Pattern"), {}));
+    tagPattern_.keepGoing(analysisGoesOn(generation));
+    regex.Pattern(scriptFile.searchPattern());
     regex.Global(true);
     regex.Multiline(true);
     regex.IgnoreCase(true);
@@ -586,12 +634,9 @@ WizardEngine::Step WizardEngine::searchStep()
             const text::Matches matches = regex.Execute(page);
             for (const text::Match& match : matches) {
                 Candidate row;
-                const int link = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("Link"), QStringLiteral("-1"))).value_or(-1);
-                const int shortText = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("ShortText"), QStringLiteral("-1"))).value_or(-1);
-                const int longText = config::groupIndex(
-                    config::ReadIniString(script, searchPage, QStringLiteral("LongText"), QStringLiteral("-1"))).value_or(-1);
+                const int link = scriptFile.linkGroup();
+                const int shortText = scriptFile.shortTextGroup();
+                const int longText = scriptFile.longTextGroup();
                 // A group the pattern does not have leaves its cell empty.
                 if (link >= 0 && link < match.SubMatchesCount())
                     row.link = match.SubMatches(link);
@@ -610,12 +655,20 @@ WizardEngine::Step WizardEngine::searchStep()
         model_.setCandidatesError(error.message());
     }
 
-    model_.setBtStopVisible(false);
+    model_.setStopOffered(false);
     model_.setStatus(kStatusAnalysed + httpNote_);
-    model_.setEtape2Visible(true);
-    model_.setEtape3Visible(false);
-    model_.setDefaultButton(DefaultButton::Chercher2);
-    model_.requestFocus(FocusTarget::ListView1);
+    model_.setCandidatesShown(true);
+    model_.setDetailShown(false);
+    model_.setDefaultButton(DefaultButton::FetchDetails);
+    model_.requestFocus(FocusTarget::Candidates);
+    if (!outcomeFailed_) {
+        const std::size_t found = model_.candidates().size();
+        outcome_.kind = found == 0 ? EntryOutcome::Kind::NotFound
+                        : found > 1 ? EntryOutcome::Kind::Ambiguous
+                                    : EntryOutcome::Kind::Failed;
+        outcome_.stage = found == 1 ? kStageDetail : QString();
+        outcome_.reason = found == 0 ? model_.candidatesError() : found == 1 ? QStringLiteral("fiche non lue") : QString();
+    }
     if (model_.candidates().size() == 1)
         return Step::Detail;
     ui_.beep();
@@ -626,6 +679,14 @@ WizardEngine::Step WizardEngine::searchStep()
 WizardEngine::Step WizardEngine::detailStep()
 {
     const std::uint64_t generation = generation_;
+    // A search that failed keeps its outcome; otherwise the detail step's own counts.
+    const bool searchFailed = outcomeFailed_;
+    const auto detailFailed = [&](const QString& stage, const QString& reason) {
+        if (!searchFailed)
+            failOutcome(stage, reason);
+    };
+    detailFailed(kStageDetail, QStringLiteral("fiche non lue"));
+    outcomeFailed_ = searchFailed;
     if (model_.candidates().empty()) {
         ui_.messageBox(kNothingToSearch);
         return Step::None;
@@ -641,24 +702,26 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setCanSave(false);
     model_.setStatus(kStatusDownloading);
 
-    const QString script = state_.ScriptPath;
-    const QString filmPage = QStringLiteral("FilmPage");
+    const config::ScriptFile script(state_.ScriptPath);
     // With rows listed but none selected, the first one is used.
     const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
-    const QString url = config::fillTemplate(config::ReadIniString(script, filmPage, QStringLiteral("Url"), {}),
-                                             model_.candidates().at(static_cast<std::size_t>(selected)).link);
-    model_.setTbUrl(url);
-    model_.setBtStopVisible(true);
+    const QString url = script.detailUrl(model_.candidates().at(static_cast<std::size_t>(selected)).link);
+    model_.setDetailAddress(url);
+    model_.setStopOffered(true);
 
-    if (!fetchPage(url, generation))
+    const bool fetched = fetchPage(url, generation);
+    if (!fetchProblem_.isEmpty())
+        detailFailed(kStageDetail, QStringLiteral("fiche : ") + fetchProblem_);
+    else if (!searchFailed)
+        outcome_ = {EntryOutcome::Kind::Filled, 0, {}, QStringLiteral("sans image")};
+    if (!fetched)
         return Step::None;
 
     const QString page = readPage();
-    const int count = std::max<int>(
-        config::tryToInt16(config::ReadIniString(script, filmPage, QStringLiteral("Count"), QStringLiteral("0"))).value_or(0), 0);
+    const int count = script.fieldCount();
     text::RegExp regex;
     regex.keepGoing(analysisGoesOn(generation));
-    reg2_.keepGoing(analysisGoesOn(generation));
+    tagPattern_.keepGoing(analysisGoesOn(generation));
     bool stopped = false;
     for (int k = 1; k <= count; ++k) {
         const int row = k - 1;
@@ -667,8 +730,7 @@ WizardEngine::Step WizardEngine::detailStep()
         regex.Global(true);
         regex.Multiline(true);
         regex.IgnoreCase(true);
-        const config::FieldSpec spec = config::splitFieldSpec(
-            config::ReadIniString(script, filmPage, QStringLiteral("Match%1").arg(k), QStringLiteral("??|0")));
+        const config::FieldSpec spec = script.field(k);
         auto emptyRow = [&](const QString& why) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
@@ -706,20 +768,19 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
     }
 
-    model_.setEtape3Visible(true);
+    model_.setDetailShown(true);
     model_.setStatus(kStatusPicture);
 
     QString address;
     try {
-        regex.Pattern(config::ReadIniString(script, filmPage, QStringLiteral("PatternImg"), {}));
+        regex.Pattern(script.picturePattern());
         regex.Global(true);
         regex.Multiline(true);
         regex.IgnoreCase(true);
         if (regex.Test(page)) {
-            const QString imgTemplate = config::ReadIniString(script, QStringLiteral("ImgPage"), QStringLiteral("Url"), {});
             for (const text::Match& match : regex.Execute(page)) {
                 if (match.SubMatchesCount() > 0)
-                    address = config::fillTemplate(imgTemplate, match.SubMatches(0));
+                    address = script.pictureUrl(match.SubMatches(0));
             }
         }
     } catch (const text::MatchInterrupted&) {
@@ -729,25 +790,30 @@ WizardEngine::Step WizardEngine::detailStep()
         address.clear();
         model_.setPictureError(QStringLiteral("PatternImg : %1").arg(error.message()));
     }
-    model_.setBtStopVisible(false);
+    model_.setStopOffered(false);
 
     if (address.isEmpty()) {
         if (!httpNote_.isEmpty())
             model_.setStatus(kStatusAnalysed + httpNote_);
         model_.setPicture(QImage());
-        model_.setUpdateImg(false);
+        model_.setPictureTicked(false);
     } else {
-        model_.setBtStopVisible(true);
+        model_.setStopOffered(true);
         QString result;
         try {
             model_.setDownloading(true);
-            result = services_.downloadPicture(address, imageFile(), state_.StopDownload, netOptions_);
+            result = services_.downloadPicture(address, pictureFile(), state_.StopDownload, netOptions_);
             model_.setDownloading(false);
         } catch (const std::exception& error) {
             model_.setDownloading(false);
             result = QString::fromUtf8(error.what());
             if (result.isEmpty())
                 result = QStringLiteral("échec du téléchargement");
+        }
+        if (outcome_.kind == EntryOutcome::Kind::Filled) {
+            // The fields count without the picture; the reason is noted.
+            outcome_.stage = result.isEmpty() ? QString() : kStagePicture;
+            outcome_.reason = result.isEmpty() ? QString() : QStringLiteral("image non téléchargée : ") + result;
         }
         if (!stillOn(generation)) {
             if (!closed_)
@@ -759,28 +825,32 @@ WizardEngine::Step WizardEngine::detailStep()
             model_.setStatus(kErrorText + result);
             return Step::None;
         }
-        model_.setBtStopVisible(false);
+        model_.setStopOffered(false);
         QImage image;
         if (result.isEmpty()) {
-            image = readPicture(imageFile());
+            image = readPicture(pictureFile());
         } else {
             // A poster that answers 404 or arrives cut short: the fields still count.
             model_.setPictureError(result);
         }
         if (image.isNull()) {
+            if (outcome_.kind == EntryOutcome::Kind::Filled && result.isEmpty()) {
+                outcome_.stage = kStagePicture;
+                outcome_.reason = QStringLiteral("image illisible");
+            }
             model_.setStatus(kStatusBadPicture + httpNote_);
-            QFile::remove(imageFile());
+            QFile::remove(pictureFile());
             model_.setPicture(QImage());
-            model_.setUpdateImg(false);
+            model_.setPictureTicked(false);
         } else {
             model_.setStatus(kStatusDone + httpNote_);
             model_.setPicture(image);
-            model_.setUpdateImg(true);
+            model_.setPictureTicked(true);
         }
     }
 
     model_.setCanSave(true);
-    model_.setDefaultButton(DefaultButton::Ajouter);
+    model_.setDefaultButton(DefaultButton::Save);
     return model_.autoSave() ? Step::Save : Step::None;
 }
 
@@ -868,12 +938,10 @@ WizardEngine::Step WizardEngine::saveStep()
     // Columns, one by one: a failing host member or mapping value skips that column only.
     try {
         const std::int32_t colCount = app->ColCount();
-        const QString iniFile = mappingFile();
+        const config::MappingFile mapping(mappingFile());
         for (std::int32_t c = 1; c <= colCount; ++c) {
             try {
-                const QString mapped = config::ReadIniString(iniFile, model_.scriptText(),
-                                                             QStringLiteral("Col%1").arg(c), QStringLiteral("0"));
-                const int k = config::tryToInt16(mapped).value_or(0);
+                const int k = mapping.mappedField(model_.scriptText(), c);
                 if (k < 1 || k > loadedCount_ || k > model_.fieldRowCount())
                     continue;
                 const FieldRow& row = model_.fieldRow(k - 1);
@@ -899,8 +967,8 @@ WizardEngine::Step WizardEngine::saveStep()
     } catch (const std::exception&) {
     }
     // Kept: not stored at all, so no picture file is left that no entry names.
-    keptPicture_ = keepFilled_ && hasPicture && model_.updateImg() && QFileInfo::exists(imageFile());
-    if (model_.updateImg() && QFileInfo::exists(imageFile()) && !keptPicture_) {
+    keptPicture_ = keepFilled_ && hasPicture && model_.pictureTicked() && QFileInfo::exists(pictureFile());
+    if (model_.pictureTicked() && QFileInfo::exists(pictureFile()) && !keptPicture_) {
         if (hasPicture && !model_.autoSave()) {
             if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
                 try {
@@ -914,14 +982,14 @@ WizardEngine::Step WizardEngine::saveStep()
         }
         QString name;
         try {
-            name = freePictureName(text::stripFileName(model_.titre()),
+            name = freePictureName(text::stripFileName(model_.title()),
                                    [this](const QString& candidate) { return tagHeldByAnotherEntry(candidate); });
         } catch (const std::exception& error) {
             reportHostError(error);
             return Step::None;
         }
         QString failure;
-        if (storePicture(imageFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
+        if (storePicture(pictureFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
                          services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
             try {
                 entry->Tag(name.toStdString());

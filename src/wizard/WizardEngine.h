@@ -7,10 +7,10 @@
 //     WizardServices services{pluginFolder, workFolder, page client, picture download,
 //                             mapping opener (may do nothing), close request};
 //     WizardEngine engine(state, ui, settings, std::move(services));
-//     if (!engine.Form_Load()) return;      // throws trouvel::Error when loading fails
+//     if (!engine.load()) return;      // throws trouvel::Error when loading fails
 //     engine.model().setAutoSave(true);     // "Sauvegarde Auto"
-//     engine.btChercher_Click();            // walks until a step stops or the list ends
-//     if (!engine.isClosed()) engine.Form_Unload();
+//     engine.search();            // walks until a step stops or the list ends
+//     if (!engine.isClosed()) engine.unload();
 //
 // Every handler returns once its work (and, with "Sauvegarde Auto", the whole unattended
 // walk) is done; the walk is a loop, not nested calls, so its length does not grow the stack.
@@ -25,6 +25,7 @@
 #include "common/UserInteraction.h"
 #include "config/Settings.h"
 #include "text/RegExp.h"
+#include "wizard/EntryOutcome.h"
 #include "wizard/PageClient.h"
 #include "wizard/WizardModel.h"
 
@@ -75,34 +76,37 @@ public:
 
     // Start-up. false when the window must not open (an empty host list; a message has been
     // shown). Throws trouvel::Error for an error of the host or the settings store.
-    bool Form_Load();
+    bool load();
     // Shut-down: stop flag, socket closed, "NBIndex" saved, close requested. Runs once.
-    void Form_Unload();
+    void unload();
     bool isClosed() const { return closed_; }
 
     // The user chose script `index` in list1.
-    void list1_Click(int index);
+    void selectScript(int index);
     // Loads a script (path, options, field rows). Throws ScriptLoadError.
-    void InitScript(const QString& file);
+    void loadScript(const QString& file);
     // The per-user time limit of the downloads, in seconds, decimals allowed ("Options", "TimeOut").
     static constexpr const char* kTimeOutKey = "TimeOut";
 
     // Options read by the last load.
-    std::int16_t MethodeGet() const { return methodeGet_; }
-    std::int16_t versionHTTP() const { return versionHTTP_; }
+    std::int16_t usesGet() const { return usesGet_; }
+    std::int16_t httpVersion() const { return httpVersion_; }
     // Field count of the script loaded last (rows 0..count-1 are visible).
     int loadedFieldCount() const { return loadedCount_; }
 
     // The three steps; with "Sauvegarde Auto" each runs the unattended walk to its end.
-    void btChercher_Click();
-    void btchercher2_Click(); // also a double click in ListView1
-    void btAjouter_Click();
+    void search();
+    void fetchDetails(); // also a double click in ListView1
+    void save();
 
-    void btSuivant_Click();
-    void btPrecedent_Click();
-    void btStop_Click();
-    void btQuitter_Click();
-    void btOptions_Click();
+    void next();
+    void previous();
+    void stop();
+    void quit();
+    void openMapping();
+
+    // What the steps came to for the current entry so far (reset by every move to another entry).
+    EntryOutcome outcome() const;
 
     // True while a step handler runs (including its waits).
     bool isBusy() const { return busyDepth_ > 0; }
@@ -117,11 +121,11 @@ public:
     int keptColumnCount() const { return keptColumns_; }
     bool keptPicture() const { return keptPicture_; }
 
-    // stripTag with the window's reg2.
+    // stripTag with the wizard's tag pattern (the window's reg2).
     QString stripTag(const QString& str);
 
-    QString tmpFile() const;   // <workFolder>/tmp.txt
-    QString imageFile() const; // <workFolder>/image.jpg
+    QString pageFile() const;   // <workFolder>/tmp.txt
+    QString pictureFile() const; // <workFolder>/image.jpg
 
 private:
     enum class Step { None, Search, Detail, Save };
@@ -133,6 +137,11 @@ private:
     Step saveStep();
     // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
     bool fetchPage(const QString& url, std::uint64_t generation);
+    // The last fetch's connection error in a message box, if it had one; returns its text.
+    QString showConnectionError();
+    // The outcome of the current entry's search failed at stage for reason; a failure stays
+    // until the entry changes or a new search starts.
+    void failOutcome(const QString& stage, const QString& reason);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
@@ -160,7 +169,8 @@ private:
     QString readPage();
     QString mappingFile();
     void hideFieldRowsFrom(int k);
-    void reportLoadError(const ScriptLoadError& error);
+    // Shows why the script did not load; returns the text shown.
+    QString reportLoadError(const ScriptLoadError& error);
     bool loadScriptReporting(const QString& path);
 
     ModuleState& state_;
@@ -168,9 +178,9 @@ private:
     config::SettingsStore& settings_;
     WizardServices services_;
     WizardModel model_;
-    text::RegExp reg2_;
-    std::int16_t methodeGet_ = 0;
-    std::int16_t versionHTTP_ = 0;
+    text::RegExp tagPattern_;
+    std::int16_t usesGet_ = 0;
+    std::int16_t httpVersion_ = 0;
     int loadedCount_ = 0;
     int busyDepth_ = 0;
     std::uint64_t generation_ = 0; // bumped by every move to another entry
@@ -178,6 +188,9 @@ private:
     net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
     QString httpNote_;
     QString pictureStoreFailure_;
+    QString fetchProblem_; // what went wrong with the last page fetch, in words ("" none)
+    EntryOutcome outcome_;
+    bool outcomeFailed_ = false;
     bool keepFilled_ = false;
     int keptColumns_ = 0;
     bool keptPicture_ = false;

@@ -45,10 +45,10 @@ void WizardModel::setScriptText(const QString& text)
         Q_EMIT scriptTextChanged();
 }
 
-void WizardModel::setTitre(const QString& text)
+void WizardModel::setTitle(const QString& text)
 {
-    if (assign(titre_, text))
-        Q_EMIT titreChanged();
+    if (assign(title_, text))
+        Q_EMIT titleChanged();
 }
 
 void WizardModel::clearCandidates()
@@ -86,10 +86,10 @@ void WizardModel::setCandidatesError(const QString& text)
         Q_EMIT candidatesErrorChanged();
 }
 
-void WizardModel::setTbUrl(const QString& text)
+void WizardModel::setDetailAddress(const QString& text)
 {
-    if (assign(tbUrl_, text))
-        Q_EMIT tbUrlChanged();
+    if (assign(detailAddress_, text))
+        Q_EMIT detailAddressChanged();
 }
 
 void WizardModel::addFieldRow()
@@ -139,10 +139,10 @@ void WizardModel::setPicture(const QImage& image)
     Q_EMIT pictureChanged();
 }
 
-void WizardModel::setUpdateImg(bool ticked)
+void WizardModel::setPictureTicked(bool ticked)
 {
-    if (assign(updateImg_, ticked))
-        Q_EMIT updateImgChanged();
+    if (assign(pictureTicked_, ticked))
+        Q_EMIT pictureTickedChanged();
 }
 
 void WizardModel::setPictureError(const QString& text)
@@ -169,19 +169,19 @@ void WizardModel::setCanSave(bool can)
         Q_EMIT canSaveChanged();
 }
 
-void WizardModel::setBtStopVisible(bool visible)
+void WizardModel::setStopOffered(bool visible)
 {
     if (assign(btStopVisible_, visible))
-        Q_EMIT btStopVisibleChanged();
+        Q_EMIT stopOfferedChanged();
 }
 
-void WizardModel::setEtape2Visible(bool visible)
+void WizardModel::setCandidatesShown(bool visible)
 {
     if (assign(etape2_, visible))
         Q_EMIT framesChanged();
 }
 
-void WizardModel::setEtape3Visible(bool visible)
+void WizardModel::setDetailShown(bool visible)
 {
     if (assign(etape3_, visible))
         Q_EMIT framesChanged();

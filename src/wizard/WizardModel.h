@@ -31,8 +31,10 @@ struct FieldRow {
     QString toolTip; // lbl_champ tool tip: why the field's pattern gave nothing ("" when fine)
 };
 
-enum class DefaultButton { Chercher, Chercher2, Ajouter };
-enum class FocusTarget { Titre, ListView1 };
+// The default button: Chercher, the second Chercher (fetch the chosen film) or Ajouter.
+enum class DefaultButton { Search, FetchDetails, Save };
+// Where the focus goes: the title box or the candidate list.
+enum class FocusTarget { Title, Candidates };
 
 class WizardModel : public QObject {
     Q_OBJECT
@@ -48,8 +50,8 @@ public:
     void setScriptIndex(int index); // also sets scriptText to the name (or "" for -1)
     void setScriptText(const QString& text);
 
-    const QString& titre() const { return titre_; }
-    void setTitre(const QString& text);
+    const QString& title() const { return title_; }
+    void setTitle(const QString& text);
 
     // ListView1 and its selected row (-1 none; adding rows selects the first one).
     const std::vector<Candidate>& candidates() const { return candidates_; }
@@ -61,8 +63,8 @@ public:
     const QString& candidatesError() const { return candidatesError_; }
     void setCandidatesError(const QString& text);
 
-    const QString& tbUrl() const { return tbUrl_; }
-    void setTbUrl(const QString& text);
+    const QString& detailAddress() const { return detailAddress_; }
+    void setDetailAddress(const QString& text);
 
     // Field rows: created on demand, never removed; rows beyond the script's count are hidden.
     int fieldRowCount() const { return static_cast<int>(rows_.size()); }
@@ -77,8 +79,8 @@ public:
     // Img and updateImg. pictureError: why no picture address came out ("" when fine).
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& image);
-    bool updateImg() const { return updateImg_; }
-    void setUpdateImg(bool ticked);
+    bool pictureTicked() const { return pictureTicked_; }
+    void setPictureTicked(bool ticked);
     const QString& pictureError() const { return pictureError_; }
     void setPictureError(const QString& text);
 
@@ -88,16 +90,16 @@ public:
     const QString& status() const { return status_; } // stbar
     void setStatus(const QString& text);
 
-    bool btStopVisible() const { return btStopVisible_; }
-    void setBtStopVisible(bool visible);
+    bool stopOffered() const { return btStopVisible_; }
+    void setStopOffered(bool visible);
     // "Ajouter" is offered once a detail step has run for the current entry.
     bool canSave() const { return canSave_; }
     void setCanSave(bool can);
 
-    bool etape2Visible() const { return etape2_; }
-    bool etape3Visible() const { return etape3_; }
-    void setEtape2Visible(bool visible);
-    void setEtape3Visible(bool visible);
+    bool candidatesShown() const { return etape2_; }
+    bool detailShown() const { return etape3_; }
+    void setCandidatesShown(bool visible);
+    void setDetailShown(bool visible);
 
     DefaultButton defaultButton() const { return defaultButton_; }
     void setDefaultButton(DefaultButton button);
@@ -113,19 +115,19 @@ Q_SIGNALS:
     void scriptsChanged();
     void scriptIndexChanged();
     void scriptTextChanged();
-    void titreChanged();
+    void titleChanged();
     void candidatesChanged();
     void selectedCandidateChanged();
     void candidatesErrorChanged();
-    void tbUrlChanged();
+    void detailAddressChanged();
     void fieldRowAdded(int k);
     void fieldRowChanged(int k);
     void pictureChanged();
-    void updateImgChanged();
+    void pictureTickedChanged();
     void pictureErrorChanged();
     void autoSaveChanged();
     void statusChanged();
-    void btStopVisibleChanged();
+    void stopOfferedChanged();
     void canSaveChanged();
     void framesChanged();
     void defaultButtonChanged();
@@ -138,14 +140,14 @@ private:
     QStringList scripts_;
     int scriptIndex_ = -1;
     QString scriptText_;
-    QString titre_;
+    QString title_;
     std::vector<Candidate> candidates_;
     int selectedCandidate_ = -1;
     QString candidatesError_;
-    QString tbUrl_;
+    QString detailAddress_;
     std::vector<FieldRow> rows_;
     QImage picture_;
-    bool updateImg_ = false;
+    bool pictureTicked_ = false;
     QString pictureError_;
     bool auto_ = false;
     QString status_;
@@ -153,7 +155,7 @@ private:
     bool canSave_ = false;
     bool etape2_ = false;
     bool etape3_ = false;
-    DefaultButton defaultButton_ = DefaultButton::Chercher;
+    DefaultButton defaultButton_ = DefaultButton::Search;
     bool downloading_ = false;
 };
 

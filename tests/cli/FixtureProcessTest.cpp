@@ -4,7 +4,7 @@
 #include "ToolProcess.h"
 
 #include "demo/DemoSiteFixture.h"
-#include "wizard/TestSite.h"
+#include "support/TestSite.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -44,7 +44,7 @@ protected:
         catalogue_->addEntry({title});
         auto host = std::make_shared<cadrelle::CatalogueHost>(*catalogue_, session->scratchFolder(), options.cadrelleIni);
         EXPECT_TRUE(session->start(host));
-        session->engine().btChercher_Click();
+        session->engine().search();
         return session;
     }
 
@@ -59,25 +59,25 @@ protected:
             EXPECT_EQ(model.fieldRow(k).value, expected[k]);
             EXPECT_TRUE(model.fieldRow(k).ticked);
         }
-        const bool imageKept = QFileInfo::exists(session.engine().imageFile());
+        const bool imageKept = QFileInfo::exists(session.engine().pictureFile());
         switch (film.poster) {
         case PosterKind::Picture:
             EXPECT_EQ(model.status(), QString::fromUtf8("Terminé"));
-            EXPECT_TRUE(model.updateImg());
+            EXPECT_TRUE(model.pictureTicked());
             EXPECT_TRUE(imageKept);
             ASSERT_EQ(session.pictureFetches().size(), 1u);
             EXPECT_TRUE(session.pictureFetches()[0].address.endsWith(film.posterPath()));
             break;
         case PosterKind::None:
             EXPECT_TRUE(session.pictureFetches().empty());
-            EXPECT_FALSE(model.updateImg());
+            EXPECT_FALSE(model.pictureTicked());
             EXPECT_FALSE(imageKept);
             EXPECT_EQ(model.status(), QStringLiteral("Telechargement de l'image en cours..."));
             break;
         case PosterKind::Broken:
             EXPECT_EQ(session.pictureFetches().size(), 1u);
             EXPECT_EQ(model.status(), QString::fromUtf8("Erreur lors du téléchargement de l'image"));
-            EXPECT_FALSE(model.updateImg());
+            EXPECT_FALSE(model.pictureTicked());
             EXPECT_FALSE(imageKept);
             break;
         }
@@ -116,7 +116,7 @@ TEST_F(DemoStepsTest, EveryFilmThroughSearchDetailAndPicture)
                 pick = int(i);
         ASSERT_GE(pick, 0);
         session->model().setSelectedCandidate(pick);
-        session->engine().btchercher2_Click();
+        session->engine().fetchDetails();
         expectDetail(*session, film);
     }
     EXPECT_GE(ambiguous, 7) << "films sharing their title with others";
@@ -137,8 +137,8 @@ TEST_F(DemoStepsTest, SearchWithPostAndHttp10FindsTheSame)
     const auto session = search(QString::fromUtf8("Qui a volé la lune ?"));
     ASSERT_EQ(session->model().candidates().size(), 1u);
     EXPECT_EQ(session->model().fieldRow(0).value, QString::fromUtf8("Qui a volé la lune ?"));
-    EXPECT_EQ(session->engine().MethodeGet(), 0);
-    EXPECT_EQ(session->engine().versionHTTP(), 0);
+    EXPECT_EQ(session->engine().usesGet(), 0);
+    EXPECT_EQ(session->engine().httpVersion(), 0);
 }
 
 } // namespace

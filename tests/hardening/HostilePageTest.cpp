@@ -3,7 +3,7 @@
 // without end, values made of regex metacharacters, a script with a byte-order mark and
 // CR LF line ends. Each step completes; a pattern that gives up counts as no match and says
 // why in the field's tool tip; the other fields are still filled.
-#include "wizard/WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,7 +17,7 @@ protected:
     void start()
     {
         writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=1"));
-        ASSERT_TRUE(engine().Form_Load());
+        ASSERT_TRUE(engine().load());
     }
     const WizardModel& m() { return engine().model(); }
     // The demo script with replacements made in its text.
@@ -76,7 +76,7 @@ TEST_P(OddPage, StepCompletesWithTheseFields)
         demoScriptWith(QString::fromUtf8("Match2=Année|Année : (\\d+)"), QStringLiteral("Match2=") + GetParam().yearMatch);
     site.page("/film/1", GetParam().page);
     start();
-    engine().btChercher_Click();
+    engine().search();
 
     EXPECT_EQ(m().fieldRow(0).value, GetParam().title);
     EXPECT_EQ(m().fieldRow(1).value, GetParam().year);
@@ -136,16 +136,16 @@ TEST_P(StoppedAnalysis, EndsTheStepWithinTheMatch)
         QTimer::singleShot(0, [&] {
         acted = true;
         switch (GetParam().gesture) {
-        case Gesture::Stop: engine().btStop_Click(); break;
-        case Gesture::Next: engine().btSuivant_Click(); break;
-        case Gesture::Close: engine().btQuitter_Click(); break;
+        case Gesture::Stop: engine().stop(); break;
+        case Gesture::Next: engine().next(); break;
+        case Gesture::Close: engine().quit(); break;
         }
         });
     });
-    engine().btChercher_Click();
+    engine().search();
     ASSERT_TRUE(acted);
     EXPECT_EQ(host->entry(1).columns, (std::vector<std::string>{"Film 1", "", ""})) << "nothing saved";
-    EXPECT_FALSE(QFileInfo::exists(engine().imageFile()));
+    EXPECT_FALSE(QFileInfo::exists(engine().pictureFile()));
     if (GetParam().gesture == Gesture::Stop) {
         EXPECT_EQ(m().status(), QStringLiteral("Analyse interrompue"));
         EXPECT_EQ(state.CurrentItem, 1);
@@ -153,7 +153,7 @@ TEST_P(StoppedAnalysis, EndsTheStepWithinTheMatch)
             EXPECT_FALSE(m().fieldRow(row).ticked) << row;
             EXPECT_EQ(m().fieldRow(row).toolTip, QStringLiteral("Analyse interrompue")) << row;
         }
-        EXPECT_FALSE(m().btStopVisible());
+        EXPECT_FALSE(m().stopOffered());
     }
 }
 
@@ -178,7 +178,7 @@ TEST_F(HostileSteps, MetacharacterFieldPatternIsNoMatchWithTheReason)
 {
     demoScriptWith(QString::fromUtf8("Match2=Année|Année : (\\d+)"), QStringLiteral("Match2=") + metacharacters(QString::fromUtf8("Année|")));
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
     EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
     EXPECT_FALSE(m().fieldRow(1).ticked);
@@ -190,7 +190,7 @@ TEST_F(HostileSteps, MetacharacterSearchPatternListsNothing)
     demoScriptWith(QStringLiteral("Pattern=<a href=\"/film/(\\d+)\">([\\s\\S]*?)</a>"),
                    QStringLiteral("Pattern=") + metacharacters({}));
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_TRUE(m().candidates().empty());
     EXPECT_FALSE(m().candidatesError().isEmpty());
     EXPECT_TRUE(m().fieldRow(0).value.isEmpty());
@@ -202,7 +202,7 @@ TEST_F(HostileSteps, MetacharacterAddressesAreRefusedOrSent)
     // refused as a bad address, but the step ends and the fields stay empty.
     demoScriptWith(QStringLiteral("/film/%1"), QStringLiteral("/") + metacharacters({}).left(1000));
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_TRUE(m().fieldRow(0).value.isEmpty());
     EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
 }
@@ -218,7 +218,7 @@ TEST_F(HostileSteps, ScriptWithByteOrderMarkAndCrLfWorksAsUsual)
     file.write(text);
     file.close();
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
     EXPECT_EQ(m().fieldRow(1).value, QStringLiteral("1901"));
     EXPECT_EQ(m().status(), QStringLiteral("Terminé"));

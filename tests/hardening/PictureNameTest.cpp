@@ -2,7 +2,7 @@
 // limit: "../", absolute paths, control characters, NUL, very long text. The picture is either
 // stored directly inside tmpfolder under a name of at most 255 bytes, or refused with the
 // reason in the status line; no file appears anywhere else.
-#include "wizard/WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -39,19 +39,19 @@ TEST_P(PictureName, StaysInsideTheFolderOrIsRefused)
     writeDemoScript();
     makeHost(2, 4);
     writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=0"));
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     absent << QStringLiteral("Film 2"); // the search after the save stops there
     {
-        QFile picture(engine().imageFile());
+        QFile picture(engine().pictureFile());
         ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
         picture.write(pngBytes());
     }
-    engine().model().setUpdateImg(true);
+    engine().model().setPictureTicked(true);
     engine().model().setCanSave(true); // as after a detail step
-    engine().model().setTitre(GetParam().title);
+    engine().model().setTitle(GetParam().title);
     const QSet<QString> before = filesUnder(root.path());
 
-    engine().btAjouter_Click();
+    engine().save();
 
     const QSet<QString> added = filesUnder(root.path()) - before;
     for (const QString& file : added) {

@@ -2,7 +2,7 @@
 #include "mapping/ColumnMapping.h"
 
 #include "config/Convert.h"
-#include "mapping/MappingFixture.h"
+#include "support/MappingFixture.h"
 
 namespace trouvel::mapping::test {
 namespace {

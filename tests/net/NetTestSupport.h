@@ -1,16 +1,25 @@
 // Helpers shared by the network tests.
 #pragma once
 
+#include "net/DownloadWinsock.h"
 #include "net/LineEnds.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QHostAddress>
+#include <QStringList>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
 
 namespace trouvel::net::test {
+
+// The connection error message of the client's last fetch, as a list of what would be shown.
+inline QStringList connectionMessages(const cDownloadWinsock& client)
+{
+    const QString message = connectionErrorMessage(client.lastReport());
+    return message.isEmpty() ? QStringList{} : QStringList{message};
+}
 
 inline QByteArray readFile(const QString& path)
 {

@@ -1,5 +1,5 @@
 // The save step: mapped columns, the picture and its question, the move to the next entry.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include "config/IniFile.h"
 
@@ -18,7 +18,7 @@ protected:
         writeDemoScript();
         makeHost(entries, 4);
         writeMapping(QStringLiteral("Demo"), mapping);
-        ASSERT_TRUE(engine().Form_Load());
+        ASSERT_TRUE(engine().load());
         host->mustSaveCount = 0; // the mapping check at load may have set it
         WizardModel& m = engine().model();
         m.setFieldValue(0, QStringLiteral("Heat"));
@@ -31,10 +31,10 @@ protected:
     void putPicture()
     {
         engine().model().setCanSave(true); // each save moves on: the next entry's detail "ran"
-        QFile file(engine().imageFile());
+        QFile file(engine().pictureFile());
         file.open(QIODevice::WriteOnly);
         file.write(pngBytes());
-        engine().model().setUpdateImg(true);
+        engine().model().setPictureTicked(true);
     }
 };
 
@@ -52,7 +52,7 @@ TEST_P(SaveMapping, WritesMappedTickedFields)
     start(QString::fromLatin1(GetParam().mapping));
     if (GetParam().untickedRow >= 0)
         engine().model().setFieldTicked(GetParam().untickedRow, false);
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(host->entry(1).columns, GetParam().expected);
     EXPECT_EQ(host->mustSaveCount, 1);
     EXPECT_EQ(state.CurrentItem, 2);
@@ -72,13 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
 {
     start(QStringLiteral("Col1=0"));
-    engine().model().setTitre(QStringLiteral("Heat: AC/DC"));
+    engine().model().setTitle(QStringLiteral("Heat: AC/DC"));
     QFile old(hostFile(QStringLiteral("Heat- AC-DC.jpg")));
     old.open(QIODevice::WriteOnly);
     old.write("old");
     old.close();
     putPicture();
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(host->entry(1).tag, "Heat- AC-DC.jpg");
     QFile stored(hostFile(QStringLiteral("Heat- AC-DC.jpg")));
@@ -101,7 +101,7 @@ TEST_P(SaveKeepingFilled, WritesOnlyBlankColumns)
     start(QString::fromLatin1(GetParam().mapping));
     engine().setKeepFilledColumns(GetParam().keep);
     host->entry(1).columns = GetParam().before;
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(host->entry(1).columns, GetParam().expected);
     EXPECT_EQ(engine().keptColumnCount(), GetParam().kept);
     EXPECT_EQ(state.CurrentItem, 2);
@@ -120,9 +120,9 @@ TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)
     start(QStringLiteral("Col2=1"));
     engine().setKeepFilledColumns(true);
     host->entry(1).tag = "mienne.jpg";
-    engine().model().setTitre(QStringLiteral("Heat"));
+    engine().model().setTitle(QStringLiteral("Heat"));
     putPicture();
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_TRUE(engine().keptPicture());
     EXPECT_EQ(host->entry(1).tag, "mienne.jpg");
@@ -130,9 +130,9 @@ TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)
     EXPECT_EQ(state.CurrentItem, 2);
 
     // An entry without a picture still gets one.
-    engine().model().setTitre(QStringLiteral("Heat"));
+    engine().model().setTitle(QStringLiteral("Heat"));
     putPicture();
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_FALSE(engine().keptPicture());
     EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
     EXPECT_TRUE(QFileInfo::exists(hostFile(QStringLiteral("Heat.jpg"))));
@@ -142,7 +142,7 @@ TEST_F(Save, ColumnsChangedSinceTheyWereMappedStopTheSaveAndOpenTheMapping)
 {
     // Mapped when column 2 was "Année"; it has been deleted since, and "Col 2" is another column.
     start(QStringLiteral("Col2=2\nCaption1=Col 1\nCaption2=Année\nCaption3=Col 2"));
-    engine().btAjouter_Click();
+    engine().save();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("la colonne 2 s'appelait « Année »"))) << ui.messages.first().toStdString();
     EXPECT_EQ(mappingDialogs, 1);
@@ -153,7 +153,7 @@ TEST_F(Save, ColumnsChangedSinceTheyWereMappedStopTheSaveAndOpenTheMapping)
     for (int c = 1; c <= 4; ++c)
         ASSERT_TRUE(config::WriteIniString(hostFile(QStringLiteral("Trouvel.ini")), QStringLiteral("Demo"),
                                            QStringLiteral("Caption%1").arg(c), QStringLiteral("Col %1").arg(c)));
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(host->entry(1).columns[1], "1995");
     EXPECT_EQ(state.CurrentItem, 2);
 }
@@ -170,9 +170,9 @@ TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(other);
     }
-    engine().model().setTitre(QStringLiteral("Nord/Sud"));
+    engine().model().setTitle(QStringLiteral("Nord/Sud"));
     putPicture();
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(host->entry(1).tag, "Nord-Sud (3).jpg");
     QFile stored(hostFile(QStringLiteral("Nord-Sud (3).jpg")));
@@ -185,9 +185,9 @@ TEST_F(Save, PictureNeverReplacesAnotherEntrysPicture)
     // The next entry passes over the name just given and may replace its own picture, after
     // the question.
     ui.answers.push_back(MsgAnswer::Yes);
-    engine().model().setTitre(QStringLiteral("Nord:Sud"));
+    engine().model().setTitle(QStringLiteral("Nord:Sud"));
     putPicture();
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("voulez vous remplacer l'image ?")});
     EXPECT_EQ(host->entry(2).tag, "Nord-Sud (4).jpg");
     EXPECT_EQ(host->entry(1).tag, "Nord-Sud (3).jpg");
@@ -199,8 +199,8 @@ TEST_F(Save, ReplaceQuestionAndItsNo)
     host->entry(1).tag = "ancienne.jpg";
     putPicture();
     ui.answers.push_back(MsgAnswer::No);
-    engine().model().setTitre(QStringLiteral("Heat"));
-    engine().btAjouter_Click();
+    engine().model().setTitle(QStringLiteral("Heat"));
+    engine().save();
     ASSERT_EQ(ui.messages, QStringList{QStringLiteral("voulez vous remplacer l'image ?")});
     EXPECT_EQ(host->entry(1).tag, "ancienne.jpg");
     EXPECT_EQ(host->entry(1).columns[1], "Heat");
@@ -211,10 +211,10 @@ TEST_F(Save, ReplaceQuestionAndItsNo)
     // With "Sauvegarde Auto" there is no question.
     host->entry(2).tag = "ancienne.jpg";
     engine().model().setAutoSave(true);
-    engine().model().setTitre(QStringLiteral("Heat"));
+    engine().model().setTitle(QStringLiteral("Heat"));
     putPicture();
     absent << QStringLiteral("Film 3"); // the search that follows stops
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
 }
@@ -223,9 +223,9 @@ TEST_F(Save, NoPictureFileMeansNoQuestionAndNoCopy)
 {
     start(QString());
     host->entry(1).tag = "x.jpg";
-    engine().model().setUpdateImg(true);
-    QFile::remove(engine().imageFile());
-    engine().btAjouter_Click();
+    engine().model().setPictureTicked(true);
+    QFile::remove(engine().pictureFile());
+    engine().save();
     EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(host->entry(1).tag, "x.jpg");
     EXPECT_EQ(host->mustSaveCount, 1); // set although nothing was written
@@ -245,8 +245,8 @@ TEST_P(PictureNotStored, KeepsTheTagAndSaysSo)
     engine().model().setAutoSave(true); // no question; the search after it finds nothing
     absent << QStringLiteral("Film 2");
     putPicture();
-    engine().model().setTitre(QString::fromUtf8(GetParam().title));
-    engine().btAjouter_Click();
+    engine().model().setTitle(QString::fromUtf8(GetParam().title));
+    engine().save();
     EXPECT_EQ(host->entry(1).tag, "old.jpg");
     EXPECT_EQ(QDir(hostFolder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".jpg")).size(), 0);
 }
@@ -262,8 +262,8 @@ TEST_F(Save, CopyFailureIsReportedInTheStatusBar)
     start(QString());
     putPicture();
     host->folder = (hostFolder + QStringLiteral("/missing")).toStdString();
-    engine().model().setTitre(QStringLiteral("Heat"));
-    engine().btAjouter_Click();
+    engine().model().setTitle(QStringLiteral("Heat"));
+    engine().save();
     EXPECT_TRUE(engine().model().status().contains(QStringLiteral("Heat.jpg"))) << engine().model().status().toStdString();
     EXPECT_EQ(host->entry(1).tag, "");
 }
@@ -272,7 +272,7 @@ TEST_F(Save, EntryThatDoesNotExistIsNotWritten)
 {
     start(QStringLiteral("Col1=1"));
     state.CurrentItem = 9;
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_FALSE(engine().model().status().isEmpty());
     EXPECT_EQ(host->mustSaveCount, 0);
     EXPECT_EQ(state.CurrentItem, 9);
@@ -283,7 +283,7 @@ TEST_F(Save, SavingTheLastEntryClosesWithoutSearching)
     start(QStringLiteral("Col2=1"), 2);
     state.CurrentItem = 2;
     engine().model().setAutoSave(true);
-    engine().btAjouter_Click();
+    engine().save();
     EXPECT_EQ(host->entry(2).columns[1], "Heat");
     EXPECT_TRUE(engine().isClosed());
     EXPECT_TRUE(site.requestLines.isEmpty());

@@ -1,5 +1,5 @@
 // Loading retrieval scripts: options, field rows made on demand and reused, failed loads.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 namespace trouvel::wizard::test {
 namespace {
@@ -9,7 +9,7 @@ protected:
     QString load(const QString& content, const QString& name = QStringLiteral("S"))
     {
         const QString path = writeScript(name, content);
-        engine().InitScript(path);
+        engine().loadScript(path);
         return path;
     }
     int visibleRows()
@@ -32,8 +32,8 @@ TEST_F(ScriptLoading, ScriptWithoutKeysLoadsAsGetHttp10WithEveryRowHidden)
 {
     const QString path = load(QString());
     EXPECT_EQ(state.ScriptPath, path);
-    EXPECT_EQ(engine().MethodeGet(), kTrue);
-    EXPECT_EQ(engine().versionHTTP(), 0);
+    EXPECT_EQ(engine().usesGet(), kTrue);
+    EXPECT_EQ(engine().httpVersion(), 0);
     EXPECT_EQ(visibleRows(), 0);
 }
 
@@ -49,8 +49,8 @@ class ScriptOptions : public ScriptLoading, public ::testing::WithParamInterface
 TEST_P(ScriptOptions, MethodeAndHttp)
 {
     load(QString::fromUtf8(GetParam().options));
-    EXPECT_EQ(engine().MethodeGet(), GetParam().methodeGet);
-    EXPECT_EQ(engine().versionHTTP() != 0, GetParam().http11);
+    EXPECT_EQ(engine().usesGet(), GetParam().methodeGet);
+    EXPECT_EQ(engine().httpVersion() != 0, GetParam().http11);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, ScriptOptions,
@@ -108,7 +108,7 @@ TEST_F(ScriptLoading, Count111StopsBeforeAnyRowIsShown)
 {
     load(fields(2), QStringLiteral("Two"));
     const QString path = writeScript(QStringLiteral("TooMany"), fields(111));
-    EXPECT_THROW(engine().InitScript(path), ScriptLoadError);
+    EXPECT_THROW(engine().loadScript(path), ScriptLoadError);
     EXPECT_EQ(state.ScriptPath, path);
     EXPECT_EQ(engine().model().fieldRowCount(), 110); // rows made up to index 109
     EXPECT_EQ(visibleRows(), 2);                      // the old layout untouched
@@ -121,16 +121,16 @@ TEST_F(ScriptLoading, BadNumbersNameTheFileAndKeyAndKeepTheWindowUsable)
     writeScript(QStringLiteral("B"), QStringLiteral("[FilmPage]\nCount=\n"));
     writeDemoScript(QStringLiteral("C"));
     makeHost(2);
-    ASSERT_TRUE(engine().Form_Load()); // "A" selected: its failure is reported, the window opens
+    ASSERT_TRUE(engine().load()); // "A" selected: its failure is reported, the window opens
     ASSERT_FALSE(ui.messages.isEmpty());
     EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("A.tvs")) && ui.messages.first().contains(QStringLiteral("HTTP")))
         << ui.messages.first().toStdString();
-    EXPECT_EQ(engine().MethodeGet(), kFalse); // read before the failing key
+    EXPECT_EQ(engine().usesGet(), kFalse); // read before the failing key
     ui.messages.clear();
-    engine().list1_Click(1);
+    engine().selectScript(1);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("Count")));
-    engine().list1_Click(2);
+    engine().selectScript(2);
     EXPECT_EQ(engine().loadedFieldCount(), 3);
 }
 
@@ -138,14 +138,14 @@ TEST_F(ScriptLoading, ScriptOverTheSizeLimitIsRefusedAndTheSearchToo)
 {
     writeScript(QStringLiteral("Huge"), fields(2) + QString(1024 * 1024, u';'));
     makeHost(2);
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages.first().startsWith(QStringLiteral("Le script '")) &&
                 ui.messages.first().contains(QStringLiteral("plus que les 1048576 permis")))
         << ui.messages.first().toStdString();
     EXPECT_EQ(engine().loadedFieldCount(), 0);
     ui.messages.clear();
-    engine().btChercher_Click();
+    engine().search();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("plus que les 1048576 permis")));
     EXPECT_TRUE(site.requestLines.isEmpty());

@@ -1,5 +1,5 @@
 // Start-up, moving between host entries and shut-down.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 
@@ -14,23 +14,23 @@ TEST_F(Startup, LastOfSeveralSelectedEntriesIsCurrent)
     makeHost(10);
     for (int i : {2, 5, 7})
         host->entry(i).selected = true;
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_EQ(state.CurrentItem, 7);
-    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 7"));
+    EXPECT_EQ(engine().model().title(), QStringLiteral("Film 7"));
     EXPECT_EQ(engine().model().status(), QStringLiteral("Trouvel (sur le net) by Ruvarir"));
 }
 
 TEST_F(Startup, NoSelectionStartsOnEntryOneAndAnEmptyListDoesNotOpen)
 {
     writeDemoScript();
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_EQ(state.CurrentItem, 1);
-    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 1"));
+    EXPECT_EQ(engine().model().title(), QStringLiteral("Film 1"));
 
     makeHost(0);
     engine_.reset();
     ui.messages.clear();
-    EXPECT_FALSE(engine().Form_Load());
+    EXPECT_FALSE(engine().load());
     EXPECT_EQ(ui.messages.size(), 1);
 }
 
@@ -47,12 +47,12 @@ TEST_P(StoredScriptPosition, SelectsAndWritesBack)
     for (const char* name : {"Alpha", "Beta", "Gamma"})
         writeDemoScript(QString::fromLatin1(name));
     settings.values.insert(QStringLiteral("Options/NBIndex"), QString::fromLatin1(GetParam().stored));
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_EQ(engine().model().scriptIndex(), GetParam().expected);
     EXPECT_TRUE(state.ScriptPath.endsWith(engine().model().scriptText() + QStringLiteral(".tvs")));
     EXPECT_TRUE(ui.messages.isEmpty());
-    engine().list1_Click(1);
-    engine().btQuitter_Click();
+    engine().selectScript(1);
+    engine().quit();
     EXPECT_EQ(settings.values.value(QStringLiteral("Options/NBIndex")), QStringLiteral("1"));
 }
 
@@ -65,9 +65,9 @@ TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
 {
     const QString first = writeDemoScript(QStringLiteral("Alpha"));
     const QString second = writeDemoScript(QStringLiteral("Beta"));
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     QFile::remove(second);
-    engine().list1_Click(1);
+    engine().selectScript(1);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages.first(), u'\'' + second + QStringLiteral("' n'existe pas"));
     EXPECT_EQ(state.ScriptPath, first);
@@ -75,7 +75,7 @@ TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
 
 TEST_F(Startup, EmptyScriptsFolderOpensTheMappingDialog)
 {
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_TRUE(engine().model().scripts().isEmpty());
     EXPECT_EQ(mappingDialogs, 1);
     EXPECT_EQ(host->mustSaveCount, 1);
@@ -95,7 +95,7 @@ TEST_P(MappingCheck, OpensOnlyWithoutAMappingBelowTheFieldCount)
     QString script = QStringLiteral("[FilmPage]\nCount=%1\n").arg(GetParam().fieldCount);
     writeScript(QStringLiteral("S"), script);
     writeMapping(QStringLiteral("S"), QString::fromLatin1(GetParam().mapping));
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_EQ(mappingDialogs, GetParam().opens ? 1 : 0);
 }
 
@@ -113,19 +113,19 @@ TEST_F(Navigation, NextFromThreeOfTen)
     writeDemoScript();
     makeHost(10);
     host->entry(3).selected = true;
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     engine().model().addCandidate({QStringLiteral("x"), QStringLiteral("kept"), {}});
-    engine().model().setEtape2Visible(true);
-    engine().model().setEtape3Visible(true);
-    engine().btSuivant_Click();
+    engine().model().setCandidatesShown(true);
+    engine().model().setDetailShown(true);
+    engine().next();
     EXPECT_EQ(state.CurrentItem, 4);
     EXPECT_FALSE(host->entry(3).selected);
     EXPECT_TRUE(host->entry(4).selected);
-    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 4"));
-    EXPECT_FALSE(engine().model().etape2Visible());
-    EXPECT_FALSE(engine().model().etape3Visible());
+    EXPECT_EQ(engine().model().title(), QStringLiteral("Film 4"));
+    EXPECT_FALSE(engine().model().candidatesShown());
+    EXPECT_FALSE(engine().model().detailShown());
     EXPECT_EQ(engine().model().candidates().size(), 1u);
-    engine().btPrecedent_Click();
+    engine().previous();
     EXPECT_EQ(state.CurrentItem, 3);
     EXPECT_FALSE(engine().isClosed());
 }
@@ -135,8 +135,8 @@ TEST_F(Navigation, NextOnLastAndPreviousOnFirstClose)
     writeDemoScript();
     makeHost(3);
     host->entry(3).selected = true;
-    ASSERT_TRUE(engine().Form_Load());
-    engine().btSuivant_Click();
+    ASSERT_TRUE(engine().load());
+    engine().next();
     EXPECT_TRUE(engine().isClosed());
     EXPECT_EQ(state.StopDownload, kTrue);
     EXPECT_EQ(closeRequests, 1);
@@ -145,19 +145,19 @@ TEST_F(Navigation, NextOnLastAndPreviousOnFirstClose)
     host->entry(3).selected = false;
     state.CurrentItem = 0;
     host->entry(1).selected = true;
-    ASSERT_TRUE(engine().Form_Load());
-    engine().btPrecedent_Click();
+    ASSERT_TRUE(engine().load());
+    engine().previous();
     EXPECT_TRUE(engine().isClosed());
-    engine().Form_Unload(); // runs once
+    engine().unload(); // runs once
     EXPECT_EQ(closeRequests, 2);
 }
 
 TEST_F(Navigation, HostErrorIsShownAndTheWindowStays)
 {
     writeDemoScript();
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     host->entry(1).failSelected = true;
-    engine().btSuivant_Click();
+    engine().next();
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages.first(), QStringLiteral("Selected a échoué"));
     EXPECT_FALSE(engine().isClosed());
@@ -168,14 +168,14 @@ TEST_F(Navigation, OptionsOpensTheMappingDialogAndItsErrorsAreShown)
 {
     writeDemoScript();
     writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=1"));
-    ASSERT_TRUE(engine().Form_Load());
+    ASSERT_TRUE(engine().load());
     EXPECT_EQ(mappingDialogs, 0);
-    engine().btOptions_Click();
+    engine().openMapping();
     EXPECT_EQ(mappingDialogs, 1);
     EXPECT_EQ(host->mustSaveCount, 1);
 
     mappingDialogFails = true;
-    engine().btOptions_Click();
+    engine().openMapping();
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("ColumnHeaders a échoué")});
     EXPECT_FALSE(engine().isClosed());
     EXPECT_FALSE(engine().isBusy());

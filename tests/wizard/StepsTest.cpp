@@ -1,5 +1,5 @@
 // The search and detail steps against the loopback site.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +13,7 @@ protected:
     {
         makeHost(entries);
         writeMapping(QStringLiteral("Demo"), QStringLiteral("Col1=1"));
-        ASSERT_TRUE(engine().Form_Load());
+        ASSERT_TRUE(engine().load());
     }
     const WizardModel& m() { return engine().model(); }
     QString replaceInScript(const QString& from, const QString& to)
@@ -32,7 +32,7 @@ TEST_F(Steps, SingleCandidateGoesStraightToTheDetails)
 {
     writeDemoScript();
     start();
-    engine().btChercher_Click();
+    engine().search();
     ASSERT_EQ(m().candidates().size(), 1u);
     EXPECT_EQ(m().candidates()[0].link, QStringLiteral("1"));
     EXPECT_EQ(m().candidates()[0].desc1, QStringLiteral("Film 1")); // <b> removed
@@ -40,13 +40,13 @@ TEST_F(Steps, SingleCandidateGoesStraightToTheDetails)
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
     EXPECT_EQ(m().fieldRow(1).value, QStringLiteral("1901"));
     EXPECT_EQ(m().fieldRow(2).value, QStringLiteral("Un résumé sur deux lignes"));
-    EXPECT_EQ(m().tbUrl(), site.base() + QStringLiteral("/film/1"));
+    EXPECT_EQ(m().detailAddress(), site.base() + QStringLiteral("/film/1"));
     EXPECT_EQ(m().status(), QStringLiteral("Terminé"));
-    EXPECT_TRUE(m().updateImg());
+    EXPECT_TRUE(m().pictureTicked());
     EXPECT_FALSE(m().picture().isNull());
-    EXPECT_FALSE(m().btStopVisible());
-    EXPECT_TRUE(m().etape2Visible() && m().etape3Visible());
-    EXPECT_EQ(m().defaultButton(), DefaultButton::Ajouter);
+    EXPECT_FALSE(m().stopOffered());
+    EXPECT_TRUE(m().candidatesShown() && m().detailShown());
+    EXPECT_EQ(m().defaultButton(), DefaultButton::Save);
 }
 
 TEST_F(Steps, NoMatchAndTwoMatchesBeepTwice)
@@ -55,17 +55,17 @@ TEST_F(Steps, NoMatchAndTwoMatchesBeepTwice)
     start();
     absent << QStringLiteral("Film 1");
     ambiguous << QStringLiteral("Film 2");
-    engine().model().setEtape3Visible(true);
-    engine().btChercher_Click();
+    engine().model().setDetailShown(true);
+    engine().search();
     EXPECT_EQ(ui.beeps, 2);
     EXPECT_TRUE(m().candidates().empty());
-    EXPECT_TRUE(m().etape2Visible());
-    EXPECT_FALSE(m().etape3Visible());
+    EXPECT_TRUE(m().candidatesShown());
+    EXPECT_FALSE(m().detailShown());
     EXPECT_EQ(m().status(), QStringLiteral("Analyse terminee"));
-    EXPECT_EQ(m().defaultButton(), DefaultButton::Chercher2);
+    EXPECT_EQ(m().defaultButton(), DefaultButton::FetchDetails);
 
-    engine().model().setTitre(QStringLiteral("Film 2"));
-    engine().btChercher_Click();
+    engine().model().setTitle(QStringLiteral("Film 2"));
+    engine().search();
     EXPECT_EQ(ui.beeps, 4);
     EXPECT_EQ(m().candidates().size(), 2u);
     EXPECT_EQ(site.requestLines.size(), 2); // no detail fetch
@@ -83,8 +83,8 @@ TEST_P(TitleInAddress, IsSentAsTyped)
 {
     writeDemoScript();
     start();
-    engine().model().setTitre(QString::fromUtf8(GetParam().title));
-    engine().btChercher_Click();
+    engine().model().setTitle(QString::fromUtf8(GetParam().title));
+    engine().search();
     ASSERT_FALSE(site.requestLines.isEmpty());
     EXPECT_EQ(site.requestLines.first(), QByteArray(GetParam().requestLine));
 }
@@ -98,15 +98,15 @@ INSTANTIATE_TEST_SUITE_P(Values, TitleInAddress,
 TEST_F(Steps, RefusedStartsChangeNothing)
 {
     start(); // no script at all
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(ui.messages.last(), QStringLiteral("Le fichier de script n'existe pas !"));
     writeDemoScript();
     engine_.reset();
-    ASSERT_TRUE(engine().Form_Load());
-    engine().model().setTitre(QString());
-    engine().btChercher_Click();
+    ASSERT_TRUE(engine().load());
+    engine().model().setTitle(QString());
+    engine().search();
     EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
-    engine().btchercher2_Click(); // empty list
+    engine().fetchDetails(); // empty list
     EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
     EXPECT_TRUE(site.requestLines.isEmpty());
 }
@@ -115,10 +115,10 @@ TEST_F(Steps, MissingSearchUrlGivesCode3AndKeepsStopVisible)
 {
     writeScript(QStringLiteral("Demo"), QStringLiteral("[SearchPage]\nPattern=x\n"));
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().status(), QStringLiteral("Erreur n°3"));
-    EXPECT_TRUE(m().btStopVisible());
-    EXPECT_FALSE(m().etape2Visible());
+    EXPECT_TRUE(m().stopOffered());
+    EXPECT_FALSE(m().candidatesShown());
 }
 
 TEST_F(Steps, FetchThatFailsOutrightShowsWhy)
@@ -126,9 +126,9 @@ TEST_F(Steps, FetchThatFailsOutrightShowsWhy)
     writeDemoScript();
     workFolder = root.filePath(QStringLiteral("missing")); // tmp.txt cannot be created
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_TRUE(m().status().startsWith(QStringLiteral("Erreur :Impossible d'écrire le fichier "))) << m().status().toStdString();
-    EXPECT_TRUE(m().btStopVisible());
+    EXPECT_TRUE(m().stopOffered());
     EXPECT_FALSE(engine().isBusy());
 }
 
@@ -139,12 +139,12 @@ TEST_F(Steps, GroupNumbersLessOneRoundedHalfToEven)
     replaceInScript(QStringLiteral("Link=1"), QStringLiteral("Link=0"));
     replaceInScript(QStringLiteral("ShortText=2"), QStringLiteral("ShortText=2.5\nLongText=3")); // 1.5 -> 2: no such group
     ambiguous << QStringLiteral("Film 1");
-    engine().btChercher_Click();
+    engine().search();
     ASSERT_EQ(m().candidates().size(), 2u);
     EXPECT_EQ(m().candidates()[0].link, QString());
     EXPECT_EQ(m().candidates()[0].desc1, QString());
     replaceInScript(QStringLiteral("ShortText=2.5"), QStringLiteral("ShortText=1.5")); // 0.5 -> 0: group 1
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().candidates()[0].desc1, QStringLiteral("1"));
 }
 
@@ -153,7 +153,7 @@ TEST_F(Steps, InvalidSearchPatternListsNothingAndSaysWhy)
     writeDemoScript();
     start();
     replaceInScript(QStringLiteral("Pattern=<a"), QStringLiteral("Pattern=(<a"));
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_TRUE(m().candidates().empty());
     EXPECT_FALSE(m().candidatesError().isEmpty());
     EXPECT_EQ(ui.beeps, 2);
@@ -176,7 +176,7 @@ Match5=Invalide|(ab
 Match6=SansGroupe|html
 )tvs"));
     start();
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("ée : 1901"));
     EXPECT_EQ(m().fieldRow(1).value, QStringLiteral("1"));
     for (int row : {2, 3, 4}) {
@@ -188,7 +188,7 @@ Match6=SansGroupe|html
     EXPECT_TRUE(m().fieldRow(5).ticked && m().fieldRow(5).value.isEmpty());
     // No picture keys: nothing fetched, the status stays at the picture text.
     EXPECT_EQ(m().status(), QStringLiteral("Telechargement de l'image en cours..."));
-    EXPECT_FALSE(m().updateImg());
+    EXPECT_FALSE(m().pictureTicked());
 }
 
 TEST_F(Steps, FieldPatternThatGivesUpCountsAsNoMatchAndSaysWhy)
@@ -198,7 +198,7 @@ TEST_F(Steps, FieldPatternThatGivesUpCountsAsNoMatchAndSaysWhy)
     // Exponential backtracking over the x's: the expression service gives up.
     replaceInScript(QStringLiteral("Année : (\\d+)"), QStringLiteral("(x+x+)+y"));
     site.page("/film/1", "<h1>Titre</h1>" + QByteArray(4000, 'x') + "!y");
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre")); // the other fields still run
     EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
     EXPECT_FALSE(m().fieldRow(1).ticked);
@@ -211,7 +211,7 @@ TEST_F(Steps, UnmatchedFieldIsEmptiedEvenWhenItHeldText)
     start();
     replaceInScript(QStringLiteral("Année : (\\d+)"), QStringLiteral("Nulle part (\\d+)"));
     engine().model().setFieldValue(1, QStringLiteral("ancien"));
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_TRUE(m().fieldRow(1).value.isEmpty());
     EXPECT_FALSE(m().fieldRow(1).ticked);
 }
@@ -221,7 +221,7 @@ TEST_F(Steps, LastPictureMatchWins)
     writeDemoScript();
     start();
     site.page("/film/1", "<h1>x</h1><img src=\"/img/a.png\"><img src=\"/img/b.png\">");
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(site.requestLines.last(), QByteArray("GET /img/b.png HTTP/1.1"));
     EXPECT_EQ(m().status(), QStringLiteral("Terminé"));
 }
@@ -232,11 +232,11 @@ TEST_F(Steps, PictureThatIsNotAPicture)
     start();
     site.page("/img/1.png", "<html>not a picture</html>");
     engine().model().setAutoSave(false);
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
-    EXPECT_FALSE(QFileInfo::exists(engine().imageFile()));
-    EXPECT_FALSE(m().updateImg());
-    EXPECT_EQ(m().defaultButton(), DefaultButton::Ajouter);
+    EXPECT_FALSE(QFileInfo::exists(engine().pictureFile()));
+    EXPECT_FALSE(m().pictureTicked());
+    EXPECT_EQ(m().defaultButton(), DefaultButton::Save);
 }
 
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
@@ -244,14 +244,14 @@ TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
     writeDemoScript();
     start();
     site.page("/img/1.png", "gone", 404);
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
     EXPECT_FALSE(m().pictureError().isEmpty());
-    EXPECT_FALSE(m().updateImg());
-    EXPECT_FALSE(m().btStopVisible());
+    EXPECT_FALSE(m().pictureTicked());
+    EXPECT_FALSE(m().stopOffered());
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
     EXPECT_TRUE(m().canSave());
-    EXPECT_FALSE(QFileInfo::exists(engine().imageFile())) << "the error page is not kept as the picture";
+    EXPECT_FALSE(QFileInfo::exists(engine().pictureFile())) << "the error page is not kept as the picture";
 }
 
 TEST_F(Steps, InvalidPicturePatternGivesNoAddress)
@@ -259,8 +259,8 @@ TEST_F(Steps, InvalidPicturePatternGivesNoAddress)
     writeDemoScript();
     start();
     replaceInScript(QStringLiteral("PatternImg=img"), QStringLiteral("PatternImg=[img"));
-    engine().btChercher_Click();
-    EXPECT_FALSE(m().updateImg());
+    engine().search();
+    EXPECT_FALSE(m().pictureTicked());
     EXPECT_FALSE(m().pictureError().isEmpty());
     EXPECT_EQ(site.requestLines.size(), 2);
 }
@@ -271,7 +271,7 @@ TEST_F(Steps, EmptyDetailAddressGivesCode3WithRowsEmptyAndTicked)
     start();
     replaceInScript(QStringLiteral("Url=") + site.base() + QStringLiteral("/film/%1"), QStringLiteral("Url="));
     engine().model().setFieldTicked(0, false);
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(m().status(), QStringLiteral("Erreur n°3"));
     EXPECT_TRUE(m().fieldRow(0).ticked && m().fieldRow(0).value.isEmpty());
 }

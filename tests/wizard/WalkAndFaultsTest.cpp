@@ -1,5 +1,5 @@
 // The unattended walk ("Sauvegarde Auto") and what may happen while a step waits for the network.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QSet>
 
@@ -13,7 +13,7 @@ protected:
         writeDemoScript();
         makeHost(entries);
         writeMapping(QStringLiteral("Demo"), QStringLiteral("Col2=1\nCol3=2"));
-        ASSERT_TRUE(engine().Form_Load());
+        ASSERT_TRUE(engine().load());
         engine().model().setAutoSave(true);
     }
     bool saved(int i) { return host->entry(i).columns[1] == "Titre " + std::to_string(i); }
@@ -23,7 +23,7 @@ TEST_F(Walk, StopsAtTheFirstSearchWithoutExactlyOneCandidate)
 {
     start(20);
     ambiguous << QStringLiteral("Film 12");
-    engine().btChercher_Click();
+    engine().search();
     for (int i = 1; i <= 11; ++i) {
         EXPECT_TRUE(saved(i)) << i;
         EXPECT_EQ(host->entry(i).tag, "Film " + std::to_string(i) + ".jpg") << i;
@@ -40,7 +40,7 @@ TEST_F(Walk, StopsAtTheFirstSearchWithoutExactlyOneCandidate)
 TEST_F(Walk, RunsToTheEndAndClosesTheWindow)
 {
     start(20);
-    engine().btChercher_Click();
+    engine().search();
     for (int i = 1; i <= 20; ++i)
         EXPECT_TRUE(saved(i)) << i;
     EXPECT_TRUE(engine().isClosed());
@@ -56,7 +56,7 @@ TEST_F(Walk, GoesOnPastAPictureThatCannotBeDownloaded)
 {
     start(6);
     site.page("/img/5.png", "gone", 404);
-    engine().btChercher_Click();
+    engine().search();
     for (int entry = 1; entry <= 6; ++entry)
         EXPECT_TRUE(saved(entry)) << entry;
     EXPECT_TRUE(host->entry(5).tag.empty());
@@ -68,12 +68,12 @@ using WhileWaiting = Walk;
 TEST_F(WhileWaiting, QuitEndsTheWaitingStepAndNothingMoreIsTouched)
 {
     start(3);
-    site.hold("/search?q=Film+1", [this] { engine().btQuitter_Click(); });
-    engine().btChercher_Click();
+    site.hold("/search?q=Film+1", [this] { engine().quit(); });
+    engine().search();
     EXPECT_TRUE(engine().isClosed());
     EXPECT_EQ(closeRequests, 1);
     EXPECT_EQ(engine().model().status(), QStringLiteral("Telechargement des donnees en cours..."));
-    EXPECT_FALSE(engine().model().etape2Visible());
+    EXPECT_FALSE(engine().model().candidatesShown());
     EXPECT_EQ(site.requestLines.size(), 1);
     EXPECT_EQ(state.CurrentItem, 1);
 }
@@ -88,8 +88,8 @@ class MoveWhileWaiting : public Walk, public ::testing::WithParamInterface<MoveC
 TEST_P(MoveWhileWaiting, StopsTheStepAndWritesNoEntry)
 {
     start(3);
-    site.hold(GetParam().heldPath, [this] { engine().btSuivant_Click(); });
-    engine().btChercher_Click();
+    site.hold(GetParam().heldPath, [this] { engine().next(); });
+    engine().search();
     EXPECT_EQ(state.CurrentItem, 2);
     EXPECT_FALSE(saved(1));
     EXPECT_FALSE(saved(2));
@@ -97,7 +97,7 @@ TEST_P(MoveWhileWaiting, StopsTheStepAndWritesNoEntry)
     EXPECT_EQ(host->entry(1).tag, "");
     EXPECT_EQ(host->entry(2).tag, "");
     EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Erreur"))) << engine().model().status().toStdString();
-    EXPECT_EQ(engine().model().titre(), QStringLiteral("Film 2"));
+    EXPECT_EQ(engine().model().title(), QStringLiteral("Film 2"));
     EXPECT_FALSE(engine().isClosed());
     EXPECT_FALSE(engine().isBusy());
 }
@@ -117,19 +117,19 @@ TEST_F(WhileWaiting, SecondStepsAreIgnoredAndStopStaysLive)
     const int dialogs = mappingDialogs;
     engine().model().setAutoSave(false);
     site.hold("/search?q=Film+1", [this] {
-        engine().btChercher_Click();
-        engine().btchercher2_Click();
-        engine().btAjouter_Click();
-        engine().btOptions_Click();
-        engine().list1_Click(engine().model().scriptIndex() == 0 ? 1 : 0);
-        engine().btStop_Click();
+        engine().search();
+        engine().fetchDetails();
+        engine().save();
+        engine().openMapping();
+        engine().selectScript(engine().model().scriptIndex() == 0 ? 1 : 0);
+        engine().stop();
     });
-    engine().btChercher_Click();
+    engine().search();
     EXPECT_EQ(site.requestLines.size(), 1);
     EXPECT_EQ(engine().model().status(), QStringLiteral("Erreur n°4"));
-    EXPECT_TRUE(engine().model().btStopVisible());
+    EXPECT_TRUE(engine().model().stopOffered());
     EXPECT_TRUE(engine().model().candidates().empty());
-    EXPECT_FALSE(engine().model().etape2Visible());
+    EXPECT_FALSE(engine().model().candidatesShown());
     EXPECT_EQ(state.ScriptPath, script);
     EXPECT_EQ(engine().model().scriptIndex(), index);
     EXPECT_EQ(mappingDialogs, dialogs);

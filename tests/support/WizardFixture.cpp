@@ -1,4 +1,4 @@
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -102,7 +102,7 @@ WizardServices WizardTest::services()
     WizardServices s;
     s.pluginFolder = pluginFolder;
     s.workFolder = workFolder;
-    s.pageClient = makeWinsockPageClient(state.StopDownload, ui);
+    s.pageClient = makeWinsockPageClient(state.StopDownload);
     s.downloadPicture = netPictureDownload();
     s.openMappingDialog = [this](const QString&) {
         ++mappingDialogs;

@@ -1,8 +1,10 @@
-#include "wizard/ShowWizard.h"
+#include "ui/ShowWizard.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
+
+using namespace trouvel::wizard;
 
 void ShowForm(ModuleState& state, const Environment& env)
 {
@@ -14,12 +16,12 @@ void ShowForm(ModuleState& state, const Environment& env)
     WizardServices services;
     services.pluginFolder = env.pluginFolder;
     services.workFolder = env.workFolder;
-    services.pageClient = makeWinsockPageClient(state.StopDownload, *env.ui);
+    services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
 
     Form1 form(state, *env.ui, *env.settings, std::move(services));
     try {
-        if (!form.engine().Form_Load())
+        if (!form.engine().load())
             return;
     } catch (const Error&) {
         throw;
@@ -31,4 +33,4 @@ void ShowForm(ModuleState& state, const Environment& env)
     form.exec();
 }
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

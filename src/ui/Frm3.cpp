@@ -1,7 +1,7 @@
-#include "mapping/Frm3.h"
+#include "ui/Frm3.h"
 
-#include "mapping/FrmContenu.h"
-#include "mapping/Twips.h"
+#include "ui/FrmContenu.h"
+#include "ui/Twips.h"
 
 #include <QEvent>
 #include <QGroupBox>
@@ -14,7 +14,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
+
+using namespace trouvel::mapping;
 
 namespace {
 
@@ -195,4 +197,4 @@ bool Frm3::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

@@ -1,4 +1,4 @@
-#include "plugin/MessageBoxInteraction.h"
+#include "ui/MessageBoxInteraction.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +60,7 @@ TEST_P(MessageBoxAnswers, ButtonsDefaultsAndNoTitle)
 {
     const BoxCase& c = GetParam();
     KeyAnswer answer(c.key);
-    trouvel::plugin::MessageBoxInteraction ui;
+    trouvel::ui::MessageBoxInteraction ui;
     EXPECT_EQ(ui.messageBox(QStringLiteral("'x.tvs' n'existe pas"), c.buttons), c.answer);
     EXPECT_EQ(answer.text, QStringLiteral("'x.tvs' n'existe pas"));
     EXPECT_EQ(answer.title, QString());

@@ -3,8 +3,8 @@
 
 class QWidget;
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
 
 int twipsToPixels(int twips, const QWidget& onScreen);
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

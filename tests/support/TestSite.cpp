@@ -1,4 +1,4 @@
-#include "TestSite.h"
+#include "support/TestSite.h"
 
 #include <QTcpSocket>
 

@@ -1,7 +1,7 @@
-#include "mapping/FrmContenu.h"
+#include "ui/FrmContenu.h"
 
 #include "mapping/ColumnMapping.h"
-#include "mapping/Twips.h"
+#include "ui/Twips.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -11,7 +11,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
+
+using namespace trouvel::mapping;
 
 namespace {
 
@@ -118,4 +120,4 @@ void FrmContenu::reject()
     QDialog::reject();
 }
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

@@ -1,8 +1,10 @@
-#include "mapping/MappingDialog.h"
+#include "ui/MappingDialog.h"
 
-#include "mapping/Frm3.h"
+#include "ui/Frm3.h"
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
+
+using namespace trouvel::mapping;
 
 void showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
                        UserInteraction& ui)
@@ -11,4 +13,4 @@ void showMappingDialog(QWidget* parent, HostApplication& host, const QString& sc
     dialog.exec();
 }
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

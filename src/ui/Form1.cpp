@@ -1,6 +1,6 @@
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
-#include "mapping/MappingDialog.h"
+#include "ui/MappingDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +19,9 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
+
+using namespace trouvel::wizard;
 
 namespace {
 
@@ -81,7 +83,7 @@ Form1::Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& set
         services.openMappingDialog = [this](const QString& section) {
             if (!state_.HostApp)
                 throw Error("Aucune application hôte");
-            mapping::showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
+            showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
         };
     }
     auto chained = std::move(services.requestClose);
@@ -304,17 +306,17 @@ void Form1::showPicture()
 void Form1::showDefaultButton()
 {
     const DefaultButton which = engine_->model().defaultButton();
-    btChercher_->setDefault(which == DefaultButton::Chercher);
-    btchercher2_->setDefault(which == DefaultButton::Chercher2);
-    btAjouter_->setDefault(which == DefaultButton::Ajouter);
+    btChercher_->setDefault(which == DefaultButton::Search);
+    btchercher2_->setDefault(which == DefaultButton::FetchDetails);
+    btAjouter_->setDefault(which == DefaultButton::Save);
 }
 
 void Form1::showFrames()
 {
-    etape2_->setVisible(engine_->model().etape2Visible());
-    etape3_->setVisible(engine_->model().etape3Visible());
+    etape2_->setVisible(engine_->model().candidatesShown());
+    etape3_->setVisible(engine_->model().detailShown());
     // Step 3 opens on its first rows for each film.
-    if (!engine_->model().etape3Visible())
+    if (!engine_->model().detailShown())
         fieldArea_->verticalScrollBar()->setValue(0);
 }
 
@@ -342,42 +344,42 @@ void Form1::bindModel()
             list1_->setEditText(model.scriptText());
         }
     });
-    connect(&model, &WizardModel::titreChanged, this, [this, &model] {
-        if (titre_->text() != model.titre())
-            titre_->setText(model.titre());
+    connect(&model, &WizardModel::titleChanged, this, [this, &model] {
+        if (titre_->text() != model.title())
+            titre_->setText(model.title());
     });
     connect(&model, &WizardModel::candidatesChanged, this, &Form1::showCandidates);
     connect(&model, &WizardModel::selectedCandidateChanged, this, &Form1::showCandidates);
     connect(&model, &WizardModel::candidatesErrorChanged, this,
             [this, &model] { listView1_->setToolTip(model.candidatesError()); });
-    connect(&model, &WizardModel::tbUrlChanged, this, [this, &model] { tbUrl_->setText(model.tbUrl()); });
+    connect(&model, &WizardModel::detailAddressChanged, this, [this, &model] { tbUrl_->setText(model.detailAddress()); });
     connect(&model, &WizardModel::fieldRowAdded, this, [this](int k) {
         while (static_cast<int>(champ_.size()) <= k)
             addFieldRowWidgets(static_cast<int>(champ_.size()));
     });
     connect(&model, &WizardModel::fieldRowChanged, this, &Form1::showFieldRow);
     connect(&model, &WizardModel::pictureChanged, this, &Form1::showPicture);
-    connect(&model, &WizardModel::updateImgChanged, this, [this, &model] { updateImg_->setChecked(model.updateImg()); });
+    connect(&model, &WizardModel::pictureTickedChanged, this, [this, &model] { updateImg_->setChecked(model.pictureTicked()); });
     connect(&model, &WizardModel::pictureErrorChanged, this, [this, &model] {
         img_->setToolTip(model.pictureError());
         updateImg_->setToolTip(model.pictureError());
     });
     connect(&model, &WizardModel::autoSaveChanged, this, [this, &model] { auto_->setChecked(model.autoSave()); });
     connect(&model, &WizardModel::statusChanged, this, [this, &model] { stbarText_->setText(model.status()); });
-    connect(&model, &WizardModel::btStopVisibleChanged, this,
-            [this, &model] { btStop_->setVisible(model.btStopVisible()); });
+    connect(&model, &WizardModel::stopOfferedChanged, this,
+            [this, &model] { btStop_->setVisible(model.stopOffered()); });
     connect(&model, &WizardModel::framesChanged, this, &Form1::showFrames);
     connect(&model, &WizardModel::canSaveChanged, this, [this, &model] { btAjouter_->setEnabled(model.canSave()); });
     connect(&model, &WizardModel::defaultButtonChanged, this, &Form1::showDefaultButton);
     connect(&model, &WizardModel::focusRequested, this, [this](FocusTarget target) {
-        if (target == FocusTarget::ListView1)
+        if (target == FocusTarget::Candidates)
             listView1_->setFocus();
         else
             titre_->setFocus();
     });
 
     // Controls to model and engine.
-    connect(list1_, &QComboBox::activated, &engine, &WizardEngine::list1_Click);
+    connect(list1_, &QComboBox::activated, &engine, &WizardEngine::selectScript);
     connect(list1_, &QComboBox::editTextChanged, this, [this, &engine, &model](const QString& text) {
         // While a step runs the list keeps showing the script in use (its name is also the
         // mapping's section): a choice made meanwhile is undone at once.
@@ -389,28 +391,28 @@ void Form1::bindModel()
         }
         model.setScriptText(text);
     });
-    connect(titre_, &QLineEdit::textEdited, &model, &WizardModel::setTitre);
+    connect(titre_, &QLineEdit::textEdited, &model, &WizardModel::setTitle);
     connect(listView1_, &QTreeWidget::currentItemChanged, this, [this, &model](QTreeWidgetItem* item) {
         model.setSelectedCandidate(item ? listView1_->indexOfTopLevelItem(item) : -1);
     });
-    connect(listView1_, &QTreeWidget::itemDoubleClicked, &engine, [&engine] { engine.btchercher2_Click(); });
-    connect(updateImg_, &QCheckBox::toggled, &model, &WizardModel::setUpdateImg);
+    connect(listView1_, &QTreeWidget::itemDoubleClicked, &engine, [&engine] { engine.fetchDetails(); });
+    connect(updateImg_, &QCheckBox::toggled, &model, &WizardModel::setPictureTicked);
     connect(auto_, &QCheckBox::toggled, &model, &WizardModel::setAutoSave);
-    connect(btChercher_, &QPushButton::clicked, &engine, [&engine] { engine.btChercher_Click(); });
-    connect(btchercher2_, &QPushButton::clicked, &engine, [&engine] { engine.btchercher2_Click(); });
-    connect(btAjouter_, &QPushButton::clicked, &engine, [&engine] { engine.btAjouter_Click(); });
-    connect(btSuivant_, &QPushButton::clicked, &engine, [&engine] { engine.btSuivant_Click(); });
-    connect(btPrecedent_, &QPushButton::clicked, &engine, [&engine] { engine.btPrecedent_Click(); });
-    connect(btStop_, &QPushButton::clicked, &engine, [&engine] { engine.btStop_Click(); });
-    connect(btQuitter_, &QPushButton::clicked, &engine, [&engine] { engine.btQuitter_Click(); });
-    connect(btOptions_, &QPushButton::clicked, &engine, [&engine] { engine.btOptions_Click(); });
+    connect(btChercher_, &QPushButton::clicked, &engine, [&engine] { engine.search(); });
+    connect(btchercher2_, &QPushButton::clicked, &engine, [&engine] { engine.fetchDetails(); });
+    connect(btAjouter_, &QPushButton::clicked, &engine, [&engine] { engine.save(); });
+    connect(btSuivant_, &QPushButton::clicked, &engine, [&engine] { engine.next(); });
+    connect(btPrecedent_, &QPushButton::clicked, &engine, [&engine] { engine.previous(); });
+    connect(btStop_, &QPushButton::clicked, &engine, [&engine] { engine.stop(); });
+    connect(btQuitter_, &QPushButton::clicked, &engine, [&engine] { engine.quit(); });
+    connect(btOptions_, &QPushButton::clicked, &engine, [&engine] { engine.openMapping(); });
 
     // Initial state.
     stbarText_->setText(model.status());
-    btStop_->setVisible(model.btStopVisible());
+    btStop_->setVisible(model.stopOffered());
     btAjouter_->setEnabled(model.canSave());
     auto_->setChecked(model.autoSave());
-    updateImg_->setChecked(model.updateImg());
+    updateImg_->setChecked(model.pictureTicked());
     showFrames();
     showDefaultButton();
 }
@@ -420,14 +422,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     // A double click on an empty list says there is nothing to fetch, as the button does.
     if (watched == listView1_->viewport() && event->type() == QEvent::MouseButtonDblClick
         && listView1_->topLevelItemCount() == 0) {
-        engine_->btchercher2_Click();
+        engine_->fetchDetails();
         return true;
     }
     if (event->type() == QEvent::FocusIn) {
         if (watched == titre_)
-            engine_->model().setDefaultButton(DefaultButton::Chercher);
+            engine_->model().setDefaultButton(DefaultButton::Search);
         else if (watched == listView1_)
-            engine_->model().setDefaultButton(DefaultButton::Chercher2);
+            engine_->model().setDefaultButton(DefaultButton::FetchDetails);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -469,15 +471,15 @@ void Form1::resizeEvent(QResizeEvent* event)
 
 void Form1::reject()
 {
-    engine_->btQuitter_Click();
+    engine_->quit();
 }
 
 void Form1::done(int result)
 {
     if (!engine_->isClosed())
-        engine_->Form_Unload(); // hides the window through requestClose
+        engine_->unload(); // hides the window through requestClose
     else if (!closing_)
         QDialog::done(result);
 }
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

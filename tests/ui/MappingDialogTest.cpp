@@ -1,10 +1,10 @@
 // frm3 on the offscreen platform, driven through its real widgets: rows from Trouvel.ini and
 // the script, the chooser opened by double click or Enter, and the write-back on closing.
-#include "mapping/Frm3.h"
+#include "ui/Frm3.h"
 
-#include "mapping/FrmContenu.h"
-#include "mapping/MappingDialog.h"
-#include "mapping/MappingFixture.h"
+#include "ui/FrmContenu.h"
+#include "ui/MappingDialog.h"
+#include "support/MappingFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 namespace trouvel::mapping::test {
+using namespace trouvel::ui;
 namespace {
 
 // What the chooser's user does: pick an entry (or none), then leave by one of three ways.

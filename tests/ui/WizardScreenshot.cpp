@@ -1,12 +1,12 @@
 // Renders the wizard window in step 3, after a search and detail fetch on the demo film site
 // with the bundled Demo script, into a PNG to look at the layout: wizard_screenshot <out.png>.
 // Run it with QT_SCALE_FACTOR=2 for the 200 % look.
-#include "FakeHost.h"
-#include "TestDoubles.h"
+#include "support/FakeHost.h"
+#include "support/TestDoubles.h"
 #include "site/DemoSite.h"
 
 #include "config/Settings.h"
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +15,7 @@
 
 using namespace trouvel;
 using namespace trouvel::wizard;
+using namespace trouvel::ui;
 
 int main(int argc, char** argv)
 {
@@ -56,14 +57,14 @@ int main(int argc, char** argv)
     WizardServices services;
     services.pluginFolder = plugin;
     services.workFolder = work;
-    services.pageClient = makeWinsockPageClient(state.StopDownload, ui);
+    services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
     services.openMappingDialog = [](const QString&) {};
     Form1 form(state, ui, settings, std::move(services));
-    if (!form.engine().Form_Load())
+    if (!form.engine().load())
         return 1;
     form.show();
-    form.engine().btChercher_Click();
+    form.engine().search();
     app.processEvents();
     return form.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

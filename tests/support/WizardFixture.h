@@ -3,9 +3,9 @@
 // loopback site, plus the engine wired to the real network layer.
 #pragma once
 
-#include "FakeHost.h"
-#include "TestDoubles.h"
-#include "TestSite.h"
+#include "support/FakeHost.h"
+#include "support/TestDoubles.h"
+#include "support/TestSite.h"
 
 #include "common/ModuleState.h"
 #include "common/UserInteraction.h"

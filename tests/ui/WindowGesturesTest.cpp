@@ -1,8 +1,8 @@
 // Ordinary gestures in the window, made with the keyboard and the mouse as a person would:
 // none of them writes one film's data into another entry or erases a value by accident.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 namespace trouvel::wizard::test {
+using namespace trouvel::ui;
 namespace {
 
 class Gestures : public WizardTest {
@@ -22,7 +23,7 @@ protected:
         writeDemoScript();
         writeMapping(QStringLiteral("Demo"), QStringLiteral("Col2=1"));
         form_ = std::make_unique<Form1>(state, ui, settings, services());
-        ASSERT_TRUE(form_->engine().Form_Load());
+        ASSERT_TRUE(form_->engine().load());
         form_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -54,7 +55,7 @@ TEST_P(MovingOn, LeavesStepThreeEmptyAndEnterSearchesTheNextTitle)
     open();
     searchWithEnter(); // one candidate: the detail step follows
     ASSERT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
-    ASSERT_TRUE(m().updateImg());
+    ASSERT_TRUE(m().pictureTicked());
 
     QTest::mouseClick(child<QPushButton>(GetParam().button), Qt::LeftButton);
     ASSERT_EQ(state.CurrentItem, 2);
@@ -62,9 +63,9 @@ TEST_P(MovingOn, LeavesStepThreeEmptyAndEnterSearchesTheNextTitle)
         EXPECT_TRUE(m().fieldRow(row).value.isEmpty()) << row;
         EXPECT_FALSE(m().fieldRow(row).ticked) << row;
     }
-    EXPECT_FALSE(m().updateImg());
+    EXPECT_FALSE(m().pictureTicked());
     EXPECT_TRUE(m().picture().isNull());
-    EXPECT_FALSE(QFileInfo::exists(form_->engine().imageFile()));
+    EXPECT_FALSE(QFileInfo::exists(form_->engine().pictureFile()));
     EXPECT_TRUE(child<QLineEdit>("tbUrl")->text().isEmpty());
     EXPECT_TRUE(child<QPushButton>("btChercher")->isDefault());
     EXPECT_FALSE(child<QPushButton>("btAjouter")->isEnabled());
@@ -85,7 +86,7 @@ TEST_F(Gestures, AjouterWaitsForADetailStep)
     open();
     host->entry(1).columns[1] = "Minuit à Carcassonne";
     EXPECT_FALSE(child<QPushButton>("btAjouter")->isEnabled());
-    form_->engine().btAjouter_Click(); // even if called directly
+    form_->engine().save(); // even if called directly
     EXPECT_EQ(host->entry(1).columns[1], "Minuit à Carcassonne");
     EXPECT_EQ(state.CurrentItem, 1);
 }
@@ -143,7 +144,7 @@ TEST_F(Gestures, ScriptChosenWhileAStepRunsIsRefusedWhole)
         list1->setCurrentIndex(0);
         Q_EMIT list1->activated(0);
         EXPECT_EQ(list1->currentText(), QStringLiteral("Demo"));
-        form_->engine().btStop_Click();
+        form_->engine().stop();
     });
     searchWithEnter();
     EXPECT_EQ(list1->currentText(), QStringLiteral("Demo"));

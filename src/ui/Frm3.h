@@ -19,7 +19,7 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
 
 class FrmContenu;
 
@@ -42,7 +42,7 @@ public:
     void btGo_Click();
 
     // The rows as the list shows them now.
-    std::vector<MappingRow> rows() const;
+    std::vector<mapping::MappingRow> rows() const;
 
     // Closing writes the mapping; a write that fails keeps the window open unless the user
     // chooses to leave without saving.
@@ -72,4 +72,4 @@ private:
     QPushButton* btGo;
 };
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

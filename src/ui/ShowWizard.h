@@ -7,7 +7,7 @@
 
 #include <QString>
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
 
 struct Environment {
     // Folder of the plug-in module; its "scripts" folder holds the retrieval scripts.
@@ -23,4 +23,4 @@ struct Environment {
 // the window loads is thrown as trouvel::Error and the window does not open.
 void ShowForm(ModuleState& state, const Environment& env);
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

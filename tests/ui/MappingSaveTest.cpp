@@ -1,12 +1,12 @@
 // From the mapping dialog to the host entry: the wizard opens frm3 at load (the script has no
 // mapping yet), the user maps columns through the chooser, and the saving step then writes
 // the fields into exactly the mapped columns.
-#include "mapping/Frm3.h"
+#include "ui/Frm3.h"
 
 #include "common/ModuleState.h"
 #include "config/Settings.h"
-#include "mapping/FrmContenu.h"
-#include "mapping/MappingFixture.h"
+#include "ui/FrmContenu.h"
+#include "support/MappingFixture.h"
 #include "wizard/WizardEngine.h"
 
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <map>
 
 namespace trouvel::mapping::test {
+using namespace trouvel::ui;
 namespace {
 
 class MemorySettings : public config::SettingsStore {
@@ -93,7 +94,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     };
     wizard::WizardEngine engine(state, ui, settings, std::move(services));
 
-    ASSERT_TRUE(engine.Form_Load());
+    ASSERT_TRUE(engine.load());
     ASSERT_EQ(dialogOpenings, 1);
     EXPECT_EQ(stored("Site", "Col1"), "0");
     EXPECT_EQ(stored("Site", "Col2"), "2");
@@ -106,7 +107,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     engine.model().setFieldValue(2, "1995");
     engine.model().setCanSave(true);
     sharedHost->clearSaveRequest();
-    engine.btAjouter_Click();
+    engine.save();
 
     EXPECT_EQ(catalogue.entry(0).cells, (QStringList{"Heat", "Mann", "1995", "Policier"}));
     EXPECT_EQ(catalogue.entry(1).cells, (QStringList{"Ronin", "", "", ""}));
@@ -116,7 +117,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     // The mapping is kept: a second load does not ask again.
     wizard::WizardEngine again(state, ui, settings, {pluginFolder, dir.filePath("work"), nullptr, {},
                                                      [this](const QString& section) { mapInDialog(section, {}); }, {}});
-    ASSERT_TRUE(again.Form_Load());
+    ASSERT_TRUE(again.load());
     EXPECT_EQ(dialogOpenings, 1);
 }
 

@@ -1,7 +1,7 @@
 // The window itself: its controls, the keyboard rules, and closing it while a step waits.
-#include "WizardFixture.h"
+#include "support/WizardFixture.h"
 
-#include "wizard/Form1.h"
+#include "ui/Form1.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 
 namespace trouvel::wizard::test {
+using namespace trouvel::ui;
 namespace {
 
 class Window : public WizardTest {
@@ -45,7 +46,7 @@ protected:
 TEST_F(Window, ControlsAndTheirInitialState)
 {
     writeDemoScript();
-    ASSERT_TRUE(form().engine().Form_Load());
+    ASSERT_TRUE(form().engine().load());
     form().show();
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Trouvel (sur le net) v1.0"));
     EXPECT_EQ(child<QGroupBox>("etape1")->title(), QStringLiteral("Etape 1 : titre du film"));
@@ -76,7 +77,7 @@ TEST_F(Window, ControlsAndTheirInitialState)
 TEST_F(Window, FieldRowsAreMadeOnDemand300TwipsApart)
 {
     writeDemoScript();
-    ASSERT_TRUE(form().engine().Form_Load());
+    ASSERT_TRUE(form().engine().load());
     auto* first = child<QLineEdit>("champ_0");
     auto* third = child<QLineEdit>("champ_2");
     EXPECT_NEAR(third->y() - first->y(), form().twipsY(600), 1);
@@ -94,7 +95,7 @@ TEST_F(Window, EnterFollowsTheDefaultButtonAndEscapeQuits)
     writeDemoScript();
     writeMapping(QStringLiteral("Demo"), QStringLiteral("Col2=1"));
     ambiguous << QStringLiteral("Film 1");
-    ASSERT_TRUE(form().engine().Form_Load());
+    ASSERT_TRUE(form().engine().load());
     form().show();
     key(child<QLineEdit>("titre"), Qt::Key_Return);
     EXPECT_EQ(site.requestLines.size(), 1); // Enter searched
@@ -121,7 +122,7 @@ TEST_F(Window, ClosingWhileAStepWaitsFreesNothingInUse)
     writeDemoScript();
     auto* window = new Form1(state, ui, settings, services());
     QPointer<Form1> alive(window);
-    ASSERT_TRUE(window->engine().Form_Load());
+    ASSERT_TRUE(window->engine().load());
     site.hold("/search?q=Film+1", [window] {
         window->close(); // the close box
         EXPECT_FALSE(window->isVisible());

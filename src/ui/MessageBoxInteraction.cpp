@@ -1,10 +1,10 @@
-#include "MessageBoxInteraction.h"
+#include "ui/MessageBoxInteraction.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace trouvel::plugin {
+namespace trouvel::ui {
 
 MsgAnswer MessageBoxInteraction::messageBox(const QString& text, MsgButtons buttons)
 {
@@ -46,4 +46,4 @@ void MessageBoxInteraction::beep()
     QApplication::beep();
 }
 
-} // namespace trouvel::plugin
+} // namespace trouvel::ui

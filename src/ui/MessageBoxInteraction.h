@@ -3,7 +3,7 @@
 
 #include "common/UserInteraction.h"
 
-namespace trouvel::plugin {
+namespace trouvel::ui {
 
 class MessageBoxInteraction final : public UserInteraction {
 public:
@@ -11,4 +11,4 @@ public:
     void beep() override;
 };
 
-} // namespace trouvel::plugin
+} // namespace trouvel::ui

@@ -19,18 +19,18 @@ class QScrollArea;
 class QStatusBar;
 class QTreeWidget;
 
-namespace trouvel::wizard {
+namespace trouvel::ui {
 
 class Form1 : public QDialog {
     Q_OBJECT
 public:
     // services.openMappingDialog, when empty, opens the mapping dialog over this window;
     // services.requestClose is chained: the window hides first.
-    Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings, WizardServices services,
+    Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& settings, wizard::WizardServices services,
           QWidget* parent = nullptr);
     ~Form1() override;
 
-    WizardEngine& engine() { return *engine_; }
+    wizard::WizardEngine& engine() { return *engine_; }
 
     // Twips to pixels at this window's screen resolution.
     int twipsX(int twips) const;
@@ -62,7 +62,7 @@ private:
 
     ModuleState& state_;
     UserInteraction& ui_;
-    std::unique_ptr<WizardEngine> engine_;
+    std::unique_ptr<wizard::WizardEngine> engine_;
 
     QScrollArea* contentArea_ = nullptr;
     QWidget* content_ = nullptr; // the controls, at the design's size
@@ -95,4 +95,4 @@ private:
     bool closing_ = false;
 };
 
-} // namespace trouvel::wizard
+} // namespace trouvel::ui

@@ -1,8 +1,8 @@
 // frmContenu on the offscreen platform: its list, the answer it writes into the opener's Tag
 // and the question asked when nothing is chosen.
-#include "mapping/FrmContenu.h"
+#include "ui/FrmContenu.h"
 
-#include "mapping/MappingFixture.h"
+#include "support/MappingFixture.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -10,6 +10,7 @@
 #include <QTest>
 
 namespace trouvel::mapping::test {
+using namespace trouvel::ui;
 namespace {
 
 const QString kQuestion =

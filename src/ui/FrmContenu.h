@@ -13,7 +13,7 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
 
 class FrmContenu : public QDialog {
     Q_OBJECT
@@ -44,4 +44,4 @@ private:
     QPushButton* btAnnuler;
 };
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui

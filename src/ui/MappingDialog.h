@@ -10,10 +10,10 @@
 
 class QWidget;
 
-namespace trouvel::mapping {
+namespace trouvel::ui {
 
 // Shows the dialog modally. section: the script's name as shown in the wizard's script list.
 void showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
                        UserInteraction& ui);
 
-} // namespace trouvel::mapping
+} // namespace trouvel::ui
