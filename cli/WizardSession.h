@@ -5,9 +5,9 @@
 
 #include "CliInteraction.h"
 #include "HttpStatus.h"
-#include "MemorySettings.h"
 
 #include "common/ModuleState.h"
+#include "config/MemorySettings.h"
 #include "wizard/PageClient.h"
 #include "wizard/WizardEngine.h"
 
@@ -104,7 +104,7 @@ private:
     std::vector<net::WireExchange> wire_; // the hops of the fetch under way
     ModuleState state_;
     CliInteraction ui_;
-    MemorySettings settings_;
+    config::MemorySettings settings_;
     std::vector<PageFetch> pages_;
     std::vector<PictureFetch> pictures_;
     std::unique_ptr<wizard::WizardEngine> engine_;

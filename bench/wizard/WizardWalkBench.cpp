@@ -4,10 +4,10 @@
 // resident memory at entry 100 and at the end, and the deepest stack reached below the walk's
 // start (which must not grow with the number of entries).
 #include "support/FakeHost.h"
-#include "support/TestDoubles.h"
+#include "support/ScriptedUi.h"
 #include "support/TestSite.h"
 
-#include "config/Settings.h"
+#include "config/MemorySettings.h"
 #include "wizard/WizardEngine.h"
 
 #include <QBuffer>
@@ -117,8 +117,8 @@ void BM_UnattendedWalk(benchmark::State& state)
 
         ModuleState module;
         module.HostApp = std::make_shared<trouvel::wizard::test::FakeHost>(entries, hostDir.toStdString());
-        wizard::test::ScriptedUi ui;
-        wizard::test::MemorySettings settings;
+        trouvel::test::ScriptedUi ui; // Yes when no answer is queued
+        config::MemorySettings settings;
         WizardServices services;
         services.pluginFolder = plugin;
         services.workFolder = work;

@@ -31,18 +31,14 @@ QString freePictureName(const QString& base, const std::function<bool(const QStr
     return name;
 }
 
-bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure, Sync sync)
+QString storePicture(const QString& source, const QString& folder, const QString& name, Sync sync)
 {
     const QString prefix = QStringLiteral("Erreur lors de la copie de l'image \"%1\" : ").arg(name);
-    if (const QString problem = pictureNameProblem(name); !problem.isEmpty()) {
-        *failure = prefix + problem;
-        return false;
-    }
-    if (const QString reason = copyWholeFile(source, folder + u'/' + name, sync); !reason.isEmpty()) {
-        *failure = prefix + reason;
-        return false;
-    }
-    return true;
+    if (const QString problem = pictureNameProblem(name); !problem.isEmpty())
+        return prefix + problem;
+    if (const QString reason = copyWholeFile(source, folder + u'/' + name, sync); !reason.isEmpty())
+        return prefix + reason;
+    return {};
 }
 
 } // namespace trouvel::wizard

@@ -22,10 +22,9 @@ QString freePictureName(const QString& base, const std::function<bool(const QStr
 
 // Copies source to folder/name, replacing a file of that name. The copy is written to a
 // temporary file beside the target and renamed over it, so an old picture is never left
-// half-written. false with *failure set to a status text when the copy was not made.
+// half-written. "" when copied, else a status text saying why not.
 // With Sync::Deferred the caller syncs the folder's file system before naming the picture
 // in a file of its own (see syncFileSystem).
-bool storePicture(const QString& source, const QString& folder, const QString& name, QString* failure,
-                  Sync sync = Sync::Now);
+QString storePicture(const QString& source, const QString& folder, const QString& name, Sync sync = Sync::Now);
 
 } // namespace trouvel::wizard

@@ -8,6 +8,8 @@
 #include "config/ScriptFile.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
+#include "wizard/Extraction.h"
+#include "wizard/HostEntries.h"
 #include "wizard/PictureStore.h"
 
 #include <QCoreApplication>
@@ -49,13 +51,6 @@ EntryOutcome noSearchYet()
 QString missingFileMessage(const QString& path)
 {
     return QStringLiteral("'") + path + QStringLiteral("' n'existe pas");
-}
-
-std::int16_t checkedInt16(std::int32_t value)
-{
-    if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
-        throw Error("Dépassement de capacité");
-    return static_cast<std::int16_t>(value);
 }
 
 // The picture as step 3 shows it: a large poster is decoded at a reduced size (JPEG decodes
@@ -119,7 +114,7 @@ HostApplication& WizardEngine::host()
 
 QString WizardEngine::mappingFile()
 {
-    return config::MappingFile::inFolder(QString::fromStdString(host().tmpfolder())).path();
+    return config::MappingFile::inFolder(HostEntries(host()).workFolder()).path();
 }
 
 QString WizardEngine::stripTag(const QString& str)
@@ -133,6 +128,8 @@ QString WizardEngine::stripTag(const QString& str)
 bool WizardEngine::load()
 {
     knownTags_.clear();
+    outcome_ = noSearchYet();
+    outcomeFailed_ = false;
     model_.clearCandidates();
     model_.setStatus(kStatusReady);
 
@@ -164,22 +161,20 @@ bool WizardEngine::load()
     tagPattern_.Multiline(true);
 
     HostApplication& app = host();
-    ListItemCollection& items = app.MyLV().ListItems();
-    const std::int16_t count = checkedInt16(items.Count());
+    HostEntries entries(app);
+    const int count = entries.count();
     if (count < 1) {
         ui_.messageBox(kEmptyHostList);
         return false;
     }
-    for (int i = 1; i <= count; ++i) {
-        std::int16_t index = static_cast<std::int16_t>(i);
-        if (items.Item(index).Selected())
-            state_.CurrentItem = index;
+    for (int row = 0; row < count; ++row) {
+        if (entries.isSelected(row))
+            state_.CurrentItem = std::int16_t(row + 1);
     }
     // Nothing selected on a first run, or a position left from a longer list: entry 1.
     if (state_.CurrentItem < 1 || state_.CurrentItem > count)
         state_.CurrentItem = 1;
-    std::int16_t current = state_.CurrentItem;
-    model_.setTitle(QString::fromStdString(items.Item(current).Text()));
+    model_.setTitle(entries.cell(state_.CurrentItem - 1, 0));
 
     const QString hostIni = QString::fromStdString(app.CadrelleIni());
     const QString internet = QStringLiteral("Internet");
@@ -216,7 +211,7 @@ bool WizardEngine::load()
         try {
             if (services_.openMappingDialog)
                 services_.openMappingDialog(model_.scriptText());
-            app.ilfautsauver(true);
+            entries.markChanged();
         } catch (const std::exception& error) {
             reportHostError(error);
         }
@@ -378,18 +373,15 @@ bool WizardEngine::moveToEntry(int delta)
     }
     // A step still waiting for the old entry ends as after Stop and writes nothing more.
     state_.StopDownload = kTrue;
-    ListItemCollection& items = app.MyLV().ListItems();
-    std::int16_t old = state_.CurrentItem;
+    HostEntries entries(app);
     const std::int16_t target = checkedInt16(state_.CurrentItem + delta);
-    items.Item(old).Selected(false);
+    entries.setSelected(state_.CurrentItem - 1, false);
     state_.CurrentItem = target;
     ++generation_;
     outcome_ = noSearchYet();
     outcomeFailed_ = false;
-    std::int16_t current = target;
-    ListItem& entry = items.Item(current);
-    model_.setTitle(QString::fromStdString(entry.Text()));
-    entry.Selected(true);
+    model_.setTitle(entries.cell(target - 1, 0));
+    entries.setSelected(target - 1, true);
     model_.setCandidatesShown(false);
     model_.setDetailShown(false);
     clearDetail();
@@ -438,7 +430,7 @@ void WizardEngine::openMapping()
     try {
         if (services_.openMappingDialog)
             services_.openMappingDialog(model_.scriptText());
-        host().ilfautsauver(true);
+        HostEntries(host()).markChanged();
     } catch (const std::exception& error) {
         reportHostError(error);
     }
@@ -622,38 +614,16 @@ WizardEngine::Step WizardEngine::searchStep()
         return Step::None;
 
     const QString page = readPage();
-    text::RegExp regex;
-    regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    regex.Pattern(scriptFile.searchPattern());
-    regex.Global(true);
-    regex.Multiline(true);
-    regex.IgnoreCase(true);
-    try {
-        if (regex.Test(page)) {
-            const text::Matches matches = regex.Execute(page);
-            for (const text::Match& match : matches) {
-                Candidate row;
-                const int link = scriptFile.linkGroup();
-                const int shortText = scriptFile.shortTextGroup();
-                const int longText = scriptFile.longTextGroup();
-                // A group the pattern does not have leaves its cell empty.
-                if (link >= 0 && link < match.SubMatchesCount())
-                    row.link = match.SubMatches(link);
-                if (shortText >= 0 && shortText < match.SubMatchesCount())
-                    row.desc1 = stripTag(match.SubMatches(shortText));
-                if (longText >= 0 && longText < match.SubMatchesCount())
-                    row.desc2 = stripTag(match.SubMatches(longText));
-                model_.addCandidate(row);
-            }
-        }
-    } catch (const text::MatchInterrupted&) {
+    const CandidateExtraction found = extractCandidates(page, scriptFile, tagPattern_, analysisGoesOn(generation));
+    for (const Candidate& candidate : found.candidates)
+        model_.addCandidate(candidate);
+    if (found.stopped) {
         analysisStopped(generation);
         return Step::None;
-    } catch (const text::RegExpError& error) {
-        // An invalid pattern or a match that gave up adds no (further) candidate.
-        model_.setCandidatesError(error.message());
     }
+    if (!found.error.isEmpty())
+        model_.setCandidatesError(found.error);
 
     model_.setStopOffered(false);
     model_.setStatus(kStatusAnalysed + httpNote_);
@@ -718,52 +688,23 @@ WizardEngine::Step WizardEngine::detailStep()
         return Step::None;
 
     const QString page = readPage();
-    const int count = script.fieldCount();
-    text::RegExp regex;
-    regex.keepGoing(analysisGoesOn(generation));
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    bool stopped = false;
-    for (int k = 1; k <= count; ++k) {
-        const int row = k - 1;
-        if (row >= model_.fieldRowCount())
-            continue; // the count was raised since the script was loaded: no such row
-        regex.Global(true);
-        regex.Multiline(true);
-        regex.IgnoreCase(true);
-        const config::FieldSpec spec = script.field(k);
-        auto emptyRow = [&](const QString& why) {
+    const FieldsExtraction fields =
+        extractFields(page, script, model_.fieldRowCount(), tagPattern_, analysisGoesOn(generation));
+    for (std::size_t i = 0; i < fields.fields.size(); ++i) {
+        const FieldExtraction& field = fields.fields[i];
+        model_.setFieldValue(int(i), field.value);
+        model_.setFieldTicked(int(i), field.ticked);
+        model_.setFieldToolTip(int(i), field.why);
+    }
+    if (fields.stopped) {
+        // The rows not read say why they are empty.
+        const int rows = std::min(script.fieldCount(), model_.fieldRowCount());
+        for (int row = int(fields.fields.size()); row < rows && stillOn(generation); ++row) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
-            model_.setFieldToolTip(row, why);
-        };
-        if (stopped) {
-            if (stillOn(generation))
-                emptyRow(kStatusAnalysisStopped);
-            continue;
+            model_.setFieldToolTip(row, kStatusAnalysisStopped);
         }
-        if (!spec.hasPattern) {
-            emptyRow(QStringLiteral("Pas de motif : la valeur de \"Match%1\" ne contient pas de \"|\"").arg(k));
-            continue;
-        }
-        try {
-            regex.Pattern(spec.pattern);
-            if (regex.Test(page)) {
-                const text::Matches matches = regex.Execute(page);
-                // A pattern without a capture group leaves the row empty and ticked.
-                if (!matches.empty() && matches.front().SubMatchesCount() > 0)
-                    model_.setFieldValue(row, stripTag(matches.front().SubMatches(0)));
-            } else {
-                emptyRow(QString());
-            }
-        } catch (const text::MatchInterrupted&) {
-            stopped = true;
-            if (stillOn(generation))
-                emptyRow(kStatusAnalysisStopped);
-        } catch (const text::RegExpError& error) {
-            emptyRow(QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, error.message()));
-        }
-    }
-    if (stopped) {
         analysisStopped(generation);
         return Step::None;
     }
@@ -771,25 +712,14 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setDetailShown(true);
     model_.setStatus(kStatusPicture);
 
-    QString address;
-    try {
-        regex.Pattern(script.picturePattern());
-        regex.Global(true);
-        regex.Multiline(true);
-        regex.IgnoreCase(true);
-        if (regex.Test(page)) {
-            for (const text::Match& match : regex.Execute(page)) {
-                if (match.SubMatchesCount() > 0)
-                    address = script.pictureUrl(match.SubMatches(0));
-            }
-        }
-    } catch (const text::MatchInterrupted&) {
+    const PictureAddress picture = extractPictureAddress(page, script, analysisGoesOn(generation));
+    if (picture.stopped) {
         analysisStopped(generation);
         return Step::None;
-    } catch (const text::RegExpError& error) {
-        address.clear();
-        model_.setPictureError(QStringLiteral("PatternImg : %1").arg(error.message()));
     }
+    const QString address = picture.address;
+    if (!picture.error.isEmpty())
+        model_.setPictureError(picture.error);
     model_.setStopOffered(false);
 
     if (address.isEmpty()) {
@@ -854,38 +784,18 @@ WizardEngine::Step WizardEngine::detailStep()
     return model_.autoSave() ? Step::Save : Step::None;
 }
 
-void WizardEngine::setItemCell(ListItem& item, const QString& value, std::int16_t column)
-{
-    if (column == 0)
-        item.Text(value.toStdString());
-    else
-        item.SubItems(column, value.toStdString());
-}
-
-QStringList WizardEngine::hostCaptions()
-{
-    HostApplication& app = host();
-    QStringList captions;
-    const std::int16_t count = checkedInt16(app.ColCount());
-    for (std::int16_t c = 1; c <= count; ++c)
-        captions.append(QString::fromStdString(app.MyLV().ColumnHeaders(c)));
-    return captions;
-}
-
 bool WizardEngine::tagHeldByAnotherEntry(const QString& name)
 {
     // The Tags are read from the host once and then kept up to date here (the steps are the
     // only writers while the wizard is open): asking the host for every Tag at every save
     // made a walk quadratic in the length of the list.
-    ListItemCollection& items = host().MyLV().ListItems();
-    const std::int16_t count = checkedInt16(items.Count());
+    const HostEntries entries(host());
+    const int count = entries.count();
     if (knownTags_.size() != std::size_t(count)) {
         knownTags_.clear();
         knownTags_.reserve(std::size_t(count));
-        for (std::int16_t i = 1; i <= count; ++i) {
-            std::int16_t index = i;
-            knownTags_.push_back(items.Item(index).Tag());
-        }
+        for (int row = 0; row < count; ++row)
+            knownTags_.push_back(entries.tag(row));
     }
     const std::string wanted = name.toStdString();
     for (std::size_t row = 0; row < knownTags_.size(); ++row) {
@@ -905,24 +815,17 @@ WizardEngine::Step WizardEngine::saveStep()
     // empty ticked rows would erase the entry's columns.
     if (!model_.canSave())
         return Step::None;
-    HostApplication* app = state_.HostApp.get();
-    ListItem* entry = nullptr;
-    try {
-        std::int16_t current = state_.CurrentItem;
-        if (app)
-            entry = &app->MyLV().ListItems().Item(current);
-    } catch (const std::exception&) {
-        entry = nullptr;
-    }
-    if (!entry) {
+    if (!state_.HostApp || !HostEntries(*state_.HostApp).reachable(state_.CurrentItem - 1)) {
         model_.setStatus(QStringLiteral("Aucune fiche n°%1 : rien n'a été enregistré").arg(state_.CurrentItem));
         return Step::None;
     }
+    HostEntries entries(*state_.HostApp);
+    const int current = state_.CurrentItem - 1;
 
     // Columns are mapped by number: once the host's columns changed, nothing is written
     // until the mapping has been looked at again.
     try {
-        const QString mismatch = config::mappingCaptionsMismatch(mappingFile(), model_.scriptText(), hostCaptions());
+        const QString mismatch = config::mappingCaptionsMismatch(mappingFile(), model_.scriptText(), entries.captions());
         if (!mismatch.isEmpty()) {
             model_.setStatus(QStringLiteral("Correspondance des colonnes à vérifier : rien n'a été enregistré"));
             ui_.messageBox(mismatch);
@@ -937,7 +840,7 @@ WizardEngine::Step WizardEngine::saveStep()
 
     // Columns, one by one: a failing host member or mapping value skips that column only.
     try {
-        const std::int32_t colCount = app->ColCount();
+        const std::int32_t colCount = state_.HostApp->ColCount();
         const config::MappingFile mapping(mappingFile());
         for (std::int32_t c = 1; c <= colCount; ++c) {
             try {
@@ -948,23 +851,25 @@ WizardEngine::Step WizardEngine::saveStep()
                 if (!row.ticked)
                     continue;
                 if (keepFilled_) {
-                    const std::string held = c == 1 ? entry->Text() : entry->SubItems(checkedInt16(c - 1));
-                    if (!QString::fromStdString(held).trimmed().isEmpty()) {
+                    if (!entries.cell(current, c - 1).trimmed().isEmpty()) {
                         ++keptColumns_;
                         continue;
                     }
                 }
-                setItemCell(*entry, row.value, checkedInt16(c - 1));
+                entries.setCell(current, c - 1, row.value);
             } catch (const std::exception&) {
+                // This column only is left as it was.
             }
         }
     } catch (const std::exception&) {
+        // No column count: no column is written, the picture still is.
     }
 
     bool hasPicture = false;
     try {
-        hasPicture = !entry->Tag().empty();
+        hasPicture = !entries.tag(current).empty();
     } catch (const std::exception&) {
+        // A Tag that cannot be read counts as no picture.
     }
     // Kept: not stored at all, so no picture file is left that no entry names.
     keptPicture_ = keepFilled_ && hasPicture && model_.pictureTicked() && QFileInfo::exists(pictureFile());
@@ -972,8 +877,9 @@ WizardEngine::Step WizardEngine::saveStep()
         if (hasPicture && !model_.autoSave()) {
             if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
                 try {
-                    app->ilfautsauver(true);
+                    entries.markChanged();
                 } catch (const std::exception&) {
+                    // The host's own save prompt is only a reminder.
                 }
                 if (stillOn(generation))
                     navigate(+1);
@@ -988,14 +894,15 @@ WizardEngine::Step WizardEngine::saveStep()
             reportHostError(error);
             return Step::None;
         }
-        QString failure;
-        if (storePicture(pictureFile(), QString::fromStdString(app->tmpfolder()), name, &failure,
-                         services_.deferPictureSync ? Sync::Deferred : Sync::Now)) {
+        const QString failure =
+            storePicture(pictureFile(), entries.workFolder(), name, services_.deferPictureSync ? Sync::Deferred : Sync::Now);
+        if (failure.isEmpty()) {
             try {
-                entry->Tag(name.toStdString());
-                if (state_.CurrentItem >= 1 && std::size_t(state_.CurrentItem) <= knownTags_.size())
-                    knownTags_[std::size_t(state_.CurrentItem) - 1] = name.toStdString();
+                entries.setTag(current, name.toStdString());
+                if (current >= 0 && std::size_t(current) < knownTags_.size())
+                    knownTags_[std::size_t(current)] = name.toStdString();
             } catch (const std::exception&) {
+                // The picture is stored but not named: the entry keeps its old Tag.
             }
         } else {
             pictureStoreFailure_ = failure;
@@ -1004,8 +911,9 @@ WizardEngine::Step WizardEngine::saveStep()
     }
 
     try {
-        app->ilfautsauver(true);
+        entries.markChanged();
     } catch (const std::exception&) {
+        // The host's own save prompt is only a reminder.
     }
     if (!stillOn(generation))
         return Step::None;

@@ -35,6 +35,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,14 @@ struct WizardServices {
 
 // Why a script did not load: the file and the key whose value is at fault (no key: the
 // file itself).
-struct ScriptLoadError {
+struct ScriptLoadError : std::runtime_error {
+    ScriptLoadError(QString file, QString key, QString reason)
+        : std::runtime_error((file + QStringLiteral(" : ") + (key.isEmpty() ? reason : key + u' ' + reason)).toStdString())
+        , file(std::move(file))
+        , key(std::move(key))
+        , reason(std::move(reason))
+    {
+    }
     QString file;
     QString key;
     QString reason;
@@ -156,13 +164,10 @@ private:
     // moveToEntry with a host error shown in a message box.
     bool navigate(int delta);
     bool reportHostError(const std::exception& error);
-    // The host's column captions, column 1 first.
-    QStringList hostCaptions();
     // Whether an entry other than the current one has `name` as its Tag (its picture). The
     // host's Tags are read once per opening: while the wizard is open its steps are the only
     // ones to change them.
     bool tagHeldByAnotherEntry(const QString& name);
-    void setItemCell(ListItem& item, const QString& value, std::int16_t column);
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
     HostApplication& host();

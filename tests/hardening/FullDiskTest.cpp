@@ -68,13 +68,11 @@ const Kind kKinds[] = {
      }},
     {"picture", true,
      [](const QString& folder, const QString& name, qsizetype, char) {
-         QString failure;
-         return wizard::storePicture(sourceFile(folder), folder, name, &failure) ? QString() : failure;
+         return wizard::storePicture(sourceFile(folder), folder, name);
      }},
     {"pictureSyncedLater", true,
      [](const QString& folder, const QString& name, qsizetype, char) {
-         QString failure;
-         if (!wizard::storePicture(sourceFile(folder), folder, name, &failure, Sync::Deferred))
+         if (const QString failure = wizard::storePicture(sourceFile(folder), folder, name, Sync::Deferred); !failure.isEmpty())
              return failure;
          return syncFileSystem(folder);
      }},

@@ -38,8 +38,7 @@ int main(int argc, char** argv)
         sources[0] = QString::fromLocal8Bit(argv[3]);
         sources[1] = QString::fromLocal8Bit(argv[4]);
         write = [&, target = QFileInfo(file)](int version) {
-            QString failure;
-            return trouvel::wizard::storePicture(sources[version], target.path(), target.fileName(), &failure);
+            return trouvel::wizard::storePicture(sources[version], target.path(), target.fileName()).isEmpty();
         };
     } else {
         return 2;

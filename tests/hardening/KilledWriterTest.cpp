@@ -56,8 +56,7 @@ protected:
         } else if (mode == QLatin1String("catalogue")) {
             EXPECT_EQ(cadrelle::saveCatalogue(path, catalogueVersion(version)), QString());
         } else {
-            QString failure;
-            EXPECT_TRUE(wizard::storePicture(sources[version], refDir.path(), GetParam().fileName, &failure)) << failure.toStdString();
+            EXPECT_EQ(wizard::storePicture(sources[version], refDir.path(), GetParam().fileName), QString());
         }
         return readAll(path);
     }

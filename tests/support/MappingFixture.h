@@ -1,5 +1,6 @@
 // What the mapping tests share: a host catalogue in a temporary working folder, script files
-// written on the spot, and message boxes answered from a script of answers.
+// written on the spot, and message boxes answered from a script of answers (an unexpected box
+// fails the test).
 #pragma once
 
 #include "catalogue/Catalogue.h"
@@ -7,6 +8,7 @@
 #include "common/UserInteraction.h"
 #include "config/IniFile.h"
 #include "mapping/ColumnMapping.h"
+#include "support/ScriptedUi.h"
 
 #include <QFile>
 #include <QStringList>
@@ -14,9 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <memory>
 #include <ostream>
-#include <vector>
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -38,29 +39,6 @@ inline void PrintTo(const MappingRow& row, std::ostream* out)
 } // namespace trouvel::mapping
 
 namespace trouvel::mapping::test {
-
-// Answers message boxes in order; an unexpected box fails the test and answers Cancel
-// (No for Yes/No), which never closes anything.
-class ScriptedUserInteraction : public UserInteraction {
-public:
-    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override
-    {
-        texts.append(text);
-        this->buttons.push_back(buttons);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected message box: " << text.toStdString();
-            return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Cancel;
-        }
-        const MsgAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    void beep() override {}
-
-    std::deque<MsgAnswer> answers;
-    QStringList texts;
-    std::vector<MsgButtons> buttons;
-};
 
 class MappingFixture : public ::testing::Test {
 protected:
@@ -99,7 +77,9 @@ protected:
     QTemporaryDir dir;
     cadrelle::Catalogue catalogue;
     std::unique_ptr<cadrelle::CatalogueHost> host;
-    ScriptedUserInteraction ui;
+    // Every box needs a queued answer; one without fails the test.
+    trouvel::test::ScriptedUi ui{
+        [](const QString& text) { ADD_FAILURE() << "unexpected message box: " << text.toStdString(); }};
 };
 
 } // namespace trouvel::mapping::test

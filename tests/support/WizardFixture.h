@@ -4,12 +4,12 @@
 #pragma once
 
 #include "support/FakeHost.h"
-#include "support/TestDoubles.h"
+#include "support/ScriptedUi.h"
 #include "support/TestSite.h"
 
 #include "common/ModuleState.h"
 #include "common/UserInteraction.h"
-#include "config/Settings.h"
+#include "config/MemorySettings.h"
 #include "wizard/WizardEngine.h"
 
 #include <QHash>
@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 
 namespace trouvel::wizard::test {
@@ -40,8 +39,8 @@ protected:
 
     QTemporaryDir root;
     QString pluginFolder, workFolder, hostFolder;
-    ScriptedUi ui;
-    MemorySettings settings;
+    trouvel::test::ScriptedUi ui; // Yes when no answer is queued
+    config::MemorySettings settings;
     ModuleState state;
     std::shared_ptr<FakeHost> host;
     TestSite site;

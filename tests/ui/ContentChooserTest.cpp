@@ -78,7 +78,7 @@ TEST_P(ChooserPickTest, PickHandsBackPositionAndTextWithoutQuestion)
     btGO->click();
     EXPECT_EQ(tag, GetParam().tag);
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_TRUE(ui.texts.isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Picks, ChooserPickTest,
@@ -103,7 +103,7 @@ TEST_P(EmptyChoiceTest, NothingChosenAsksFirst)
     ui.answers = {c.answer};
     btGO->click();
 
-    ASSERT_EQ(ui.texts, QStringList{kQuestion});
+    ASSERT_EQ(ui.messages, QStringList{kQuestion});
     EXPECT_EQ(ui.buttons.front(), MsgButtons::YesNoCancel);
     EXPECT_EQ(tag, c.tag);
     EXPECT_EQ(chooser->isVisible(), c.stillOpen);
@@ -129,7 +129,7 @@ TEST_P(ChooserCancelTest, HandsBackNoChangeWhateverTagHeld)
     GetParam().cancel(*chooser, *btAnnuler);
     EXPECT_EQ(tag, "(#-_-#)");
     EXPECT_FALSE(chooser->isVisible());
-    EXPECT_TRUE(ui.texts.isEmpty());
+    EXPECT_TRUE(ui.messages.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

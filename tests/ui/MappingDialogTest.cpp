@@ -250,8 +250,8 @@ TEST_F(MappingDialogTest, FailedWriteIsReportedAndKeepsTheMappingOnScreen)
 
     ui.answers = {MsgAnswer::Yes};
     dialog->close();
-    ASSERT_EQ(ui.texts.size(), 1);
-    EXPECT_TRUE(ui.texts.front().contains(folder + "/Trouvel.ini"));
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.front().contains(folder + "/Trouvel.ini"));
     EXPECT_EQ(ui.buttons.front(), MsgButtons::YesNo);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(row(*dialog, 0).nb, "3");
@@ -259,7 +259,7 @@ TEST_F(MappingDialogTest, FailedWriteIsReportedAndKeepsTheMappingOnScreen)
     ASSERT_TRUE(QDir().mkpath(folder));
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(ui.texts.size(), 1);
+    EXPECT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(config::ReadIniString(folder + "/Trouvel.ini", "Site", "Col1", "<missing>"), "3");
 }
 
@@ -270,7 +270,7 @@ TEST_F(MappingDialogTest, FailedWriteAnsweredNoClosesWithoutSaving)
     ui.answers = {MsgAnswer::No};
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(ui.texts.size(), 1);
+    EXPECT_EQ(ui.messages.size(), 1);
 }
 
 // The public entry point, with its real nested event loops: a pick in the chooser, then its

@@ -4,7 +4,7 @@
 #include "ui/Frm3.h"
 
 #include "common/ModuleState.h"
-#include "config/Settings.h"
+#include "config/MemorySettings.h"
 #include "ui/FrmContenu.h"
 #include "support/MappingFixture.h"
 #include "wizard/WizardEngine.h"
@@ -15,25 +15,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace trouvel::mapping::test {
 using namespace trouvel::ui;
 namespace {
-
-class MemorySettings : public config::SettingsStore {
-public:
-    QString GetSetting(const QString&, const QString& section, const QString& key, const QString& def) override
-    {
-        const auto found = values.find(section + '/' + key);
-        return found == values.end() ? def : found->second;
-    }
-    void SaveSetting(const QString&, const QString& section, const QString& key, const QString& value) override
-    {
-        values[section + '/' + key] = value;
-    }
-    std::map<QString, QString> values;
-};
 
 class MappingSaveTest : public MappingFixture {
 protected:
@@ -79,7 +66,7 @@ protected:
     QString pluginFolder;
     std::shared_ptr<cadrelle::CatalogueHost> sharedHost;
     ModuleState state;
-    MemorySettings settings;
+    config::MemorySettings settings;
     int dialogOpenings = 0;
 };
 

@@ -2,10 +2,10 @@
 // with the bundled Demo script, into a PNG to look at the layout: wizard_screenshot <out.png>.
 // Run it with QT_SCALE_FACTOR=2 for the 200 % look.
 #include "support/FakeHost.h"
-#include "support/TestDoubles.h"
+#include "support/ScriptedUi.h"
 #include "site/DemoSite.h"
 
-#include "config/Settings.h"
+#include "config/MemorySettings.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     auto host = std::make_shared<wizard::test::FakeHost>(3, hostDir.toStdString());
     host->entry(1).columns[0] = "Nord/Sud";
     state.HostApp = host;
-    wizard::test::ScriptedUi ui;
-    wizard::test::MemorySettings settings;
+    trouvel::test::ScriptedUi ui; // Yes when no answer is queued
+    config::MemorySettings settings;
     WizardServices services;
     services.pluginFolder = plugin;
     services.workFolder = work;

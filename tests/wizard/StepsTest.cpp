@@ -71,6 +71,36 @@ TEST_F(Steps, NoMatchAndTwoMatchesBeepTwice)
     EXPECT_EQ(site.requestLines.size(), 2); // no detail fetch
 }
 
+// What the steps came to, as an unattended walk reports it for each entry.
+TEST_F(Steps, OutcomeOfEachEntryAsTheStepsDecideIt)
+{
+    writeDemoScript();
+    start();
+    EXPECT_EQ(engine().outcome().reason, QStringLiteral("aucune recherche"));
+    engine().search();
+    EXPECT_EQ(engine().outcome().kind, EntryOutcome::Kind::Filled);
+    EXPECT_EQ(engine().outcome().reason, QString());
+
+    absent << QStringLiteral("Film 2");
+    ambiguous << QStringLiteral("Film 3");
+    engine().next();
+    EXPECT_EQ(engine().outcome().kind, EntryOutcome::Kind::Failed); // moved on: nothing searched yet
+    engine().search();
+    EXPECT_EQ(engine().outcome().kind, EntryOutcome::Kind::NotFound);
+    engine().next();
+    engine().search();
+    EXPECT_EQ(engine().outcome().kind, EntryOutcome::Kind::Ambiguous);
+    EXPECT_EQ(engine().outcome().candidates, 2);
+
+    site.page("/search?q=Film+4", "gone", 404);
+    engine().next();
+    engine().search();
+    const EntryOutcome failed = engine().outcome();
+    EXPECT_EQ(failed.kind, EntryOutcome::Kind::Failed);
+    EXPECT_EQ(failed.stage, kStageSearch);
+    EXPECT_EQ(failed.reason, QStringLiteral("recherche : HTTP 404 Not Found"));
+}
+
 struct TitleCase {
     const char* name;
     const char* title;

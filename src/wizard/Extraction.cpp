@@ -1,0 +1,107 @@
+#include "wizard/Extraction.h"
+
+#include "text/TextCleanup.h"
+
+namespace trouvel::wizard {
+
+text::RegExp stepPattern(const QString& pattern, KeepGoing keepGoing)
+{
+    text::RegExp regex;
+    regex.keepGoing(std::move(keepGoing));
+    regex.Pattern(pattern);
+    regex.Global(true);
+    regex.Multiline(true);
+    regex.IgnoreCase(true);
+    return regex;
+}
+
+CandidateExtraction extractCandidates(const QString& page, const config::ScriptFile& script, text::RegExp& tagPattern,
+                                      KeepGoing keepGoing)
+{
+    CandidateExtraction result;
+    text::RegExp regex = stepPattern(script.searchPattern(), std::move(keepGoing));
+    try {
+        if (!regex.Test(page))
+            return result;
+        for (const text::Match& match : regex.Execute(page)) {
+            Candidate row;
+            // The group numbers are read for every match, as the page is cut.
+            const int link = script.linkGroup();
+            const int shortText = script.shortTextGroup();
+            const int longText = script.longTextGroup();
+            // A group the pattern does not have leaves its cell empty.
+            if (link >= 0 && link < match.SubMatchesCount())
+                row.link = match.SubMatches(link);
+            if (shortText >= 0 && shortText < match.SubMatchesCount())
+                row.desc1 = text::stripTag(tagPattern, match.SubMatches(shortText));
+            if (longText >= 0 && longText < match.SubMatchesCount())
+                row.desc2 = text::stripTag(tagPattern, match.SubMatches(longText));
+            result.candidates.push_back(std::move(row));
+        }
+    } catch (const text::MatchInterrupted&) {
+        result.stopped = true;
+    } catch (const text::RegExpError& error) {
+        // An invalid pattern or a match that gave up adds no (further) candidate.
+        result.error = error.message();
+    }
+    return result;
+}
+
+FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
+                               text::RegExp& tagPattern, KeepGoing keepGoing)
+{
+    FieldsExtraction result;
+    const int count = std::min(script.fieldCount(), rowLimit);
+    text::RegExp regex = stepPattern(QString(), std::move(keepGoing));
+    for (int k = 1; k <= count; ++k) {
+        const config::FieldSpec spec = script.field(k);
+        FieldExtraction field;
+        if (!spec.hasPattern) {
+            field.ticked = false;
+            field.why = QStringLiteral("Pas de motif : la valeur de \"Match%1\" ne contient pas de \"|\"").arg(k);
+            result.fields.push_back(field);
+            continue;
+        }
+        try {
+            regex.Pattern(spec.pattern);
+            if (regex.Test(page)) {
+                const text::Matches matches = regex.Execute(page);
+                // A pattern without a capture group leaves the row empty and ticked.
+                if (!matches.empty() && matches.front().SubMatchesCount() > 0)
+                    field.value = text::stripTag(tagPattern, matches.front().SubMatches(0));
+            } else {
+                field.ticked = false;
+            }
+        } catch (const text::MatchInterrupted&) {
+            result.stopped = true;
+            return result;
+        } catch (const text::RegExpError& error) {
+            field = FieldExtraction{{}, false, QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, error.message())};
+        }
+        result.fields.push_back(field);
+    }
+    return result;
+}
+
+PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing)
+{
+    PictureAddress result;
+    try {
+        text::RegExp regex = stepPattern(script.picturePattern(), std::move(keepGoing));
+        if (regex.Test(page)) {
+            // The last match names the picture.
+            for (const text::Match& match : regex.Execute(page)) {
+                if (match.SubMatchesCount() > 0)
+                    result.address = script.pictureUrl(match.SubMatches(0));
+            }
+        }
+    } catch (const text::MatchInterrupted&) {
+        result.stopped = true;
+    } catch (const text::RegExpError& error) {
+        result.address.clear();
+        result.error = QStringLiteral("PatternImg : %1").arg(error.message());
+    }
+    return result;
+}
+
+} // namespace trouvel::wizard

@@ -1,0 +1,52 @@
+// Cutting a step's results out of a page with the script's patterns: the candidates of a
+// search page, the fields and the picture address of a film page. Each result says why
+// nothing came out where a pattern failed, and whether the analysis was stopped (the
+// keep-going check said no). The steps put these results into the model.
+#pragma once
+
+#include "config/ScriptFile.h"
+#include "text/RegExp.h"
+#include "wizard/WizardModel.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace trouvel::wizard {
+
+using KeepGoing = std::function<bool()>;
+
+// A pattern as the steps run it: global, multi-line, letter case ignored.
+text::RegExp stepPattern(const QString& pattern, KeepGoing keepGoing);
+
+struct CandidateExtraction {
+    std::vector<Candidate> candidates; // those found before a stop, too
+    QString error;                     // the pattern is invalid or a match gave up ("" fine)
+    bool stopped = false;
+};
+// tagPattern strips the markup of the two descriptions (the window's reg2).
+CandidateExtraction extractCandidates(const QString& page, const config::ScriptFile& script, text::RegExp& tagPattern,
+                                      KeepGoing keepGoing);
+
+struct FieldExtraction {
+    QString value;
+    bool ticked = true;
+    QString why; // why the pattern gave nothing ("" when fine, or when it simply did not match)
+};
+struct FieldsExtraction {
+    std::vector<FieldExtraction> fields; // fields 1..count, those after a stop left out
+    bool stopped = false;                // fields.size() is where the analysis stopped
+};
+// Fields 1..min(count, rowLimit) of the script.
+FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
+                               text::RegExp& tagPattern, KeepGoing keepGoing);
+
+struct PictureAddress {
+    QString address; // "" when the page names no picture
+    QString error;   // "PatternImg : <why>" when the pattern failed
+    bool stopped = false;
+};
+PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing);
+
+} // namespace trouvel::wizard

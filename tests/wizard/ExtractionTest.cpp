@@ -1,0 +1,85 @@
+#include "wizard/Extraction.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace trouvel::wizard {
+namespace {
+
+class Extraction : public ::testing::Test {
+protected:
+    config::ScriptFile script(const QByteArray& text)
+    {
+        const QString path = dir.filePath(QStringLiteral("s.tvs"));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        return config::ScriptFile(path);
+    }
+    static KeepGoing always() { return [] { return true; }; }
+
+    QTemporaryDir dir;
+    text::RegExp tags = stepPattern(QStringLiteral("<[^>]*>"), {});
+    const QString page = QStringLiteral("<li><a href=\"/f/1\">Nord</a> <i>1988</i></li>\n"
+                                        "<li><a href=\"/f/2\">Sud</a> <i>1990</i></li>\n"
+                                        "<h1>Nord</h1><img src=\"/a/1.jpg\"><img src=\"/a/2.jpg\">");
+};
+
+TEST_F(Extraction, CandidatesTakeTheirGroupsAndLeaveMissingOnesEmpty)
+{
+    const auto found = extractCandidates(page, script("[SearchPage]\nPattern=<li><a href=\"/f/(\\d+)\">(.*?)</a>\nLink=1\nShortText=2\nLongText=5\n"),
+                                         tags, always());
+    ASSERT_EQ(found.candidates.size(), 2u);
+    EXPECT_EQ(found.candidates[1].link, QStringLiteral("2"));
+    EXPECT_EQ(found.candidates[1].desc1, QStringLiteral("Sud"));
+    EXPECT_EQ(found.candidates[1].desc2, QString());
+    EXPECT_TRUE(found.error.isEmpty());
+
+    const auto invalid = extractCandidates(page, script("[SearchPage]\nPattern=(unclosed\n"), tags, always());
+    EXPECT_TRUE(invalid.candidates.empty());
+    EXPECT_FALSE(invalid.error.isEmpty());
+}
+
+TEST_F(Extraction, EachFieldSaysWhyItGaveNothing)
+{
+    const auto fields = extractFields(page, script("[FilmPage]\nCount=5\nMatch1=Titre|<h1>(.*?)</h1>\nMatch2=Sans motif\n"
+                                                   "Match3=Année|<b>(\\d+)</b>\nMatch4=Cassé|(\nMatch5=Vide|<h1>\n"),
+                                      4, tags, always());
+    ASSERT_EQ(fields.fields.size(), 4u); // the row limit
+    EXPECT_EQ(fields.fields[0].value, QStringLiteral("Nord"));
+    EXPECT_TRUE(fields.fields[0].ticked);
+    EXPECT_FALSE(fields.fields[1].ticked);
+    EXPECT_TRUE(fields.fields[1].why.contains(QStringLiteral("Match2")));
+    EXPECT_FALSE(fields.fields[2].ticked); // no match: unticked, nothing to say
+    EXPECT_TRUE(fields.fields[2].why.isEmpty());
+    EXPECT_TRUE(fields.fields[3].why.startsWith(QStringLiteral("Motif \"(\" : ")));
+    EXPECT_FALSE(fields.stopped);
+}
+
+TEST_F(Extraction, AStoppedAnalysisSaysWhereItStopped)
+{
+    int asked = 0;
+    // A repeated group that may be empty runs long enough to ask the keep-going check.
+    const QString longPage = QStringLiteral("<h1>") + QString(46, u'a');
+    const auto fields = extractFields(longPage, script("[FilmPage]\nCount=3\nMatch1=A|(<h1>)\nMatch2=B|<h1>([\\s\\S]*?)+=/h1>\nMatch3=C|(a)\n"),
+                                      3, tags, [&asked] { return ++asked < 2; });
+    EXPECT_TRUE(fields.stopped);
+    ASSERT_EQ(fields.fields.size(), 1u); // field 1 read, stopped in field 2
+    EXPECT_TRUE(fields.fields[0].value.isEmpty()); // "<h1>" with its markup stripped
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(Extraction, TheLastPictureMatchNamesThePicture)
+{
+    const auto picture = extractPictureAddress(page, script("[FilmPage]\nPatternImg=<img src=\"/a/(\\d+).jpg\">\n[ImgPage]\nUrl=http://s/a/%1.jpg\n"),
+                                               always());
+    EXPECT_EQ(picture.address, QStringLiteral("http://s/a/2.jpg"));
+    const auto broken = extractPictureAddress(page, script("[FilmPage]\nPatternImg=[\n"), always());
+    EXPECT_TRUE(broken.address.isEmpty());
+    EXPECT_TRUE(broken.error.startsWith(QStringLiteral("PatternImg : ")));
+}
+
+} // namespace
+} // namespace trouvel::wizard
