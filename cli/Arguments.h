@@ -1,5 +1,6 @@
-// A small command-line reader: positional arguments, switches, and options with a value
-// ("--pick 2" or "--pick=2"), some of them repeatable.
+// A subcommand's arguments, read with QCommandLineParser: positional arguments, switches,
+// and long options with a value ("--pick 2" or "--pick=2"), some of them repeatable.
+// Everything after "--" is positional.
 #pragma once
 
 #include <QHash>
@@ -13,7 +14,8 @@ public:
     // valueOptions: names (without "--") that take a value; switches: names that do not.
     Arguments(QSet<QString> valueOptions, QSet<QString> switches) : valueOptions_(std::move(valueOptions)), switches_(std::move(switches)) {}
 
-    // false with error() set for an unknown option or a missing value.
+    // false with error() set, in French, for an unknown option, a missing value or a value
+    // given to a switch.
     bool parse(const QStringList& args);
     const QString& error() const { return error_; }
 
@@ -23,6 +25,8 @@ public:
     QStringList values(const QString& name) const { return values_.value(name); }
 
 private:
+    QString describeError(const QStringList& args, const QStringList& unknownNames) const;
+
     QSet<QString> valueOptions_;
     QSet<QString> switches_;
     QStringList positional_;

@@ -3,9 +3,11 @@
 #include "CheckCommand.h"
 #include "CliText.h"
 #include "RecordCommand.h"
+#include "ScriptFolders.h"
 #include "TryCommand.h"
 #include "common/QtTranslations.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 #include <csignal>
@@ -25,23 +27,35 @@ int main(int argc, char* argv[])
     // Socket and TLS errors reach the user inside French messages.
     trouvel::installQtFrenchTranslations();
 
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    // The options before the command are the tool's own; what follows the command is the
+    // command's, read by the command itself.
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versionOption(QStringLiteral("version"));
+    parser.addOptions({helpOption, versionOption});
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    QStringList args = parser.positionalArguments();
+    if (!parsed) {
+        std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(QCoreApplication::arguments().at(1)), trouvel::cli::kUsage);
+        return 2;
+    }
+    if (parser.isSet(helpOption) || args.value(0) == QLatin1String("help")) {
+        std::fputs(trouvel::cli::kUsage, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(trouvel::cli::kHelp, stdout);
+        std::fputs(qPrintable(trouvel::cli::scriptFoldersHelp(QCoreApplication::applicationDirPath())), stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("trouvel %s\n", TROUVEL_VERSION);
+        return 0;
+    }
     if (args.isEmpty()) {
         std::fputs(trouvel::cli::kUsage, stderr);
         return 2;
     }
     const QString command = args.takeFirst();
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
-        std::fputs(trouvel::cli::kUsage, stdout);
-        std::fputs("\n", stdout);
-        std::fputs(trouvel::cli::kHelp, stdout);
-        return 0;
-    }
-    if (command == QLatin1String("--version")) {
-        std::printf("trouvel %s\n", TROUVEL_VERSION);
-        return 0;
-    }
     if (args.contains(QLatin1String("--help"))) {
         std::fputs(trouvel::cli::kHelp, stdout);
         return 0;

@@ -1,5 +1,6 @@
 // trouvel-demo-site: the demo film site on a loopback port, for trying Trouvel offline.
 #include "site/DemoSite.h"
+#include "common/QtTranslations.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -18,10 +19,14 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("trouvel-demo-site"));
     QGuiApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
+    // The help's own lines (usage, --help, --version) in French, as the rest.
+    trouvel::installQtFrenchTranslations();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Site de films de démonstration pour Trouvel (boucle locale uniquement)."));
-    parser.addHelpOption();
+    // Qt's own help option describes itself in English only.
+    const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide et quitte."));
+    parser.addOption(helpOption);
     parser.addVersionOption();
     QCommandLineOption portOption(QStringLiteral("port"),
                                   QStringLiteral("Port d'écoute sur 127.0.0.1 (%1 par défaut ; 0 : un port libre).").arg(kDefaultPort),
@@ -31,6 +36,8 @@ int main(int argc, char* argv[])
     QCommandLineOption logOption(QStringLiteral("log"), QStringLiteral("Écrit une ligne par requête sur la sortie d'erreur."));
     parser.addOptions({portOption, dataOption, logOption});
     parser.process(app);
+    if (parser.isSet(helpOption))
+        parser.showHelp(0);
 
     bool ok = false;
     const uint port = parser.value(portOption).toUInt(&ok);

@@ -473,3 +473,24 @@ TEST_F(CliProcessTest, OnlyEmptyLeavesTheUsersNotesAndPicture)
 }
 
 } // namespace
+
+TEST_F(CliProcessTest, HelpNamesTheScriptsFolderAndUnknownToolOptionsAreRefused)
+{
+    const QString scripts = QDir(QStringLiteral(TROUVEL_BINARY_DIR "/plugins/Trouvel/scripts")).canonicalPath();
+    ASSERT_FALSE(scripts.isEmpty());
+    for (const QString& asked : {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")}) {
+        const ToolRun help = trouvel({asked});
+        EXPECT_EQ(help.exitCode, 0) << asked.toStdString();
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage : trouvel try"))) << asked.toStdString();
+        EXPECT_TRUE(help.out.contains(QStringLiteral("Dossiers des scripts du module") + QStringLiteral(" (--script NOM y cherche NOM.tvs, dans cet ordre) :\n    ") +
+                                      scripts + QLatin1Char('\n')))
+            << asked.toStdString() << help.out.toStdString();
+    }
+    const ToolRun unknown = trouvel({QStringLiteral("--jsn"), QStringLiteral("try")});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.startsWith(QStringLiteral("trouvel : commande inconnue : --jsn\nusage : trouvel try"))) << unknown.err.toStdString();
+    const ToolRun commandHelp = trouvel({QStringLiteral("batch"), QStringLiteral("--help")});
+    EXPECT_EQ(commandHelp.exitCode, 0);
+    EXPECT_TRUE(commandHelp.out.startsWith(QStringLiteral("trouvel : remplit un catalogue")));
+    EXPECT_EQ(trouvel({QStringLiteral("--")}).exitCode, 2);
+}

@@ -1,0 +1,56 @@
+# What a Linux installation has beside the programs (man pages, the icon, the AppStream
+# metainfo, bash completion, the documentation), and the Debian package: cpack -G DEB.
+include(GNUInstallDirs)
+
+set(TROUVEL_RELEASE_DATE 2026-12-08 CACHE STRING "Date of this version, for the man pages and the AppStream metainfo")
+set(TROUVEL_PACKAGE_MAINTAINER "Équipe Trouvel <trouvel@example.org>" CACHE STRING "Maintainer named in the Debian package")
+set(TROUVEL_INSTALL_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/trouvel)
+set(packaging ${PROJECT_SOURCE_DIR}/packaging)
+
+# The man pages name installed folders, so they are filled in at install time, for the
+# prefix then in force: cpack installs under /usr, cmake --install under its --prefix.
+foreach(page trouvel cadrelle trouvel-demo-site)
+  install(CODE "
+    set(TROUVEL_VERSION \"${PROJECT_VERSION}\")
+    set(TROUVEL_RELEASE_DATE \"${TROUVEL_RELEASE_DATE}\")
+    set(TROUVEL_PLUGINS_DIR \"\${CMAKE_INSTALL_PREFIX}/${TROUVEL_INSTALL_PLUGINS_DIR}\")
+    set(TROUVEL_SCRIPTS_DIR \"\${TROUVEL_PLUGINS_DIR}/Trouvel/scripts\")
+    set(TROUVEL_DOC_DIR \"\${CMAKE_INSTALL_PREFIX}/${TROUVEL_INSTALL_DOC_DIR}\")
+    set(page \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1/${page}.1\")
+    message(STATUS \"Installing: \${page}\")
+    configure_file(\"${packaging}/man/${page}.1.in\" \"\${page}\" @ONLY)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${page}\")
+  ")
+endforeach()
+
+install(FILES ${packaging}/icons/cadrelle.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+configure_file(${packaging}/metainfo/fr.trouvel.cadrelle.metainfo.xml
+               ${CMAKE_CURRENT_BINARY_DIR}/packaging/fr.trouvel.cadrelle.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/fr.trouvel.cadrelle.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${packaging}/completion/trouvel DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# The README links to docs/, so docs/ keeps its place beside it.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${TROUVEL_INSTALL_DOC_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/script-format.md ${PROJECT_SOURCE_DIR}/docs/wizard.png
+        DESTINATION ${TROUVEL_INSTALL_DOC_DIR}/docs)
+
+# The Debian package, built from an already built tree: cpack -G DEB in the build folder.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME trouvel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${TROUVEL_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "catalogue de films complété depuis des sites web")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Cadrelle tient un catalogue de films (CSV) ; son module Trouvel cherche
+chaque film sur un site web avec un script de recherche et en remplit les
+colonnes et l'affiche. Le paquet contient aussi trouvel, les mêmes étapes en
+ligne de commande, et trouvel-demo-site, un site de films de démonstration.")
+# The libraries come from dpkg-shlibdeps; Qt's French messages (network and TLS errors)
+# from its translations.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CompressManPages.cmake)
+include(CPack)

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# check-install.sh BUILD PLUGINS_DIR: installs BUILD into a temporary prefix and checks
+# what the installation holds. PLUGINS_DIR: the plug-in folders, relative to the prefix.
+set -uo pipefail
+build=$1 plugins=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+scripts="$prefix/$plugins/Trouvel/scripts"
+man1="$prefix/share/man/man1"
+for file in bin/cadrelle bin/trouvel bin/trouvel-demo-site "$plugins/Trouvel/Trouvel.so" "$plugins/Trouvel/scripts/Demo.tvs" \
+            include/trouvel/Trouvel.h share/applications/cadrelle.desktop share/metainfo/fr.trouvel.cadrelle.metainfo.xml \
+            share/bash-completion/completions/trouvel share/doc/trouvel/README.md share/doc/trouvel/docs/script-format.md \
+            share/doc/trouvel/docs/wizard.png share/man/man1/trouvel.1 share/man/man1/cadrelle.1 share/man/man1/trouvel-demo-site.1; do
+    [[ -f $prefix/$file ]] || fail "not installed: $file"
+done
+
+# The desktop entry, its icon and the metainfo that names both.
+desktop="$prefix/share/applications/cadrelle.desktop"
+metainfo="$prefix/share/metainfo/fr.trouvel.cadrelle.metainfo.xml"
+desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
+icon=$(sed -n 's/^Icon=//p' "$desktop")
+[[ -f $prefix/share/icons/hicolor/scalable/apps/$icon.svg ]] || fail "the desktop entry's icon '$icon' is not in hicolor/scalable/apps"
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" || fail "the icon is not an SVG drawing"
+appstreamcli validate --no-net "$metainfo" >/dev/null || { appstreamcli validate --no-net "$metainfo"; fail "appstreamcli validate"; }
+grep -q "<launchable type=\"desktop-id\">cadrelle.desktop</launchable>" "$metainfo" || fail "the metainfo does not launch cadrelle.desktop"
+grep -q "<icon type=\"stock\">$icon</icon>" "$metainfo" || fail "the metainfo does not name the icon $icon"
+grep -q '@[A-Z_]*@' "$metainfo" && fail "placeholders left in the metainfo"
+
+# Each man page renders without groff warnings, with its name line, and documents every
+# option that the program's --help lists.
+for name in trouvel cadrelle trouvel-demo-site; do
+    page="$man1/$name.1"
+    rendered=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$page" 2>"$prefix/man.err")
+    status=$?
+    [[ $status -eq 0 ]] || fail "man -l $page: status $status"
+    [[ -s $prefix/man.err ]] && fail "man -l $page warns: $(cat "$prefix/man.err")"
+    grep -q '^NOM$' <<<"$rendered" || fail "$name(1) has no NOM section"
+    grep -qE "^ +$name +- " <<<"$rendered" || fail "$name(1) does not start with its name line"
+    grep -q '@[A-Z_]*@' "$page" && fail "placeholders left in $name(1)"
+    help=$("$prefix/bin/$name" --help 2>/dev/null) || fail "$name --help: status $?"
+    # Looked for in the page's source, where a line break cannot hyphenate them.
+    for option in $(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u); do
+        grep -qF -- "${option//-/\\-}" "$page" || fail "$name(1) does not document $option"
+    done
+done
+grep -qF "$scripts" "$man1/trouvel.1" || fail "trouvel(1) does not name the installed scripts folder $scripts"
+
+# The installed programs find the installed plug-in and its scripts.
+grep -qF "$prefix/$plugins/Trouvel/Trouvel.so" <<<"$("$prefix/bin/cadrelle" --list-plugins 2>/dev/null)" \
+    || fail "cadrelle --list-plugins does not find the installed plug-in"
+grep -qxF "    $(realpath "$scripts")" <<<"$("$prefix/bin/trouvel" --help)" || fail "trouvel --help does not name $scripts"
+
+# The help that Qt writes for the demo site speaks French too.
+demo_help=$("$prefix/bin/trouvel-demo-site" --help 2>/dev/null)
+grep -q '^Utilisation : ' <<<"$demo_help" || fail "trouvel-demo-site --help: no French usage line"
+grep -qF -- '-h, --help        Affiche cette aide et quitte.' <<<"$demo_help" || fail "trouvel-demo-site --help: --help not described in French"
+
+[[ $failures -eq 0 ]] && echo "installed layout under $prefix: all checks passed"
+exit $((failures > 0))
