@@ -7,6 +7,7 @@
 #include "PatternExplain.h"
 #include "WizardSession.h"
 
+#include "common/WholeFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueHost.h"
 
@@ -227,8 +228,8 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
             report.pictureResult = session->pictureFetches().back().result;
         }
         if (QFileInfo::exists(engine.pictureFile()) && !keepPictureAs.isEmpty()) {
-            QFile::remove(keepPictureAs);
-            if (QFile::copy(engine.pictureFile(), keepPictureAs))
+            // A cache copy to look at: replaced whole, not synced.
+            if (copyWholeFile(engine.pictureFile(), keepPictureAs, Sync::Deferred).isEmpty())
                 report.pictureFile = keepPictureAs;
         }
     }

@@ -2,6 +2,8 @@
 
 #include "StaleFolders.h"
 
+#include "common/WholeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,7 +101,8 @@ WizardSession::WizardSession(const SessionOptions& options)
         || !root.mkpath(QStringLiteral("scratch")))
         throw std::runtime_error("impossible de créer un dossier temporaire");
     const QString copy = root.filePath(QStringLiteral("plugin/scripts/%1.tvs").arg(scriptName_));
-    if (!QFile::copy(options.scriptFile, copy))
+    // A private copy for this run: replaced whole, but not synced (nothing is lost with it).
+    if (!copyWholeFile(options.scriptFile, copy, Sync::Deferred).isEmpty())
         throw std::runtime_error(QStringLiteral("impossible de lire le script « %1 »").arg(options.scriptFile).toStdString());
     // The copy keeps the script's date: a file just written is read afresh at every look for
     // a few seconds, which the copy itself must not cause.
