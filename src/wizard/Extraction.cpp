@@ -51,9 +51,9 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
                                text::RegExp& tagPattern, KeepGoing keepGoing)
 {
     FieldsExtraction result;
-    const int count = std::min(script.fieldCount(), rowLimit);
+    result.rows = std::min(script.fieldCount(), rowLimit);
     text::RegExp regex = stepPattern(QString(), std::move(keepGoing));
-    for (int k = 1; k <= count; ++k) {
+    for (int k = 1; k <= result.rows; ++k) {
         const config::FieldSpec spec = script.field(k);
         FieldExtraction field;
         if (!spec.hasPattern) {

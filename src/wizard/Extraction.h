@@ -35,7 +35,8 @@ struct FieldExtraction {
     QString why; // why the pattern gave nothing ("" when fine, or when it simply did not match)
 };
 struct FieldsExtraction {
-    std::vector<FieldExtraction> fields; // fields 1..count, those after a stop left out
+    std::vector<FieldExtraction> fields; // fields 1..rows, those after a stop left out
+    int rows = 0;                        // the fields to read: min(Count, rowLimit)
     bool stopped = false;                // fields.size() is where the analysis stopped
 };
 // Fields 1..min(count, rowLimit) of the script.

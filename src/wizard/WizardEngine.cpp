@@ -129,7 +129,7 @@ bool WizardEngine::load()
 {
     knownTags_.clear();
     outcome_ = noSearchYet();
-    outcomeFailed_ = false;
+    searchFailed_ = false;
     model_.clearCandidates();
     model_.setStatus(kStatusReady);
 
@@ -379,7 +379,7 @@ bool WizardEngine::moveToEntry(int delta)
     state_.CurrentItem = target;
     ++generation_;
     outcome_ = noSearchYet();
-    outcomeFailed_ = false;
+    searchFailed_ = false;
     model_.setTitle(entries.cell(target - 1, 0));
     entries.setSelected(target - 1, true);
     model_.setCandidatesShown(false);
@@ -545,14 +545,6 @@ QString WizardEngine::showConnectionError()
     return message;
 }
 
-void WizardEngine::failOutcome(const QString& stage, const QString& reason)
-{
-    outcome_.kind = EntryOutcome::Kind::Failed;
-    outcome_.stage = stage;
-    outcome_.reason = reason;
-    outcomeFailed_ = true;
-}
-
 EntryOutcome WizardEngine::outcome() const
 {
     EntryOutcome outcome = outcome_;
@@ -583,7 +575,7 @@ WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
     outcome_ = noSearchYet();
-    outcomeFailed_ = false;
+    searchFailed_ = false;
     const QString script = state_.ScriptPath;
     if (script.isEmpty() || !QFileInfo::exists(script)) {
         outcome_.reason = kNoScript;
@@ -608,8 +600,11 @@ WizardEngine::Step WizardEngine::searchStep()
     model_.setStopOffered(true);
 
     const bool fetched = fetchPage(url, generation);
-    if (!fetchProblem_.isEmpty())
-        failOutcome(kStageSearch, QStringLiteral("recherche : ") + fetchProblem_);
+    if (!fetchProblem_.isEmpty()) {
+        // The patterns still run on an error page, but the entry's outcome is this failure.
+        searchFailed_ = true;
+        outcome_ = {EntryOutcome::Kind::Failed, 0, kStageSearch, QStringLiteral("recherche : ") + fetchProblem_};
+    }
     if (!fetched)
         return Step::None;
 
@@ -631,7 +626,7 @@ WizardEngine::Step WizardEngine::searchStep()
     model_.setDetailShown(false);
     model_.setDefaultButton(DefaultButton::FetchDetails);
     model_.requestFocus(FocusTarget::Candidates);
-    if (!outcomeFailed_) {
+    if (!searchFailed_) {
         const std::size_t found = model_.candidates().size();
         outcome_.kind = found == 0 ? EntryOutcome::Kind::NotFound
                         : found > 1 ? EntryOutcome::Kind::Ambiguous
@@ -650,13 +645,11 @@ WizardEngine::Step WizardEngine::detailStep()
 {
     const std::uint64_t generation = generation_;
     // A search that failed keeps its outcome; otherwise the detail step's own counts.
-    const bool searchFailed = outcomeFailed_;
-    const auto detailFailed = [&](const QString& stage, const QString& reason) {
-        if (!searchFailed)
-            failOutcome(stage, reason);
+    const auto detailOutcome = [this](EntryOutcome outcome) {
+        if (!searchFailed_)
+            outcome_ = std::move(outcome);
     };
-    detailFailed(kStageDetail, QStringLiteral("fiche non lue"));
-    outcomeFailed_ = searchFailed;
+    detailOutcome({EntryOutcome::Kind::Failed, 0, kStageDetail, QStringLiteral("fiche non lue")});
     if (model_.candidates().empty()) {
         ui_.messageBox(kNothingToSearch);
         return Step::None;
@@ -681,9 +674,9 @@ WizardEngine::Step WizardEngine::detailStep()
 
     const bool fetched = fetchPage(url, generation);
     if (!fetchProblem_.isEmpty())
-        detailFailed(kStageDetail, QStringLiteral("fiche : ") + fetchProblem_);
-    else if (!searchFailed)
-        outcome_ = {EntryOutcome::Kind::Filled, 0, {}, QStringLiteral("sans image")};
+        detailOutcome({EntryOutcome::Kind::Failed, 0, kStageDetail, QStringLiteral("fiche : ") + fetchProblem_});
+    else
+        detailOutcome({EntryOutcome::Kind::Filled, 0, {}, QStringLiteral("sans image")});
     if (!fetched)
         return Step::None;
 
@@ -699,8 +692,7 @@ WizardEngine::Step WizardEngine::detailStep()
     }
     if (fields.stopped) {
         // The rows not read say why they are empty.
-        const int rows = std::min(script.fieldCount(), model_.fieldRowCount());
-        for (int row = int(fields.fields.size()); row < rows && stillOn(generation); ++row) {
+        for (int row = int(fields.fields.size()); row < fields.rows && stillOn(generation); ++row) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
             model_.setFieldToolTip(row, kStatusAnalysisStopped);

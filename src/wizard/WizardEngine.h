@@ -147,9 +147,6 @@ private:
     bool fetchPage(const QString& url, std::uint64_t generation);
     // The last fetch's connection error in a message box, if it had one; returns its text.
     QString showConnectionError();
-    // The outcome of the current entry's search failed at stage for reason; a failure stays
-    // until the entry changes or a new search starts.
-    void failOutcome(const QString& stage, const QString& reason);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
@@ -195,7 +192,7 @@ private:
     QString pictureStoreFailure_;
     QString fetchProblem_; // what went wrong with the last page fetch, in words ("" none)
     EntryOutcome outcome_;
-    bool outcomeFailed_ = false;
+    bool searchFailed_ = false; // the search page failed: the outcome stays that failure
     bool keepFilled_ = false;
     int keptColumns_ = 0;
     bool keptPicture_ = false;
