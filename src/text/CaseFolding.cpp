@@ -1,81 +1,74 @@
 #include "text/CaseFolding.h"
 
-#include <QString>
+#include <QChar>
 
-#include <array>
-#include <memory>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace trouvel::text {
 
 namespace {
 
-struct FoldTable {
-    std::array<char16_t, 0x10000> canonical{};
-    // Cycle through the code units sharing one canonical form (a unit alone points to itself).
-    std::array<char16_t, 0x10000> nextEquivalent{};
-    // The code units that have another case: the only ones a closure needs to visit.
-    std::vector<char16_t> foldable;
+// The code units that share one canonical form, for the few hundred forms shared by more
+// than one unit: the only units a closure has to visit.
+using CaseClasses = std::vector<std::vector<char16_t>>;
 
-    FoldTable()
-    {
-        for (char32_t c = 0; c <= 0xFFFF; ++c) {
-            const QString upper = QString(QChar(char16_t(c))).toUpper();
-            char16_t canon = char16_t(c);
-            if (upper.size() == 1) {
-                const char16_t u = upper.at(0).unicode();
-                if (!(c >= 128 && u < 128))
-                    canon = u;
-            }
-            canonical[c] = canon;
-        }
-        std::array<char16_t, 0x10000> lastOfClass{};
-        std::array<bool, 0x10000> seen{};
-        for (char32_t c = 0; c <= 0xFFFF; ++c)
-            nextEquivalent[c] = char16_t(c);
-        for (char32_t c = 0; c <= 0xFFFF; ++c) {
-            const char16_t canon = canonical[c];
-            if (!seen[canon]) {
-                seen[canon] = true;
-                lastOfClass[canon] = char16_t(c);
-                continue;
-            }
-            // Splice c into the cycle of its class, right after the last member added.
-            const char16_t last = lastOfClass[canon];
-            nextEquivalent[c] = nextEquivalent[last];
-            nextEquivalent[last] = char16_t(c);
-            lastOfClass[canon] = char16_t(c);
-        }
-        for (char32_t c = 0; c <= 0xFFFF; ++c) {
-            if (nextEquivalent[c] != c)
-                foldable.push_back(char16_t(c));
-        }
-    }
-};
-
-const FoldTable& table()
+CaseClasses buildCaseClasses()
 {
-    static const std::unique_ptr<FoldTable> t = std::make_unique<FoldTable>();
-    return *t;
+    // (canonical form, unit) for the units that are not their own form, grouped by form.
+    std::vector<std::pair<char16_t, char16_t>> folded;
+    folded.reserve(2048);
+    for (char32_t c = 0; c <= 0xFFFF; ++c) {
+        const char16_t canon = canonicalCase(char16_t(c));
+        if (canon != c)
+            folded.emplace_back(canon, char16_t(c));
+    }
+    std::sort(folded.begin(), folded.end());
+    CaseClasses classes;
+    for (auto first = folded.begin(); first != folded.end();) {
+        const char16_t canon = first->first;
+        std::vector<char16_t> members;
+        for (; first != folded.end() && first->first == canon; ++first)
+            members.push_back(first->second);
+        if (canonicalCase(canon) == canon)
+            members.push_back(canon);
+        if (members.size() > 1)
+            classes.push_back(std::move(members));
+    }
+    return classes;
+}
+
+const CaseClasses& caseClasses()
+{
+    static const CaseClasses classes = buildCaseClasses();
+    return classes;
 }
 
 } // namespace
 
 char16_t canonicalCase(char16_t c)
 {
-    return table().canonical[c];
+    // QChar's simple mapping is QString::toUpper's whenever that gives one unit, and leaves
+    // the unit alone where it gives several (ß, ŉ, ᾀ...): no string is needed.
+    const char32_t upper = QChar::toUpper(char32_t(c));
+    if (upper > 0xFFFF || (c >= 128 && upper < 128))
+        return c;
+    return char16_t(upper);
 }
 
 CharSet caseClosure(const CharSet& set)
 {
-    const FoldTable& t = table();
     CharSet result = set;
-    for (const char16_t c : t.foldable) {
-        if (!set.contains(c))
+    for (const std::vector<char16_t>& members : caseClasses()) {
+        bool reached = false;
+        for (const char16_t c : members)
+            reached = reached || set.contains(c);
+        if (!reached)
             continue;
-        for (char16_t e = t.nextEquivalent[c]; e != c; e = t.nextEquivalent[e]) {
-            if (!result.contains(e))
-                result.add(e);
+        for (const char16_t c : members) {
+            if (!result.contains(c))
+                result.add(c);
         }
     }
     return result;
