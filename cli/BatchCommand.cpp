@@ -23,6 +23,7 @@
 #include "pluginhost/PluginFolders.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -97,6 +98,17 @@ EntryResult resultOf(WizardSession& session)
         break;
     }
     return r;
+}
+
+// SHA-256 of the catalogue's bytes as it would be written.
+QByteArray catalogueDigest(const cadrelle::Catalogue& catalogue)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    cadrelle::formatCatalogue(catalogue, [&](QByteArrayView piece) {
+        hash.addData(piece);
+        return true;
+    });
+    return hash.result();
 }
 
 void waitMs(int ms, InterruptWatch& interrupt)
@@ -205,14 +217,14 @@ int runBatch(const QStringList& args)
     if (QFile f(script); !f.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("script illisible : %1").arg(script));
 
-    QFile file(cataloguePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("catalogue illisible : %1").arg(cataloguePath));
-    const QByteArray original = file.readAll();
-    file.close();
     cadrelle::Catalogue catalogue;
-    if (const QString error = cadrelle::parseCatalogue(original, catalogue); !error.isEmpty())
-        return fail(QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(cataloguePath, error));
+    {
+        QFile file(cataloguePath);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("catalogue illisible : %1").arg(cataloguePath));
+        if (const QString error = cadrelle::parseCatalogue(file.readAll(), catalogue); !error.isEmpty())
+            return fail(QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(cataloguePath, error));
+    }
     if (catalogue.entryCount() == 0)
         return fail(QStringLiteral("le catalogue est vide"), 0);
     if (const QString limit = cadrelle::pluginLimitMessage(catalogue); !limit.isEmpty())
@@ -368,25 +380,26 @@ int runBatch(const QStringList& args)
             session->engine().stop();
     };
 
-    // What is on disk, as this tool would write it: the catalogue as read or as last written.
-    // Compared in that form, a run that changed no entry leaves the file as it was (its
-    // encoding, line ends and byte order mark untouched).
-    QByteArray onDisk = cadrelle::formatCatalogue(catalogue);
+    // What is on disk, as this tool would write it: the digest of the catalogue as read or as
+    // last written. Compared in that form, a run that changed no entry leaves the file as it was
+    // (its encoding, line ends and byte order mark untouched); only the digest is kept, so that
+    // a long catalogue is not held twice.
+    QByteArray onDisk = catalogueDigest(catalogue);
     bool savedSinceWrite = false;
     int nextRow = from - 1;
     QString saveError;
     const auto writeCatalogue = [&]() -> bool {
         if (dryRun || !savedSinceWrite)
             return true;
-        const QByteArray updated = cadrelle::formatCatalogue(catalogue);
+        const QByteArray updated = catalogueDigest(catalogue);
         if (updated != onDisk) {
             // The pictures it names reach the disk before the catalogue does.
             if (const QString reason = trouvel::syncFileSystem(workFolder); !reason.isEmpty()) {
                 saveError = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(workFolder, reason);
                 return false;
             }
-            if (const QString reason = trouvel::writeWholeFile(cataloguePath, updated); !reason.isEmpty()) {
-                saveError = QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(cataloguePath, reason);
+            if (const QString error = cadrelle::saveCatalogue(cataloguePath, catalogue); !error.isEmpty()) {
+                saveError = error;
                 return false;
             }
             onDisk = updated;
@@ -401,8 +414,11 @@ int runBatch(const QStringList& args)
             return true;
         if (!writeCatalogue())
             return false;
-        const BatchJournal journal{cataloguePath, scriptPath, scriptDigest, nextRow, summary.entries};
-        if (const QString reason = trouvel::writeWholeFile(journalFile, formatJournal(journal)); !reason.isEmpty()) {
+        // The entries are lent to the journal for the write, not copied.
+        BatchJournal journal{cataloguePath, scriptPath, scriptDigest, nextRow, std::move(summary.entries)};
+        const QString reason = writeJournal(journalFile, journal);
+        summary.entries = std::move(journal.entries);
+        if (!reason.isEmpty()) {
             saveError = QStringLiteral("Impossible d'écrire le journal de reprise « %1 » : %2").arg(journalFile, reason);
             return false;
         }
@@ -417,6 +433,8 @@ int runBatch(const QStringList& args)
         wizard::WizardEngine& engine = session->engine();
         engine.setKeepFilledColumns(arguments.isSet(QStringLiteral("only-empty")));
         const int total = catalogue.entryCount() - from + 1;
+        // One result per entry: room for all at once, never a copy of them all while they grow.
+        summary.entries.reserve(summary.entries.size() + std::size_t(total));
         Progress progress(total, ::isatty(STDERR_FILENO) && !ask);
         int done = 0;
         int sinceCheckpoint = 0;

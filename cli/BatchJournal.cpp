@@ -1,5 +1,7 @@
 #include "BatchJournal.h"
 
+#include "common/WholeFile.h"
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
@@ -55,22 +57,57 @@ QString fileDigest(const QString& path)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+namespace {
+
+// One JSON value as it stands inside a document, strings escaped.
+QByteArray jsonText(const QJsonValue& value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+} // namespace
+
+bool formatJournal(const BatchJournal& journal, const std::function<bool(QByteArrayView)>& sink)
+{
+    // An entry per line, handed over as it is made: a long run's journal is never built whole.
+    QByteArray head = "{\"trouvelBatchJournal\":" + QByteArray::number(kFormat) + ",\n\"catalogue\":"
+                      + jsonText(journal.catalogue) + ",\n\"script\":" + jsonText(journal.script) + ",\n\"scriptSha256\":"
+                      + jsonText(journal.scriptDigest) + ",\n\"nextRow\":" + QByteArray::number(journal.nextRow)
+                      + ",\n\"entries\":[";
+    if (!sink(head))
+        return false;
+    bool first = true;
+    for (const EntryResult& r : journal.entries) {
+        const QJsonObject entry{{QStringLiteral("row"), r.row},
+                                {QStringLiteral("title"), r.title},
+                                {QStringLiteral("outcome"), outcomeName(r.outcome)},
+                                {QStringLiteral("candidates"), r.candidates},
+                                {QStringLiteral("detail"), r.detail}};
+        const QByteArray line = (first ? "\n" : ",\n") + QJsonDocument(entry).toJson(QJsonDocument::Compact);
+        first = false;
+        if (!sink(line))
+            return false;
+    }
+    return sink("\n]}\n");
+}
+
 QByteArray formatJournal(const BatchJournal& journal)
 {
-    QJsonArray entries;
-    for (const EntryResult& r : journal.entries)
-        entries.append(QJsonObject{{QStringLiteral("row"), r.row},
-                                   {QStringLiteral("title"), r.title},
-                                   {QStringLiteral("outcome"), outcomeName(r.outcome)},
-                                   {QStringLiteral("candidates"), r.candidates},
-                                   {QStringLiteral("detail"), r.detail}});
-    const QJsonObject root{{QStringLiteral("trouvelBatchJournal"), kFormat},
-                           {QStringLiteral("catalogue"), journal.catalogue},
-                           {QStringLiteral("script"), journal.script},
-                           {QStringLiteral("scriptSha256"), journal.scriptDigest},
-                           {QStringLiteral("nextRow"), journal.nextRow},
-                           {QStringLiteral("entries"), entries}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    QByteArray bytes;
+    formatJournal(journal, [&](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    });
+    return bytes;
+}
+
+QString writeJournal(const QString& path, const BatchJournal& journal)
+{
+    trouvel::WholeFileWriter writer(path);
+    if (writer.open() && formatJournal(journal, [&](QByteArrayView piece) { return writer.write(piece); }) && writer.commit())
+        return {};
+    return writer.reason();
 }
 
 std::optional<BatchJournal> parseJournal(const QByteArray& bytes, QString* error)

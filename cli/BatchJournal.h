@@ -7,8 +7,10 @@
 #include "BatchCommand.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -28,6 +30,10 @@ QString journalPath(const QString& cataloguePath);
 QString fileDigest(const QString& path);
 
 QByteArray formatJournal(const BatchJournal& journal);
+// The same bytes handed to sink in pieces; false as soon as sink refuses one.
+bool formatJournal(const BatchJournal& journal, const std::function<bool(QByteArrayView)>& sink);
+// Replaces the file at path, whole or not at all; "" or why not.
+QString writeJournal(const QString& path, const BatchJournal& journal);
 // Nothing, with the reason in *error, when the bytes are not a journal this tool wrote.
 std::optional<BatchJournal> parseJournal(const QByteArray& bytes, QString* error);
 

@@ -67,25 +67,50 @@ QString loadCatalogue(const QString& path, Catalogue& catalogue)
     return {};
 }
 
-QByteArray formatCatalogue(const Catalogue& catalogue)
+bool formatCatalogue(const Catalogue& catalogue, const std::function<bool(QByteArrayView)>& sink)
 {
-    QString text;
-    QStringList record = catalogue.columns();
-    record.append(QString::fromUtf16(kTagColumn));
-    csv::appendRecord(text, record);
+    // Record by record, so that a large catalogue is never held a second time, whole, as text.
+    constexpr qsizetype kPiece = 64 * 1024;
+    QString record;
+    QByteArray piece;
+    const auto add = [&](const QStringList& fields, const QString& last) {
+        record.clear();
+        QStringList withLast = fields;
+        withLast.append(last);
+        csv::appendRecord(record, withLast);
+        piece.append(record.toUtf8());
+        if (piece.size() < kPiece)
+            return true;
+        const bool taken = sink(piece);
+        piece.clear();
+        return taken;
+    };
+    if (!add(catalogue.columns(), QString::fromUtf16(kTagColumn)))
+        return false;
     for (int r = 0; r < catalogue.entryCount(); ++r) {
         const Entry& e = catalogue.entry(r);
-        record = e.cells;
-        record.append(e.tag);
-        csv::appendRecord(text, record);
+        if (!add(e.cells, e.tag))
+            return false;
     }
-    return text.toUtf8();
+    return piece.isEmpty() || sink(piece);
+}
+
+QByteArray formatCatalogue(const Catalogue& catalogue)
+{
+    QByteArray bytes;
+    formatCatalogue(catalogue, [&](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    });
+    return bytes;
 }
 
 QString saveCatalogue(const QString& path, const Catalogue& catalogue)
 {
-    if (const QString reason = trouvel::writeWholeFile(path, formatCatalogue(catalogue)); !reason.isEmpty())
-        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, reason);
+    trouvel::WholeFileWriter writer(path);
+    if (!writer.open() || !formatCatalogue(catalogue, [&](QByteArrayView piece) { return writer.write(piece); })
+        || !writer.commit())
+        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, writer.reason());
     return {};
 }
 

@@ -5,7 +5,10 @@
 #include "Catalogue.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 namespace cadrelle {
 
@@ -22,6 +25,9 @@ QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue);
 // interrupted save leaves the previous file whole. Empty on success, else the reason.
 QString saveCatalogue(const QString& path, const Catalogue& catalogue);
 QByteArray formatCatalogue(const Catalogue& catalogue);
+// The same bytes handed to sink in pieces (whole records, about 64 KiB each); false as soon
+// as sink refuses one (then nothing more is handed over).
+bool formatCatalogue(const Catalogue& catalogue, const std::function<bool(QByteArrayView)>& sink);
 
 // Whether a Tag names a file directly inside the catalogue's folder: not empty, ".", "..",
 // an absolute path, nor anything with a separator ("/", or "\\" from Windows) or a NUL.

@@ -100,6 +100,30 @@ TEST(CatalogueFile, TenThousandEntriesRoundTrip)
     expectSame(original, back);
 }
 
+// Written in pieces of whole records: together the same bytes, and nothing more is handed
+// over once a piece is refused (a full disk).
+TEST(CatalogueFile, PiecesAreWholeRecordsAndStopAtARefusal)
+{
+    Catalogue catalogue;
+    catalogue.addColumn(u"Titre"_qs);
+    catalogue.addColumn(u"Résumé"_qs);
+    for (int r = 0; r < 3000; ++r)
+        catalogue.addEntry({QStringLiteral("Film %1").arg(r), QStringLiteral("Été, \"long\"\n").repeated(4)}, u"a.jpg"_qs);
+    QList<QByteArray> pieces;
+    EXPECT_TRUE(formatCatalogue(catalogue, [&](QByteArrayView piece) {
+        pieces.append(piece.toByteArray());
+        return true;
+    }));
+    ASSERT_GT(pieces.size(), 2);
+    for (const QByteArray& piece : pieces)
+        EXPECT_TRUE(piece.endsWith("a.jpg\r\n") || piece == pieces.first());
+    EXPECT_EQ(pieces.join(), formatCatalogue(catalogue));
+
+    int handed = 0;
+    EXPECT_FALSE(formatCatalogue(catalogue, [&](QByteArrayView) { return ++handed < 2; }));
+    EXPECT_EQ(handed, 2);
+}
+
 TEST(CatalogueFile, EmptyCatalogueRoundTrips)
 {
     Catalogue back;
