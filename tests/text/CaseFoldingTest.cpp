@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <map>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace trouvel::text {
@@ -36,6 +39,29 @@ TEST(CaseFolding, UnitsWithoutOneUnitUpperCaseStayThemselves)
     EXPECT_EQ(canonicalCase(u'\u1F80'), u'\u1F80'); // two units in upper case
     EXPECT_EQ(canonicalCase(u'ſ'), u'ſ');           // would fold onto ASCII 'S'
     EXPECT_EQ(canonicalCase(u'\u212A'), u'\u212A'); // Kelvin sign
+}
+
+// The classes written at build time are those of the Qt the program runs with: a unit's
+// closure is every unit of the same canonical form, no more.
+TEST(CaseFolding, ClosureOfAUnitIsItsWholeClass)
+{
+    std::map<char16_t, std::vector<char16_t>> byForm;
+    for (char32_t c = 0; c <= 0xFFFF; ++c)
+        byForm[canonicalByDefinition(char16_t(c))].push_back(char16_t(c));
+    int differences = 0;
+    for (const auto& [form, members] : byForm) {
+        // Every unit of a shared form, and a sample of the units alone in theirs.
+        if (members.size() == 1 && form % 97 != 0)
+            continue;
+        for (const char16_t c : members) {
+            CharSet expected;
+            for (const char16_t m : members)
+                expected.add(m);
+            if (caseClosure(CharSet::single(c)).ranges() != expected.ranges() && ++differences <= 10)
+                ADD_FAILURE() << "U+" << std::hex << unsigned(c);
+        }
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 } // namespace
