@@ -175,6 +175,29 @@ TEST_P(LineEnds, EveryLfStoredAsCrLf)
     EXPECT_EQ(stored, GetParam().stored);
 }
 
+// Against a byte-by-byte conversion, for every length around the sizes the conversion works
+// in, with LFs sparse, dense and in runs.
+TEST(LineEndsAgainstBytes, AnyLengthAnyDensity)
+{
+    std::mt19937 random(7);
+    for (const int lfEvery : {2, 5, 17, 80, 1000}) {
+        for (qsizetype length = 0; length < 70; ++length) {
+            QByteArray bytes(length, Qt::Uninitialized);
+            for (char& c : bytes)
+                c = random() % lfEvery == 0 ? '\n' : char(random() % 256);
+            QByteArray expected = "prefix";
+            for (const char c : bytes) {
+                if (c == '\n')
+                    expected += '\r';
+                expected += c;
+            }
+            QByteArray stored = "prefix";
+            appendWithCrLf(stored, bytes);
+            ASSERT_EQ(stored, expected) << "length " << length << ", a LF in " << lfEvery;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Pieces, LineEnds,
     ::testing::Values(LineEndCase{"CrLfAndBareLf", {"A\r\nB\n"}, "A\r\r\nB\r\n"},
