@@ -1,17 +1,42 @@
 #include "StaleFolders.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QRegularExpression>
+#include <QFile>
 
+#include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <dirent.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace trouvel::cli {
 
 namespace {
+
+// "trouvel-<1 to 10 digits>-<6 letters or digits>": the pid; nothing for any other name.
+std::optional<qint64> privateFolderPid(const char* name)
+{
+    constexpr char kPrefix[] = "trouvel-";
+    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0)
+        return std::nullopt;
+    const char* p = name + sizeof kPrefix - 1;
+    qint64 pid = 0;
+    int digits = 0;
+    for (; *p >= '0' && *p <= '9'; ++p, ++digits)
+        pid = pid * 10 + (*p - '0');
+    if (digits < 1 || digits > 10 || *p++ != '-')
+        return std::nullopt;
+    int tail = 0;
+    for (; std::isalnum(static_cast<unsigned char>(*p)) && *p < 0x7f; ++p)
+        ++tail;
+    if (tail != 6 || *p != '\0')
+        return std::nullopt;
+    return pid;
+}
 
 bool processGone(qint64 pid)
 {
@@ -28,23 +53,28 @@ QString privateFolderTemplate(const QString& tempRoot)
 
 int removeStalePrivateFolders(const QString& tempRoot)
 {
-    static const QRegularExpression name(QStringLiteral("^trouvel-([0-9]{1,10})-[A-Za-z0-9]{6}$"));
-    const QDir root(tempRoot);
-    int removed = 0;
-    for (const QString& entry : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        const QRegularExpressionMatch match = name.match(entry);
-        if (!match.hasMatch())
+    // One look at the folder's names (no status of every entry): it is done at every start.
+    const QByteArray rootPath = QFile::encodeName(tempRoot);
+    DIR* const folder = ::opendir(rootPath.constData());
+    if (!folder)
+        return 0;
+    std::vector<QByteArray> stale;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::optional<qint64> pid = privateFolderPid(entry->d_name);
+        if (!pid || (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN))
             continue;
-        const QString path = root.filePath(entry);
+        const QByteArray path = rootPath + '/' + entry->d_name;
         struct stat info {};
         // lstat: a link planted under the name is not followed.
-        if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
+        if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
             continue;
-        if (!processGone(match.captured(1).toLongLong()))
-            continue;
-        if (QDir(path).removeRecursively())
-            ++removed;
+        if (processGone(*pid))
+            stale.push_back(path);
     }
+    ::closedir(folder);
+    int removed = 0;
+    for (const QByteArray& path : stale)
+        removed += QDir(QFile::decodeName(path)).removeRecursively();
     return removed;
 }
 

@@ -97,8 +97,9 @@ WizardSession::WizardSession(const SessionOptions& options)
     const QFileInfo script(options.scriptFile);
     scriptName_ = script.completeBaseName();
     const QDir root(folder_.path());
-    if (!root.mkpath(QStringLiteral("plugin/scripts")) || !root.mkpath(QStringLiteral("work"))
-        || !root.mkpath(QStringLiteral("scratch")))
+    // The root is new and empty: one mkdir each, no look at what is there.
+    if (!root.mkdir(QStringLiteral("plugin")) || !root.mkdir(QStringLiteral("plugin/scripts")) || !root.mkdir(QStringLiteral("work"))
+        || !root.mkdir(QStringLiteral("scratch")))
         throw std::runtime_error("impossible de créer un dossier temporaire");
     const QString copy = root.filePath(QStringLiteral("plugin/scripts/%1.tvs").arg(scriptName_));
     // A private copy for this run: replaced whole, but not synced (nothing is lost with it).
