@@ -68,7 +68,7 @@ QByteArray jsonText(const QJsonValue& value)
 
 } // namespace
 
-bool formatJournal(const BatchJournal& journal, const std::function<bool(QByteArrayView)>& sink)
+bool formatJournal(const BatchJournal& journal, const trouvel::PieceSink& sink)
 {
     // An entry per line, handed over as it is made: a long run's journal is never built whole.
     QByteArray head = "{\"trouvelBatchJournal\":" + QByteArray::number(kFormat) + ",\n\"catalogue\":"
@@ -94,20 +94,12 @@ bool formatJournal(const BatchJournal& journal, const std::function<bool(QByteAr
 
 QByteArray formatJournal(const BatchJournal& journal)
 {
-    QByteArray bytes;
-    formatJournal(journal, [&](QByteArrayView piece) {
-        bytes.append(piece);
-        return true;
-    });
-    return bytes;
+    return trouvel::gatherPieces([&](const trouvel::PieceSink& sink) { return formatJournal(journal, sink); });
 }
 
 QString writeJournal(const QString& path, const BatchJournal& journal)
 {
-    trouvel::WholeFileWriter writer(path);
-    if (writer.open() && formatJournal(journal, [&](QByteArrayView piece) { return writer.write(piece); }) && writer.commit())
-        return {};
-    return writer.reason();
+    return trouvel::writeWholeFileInPieces(path, [&](const trouvel::PieceSink& sink) { return formatJournal(journal, sink); });
 }
 
 std::optional<BatchJournal> parseJournal(const QByteArray& bytes, QString* error)

@@ -5,12 +5,12 @@
 #pragma once
 
 #include "BatchCommand.h"
+#include "common/WholeFile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -31,7 +31,7 @@ QString fileDigest(const QString& path);
 
 QByteArray formatJournal(const BatchJournal& journal);
 // The same bytes handed to sink in pieces; false as soon as sink refuses one.
-bool formatJournal(const BatchJournal& journal, const std::function<bool(QByteArrayView)>& sink);
+bool formatJournal(const BatchJournal& journal, const trouvel::PieceSink& sink);
 // Replaces the file at path, whole or not at all; "" or why not.
 QString writeJournal(const QString& path, const BatchJournal& journal);
 // Nothing, with the reason in *error, when the bytes are not a journal this tool wrote.

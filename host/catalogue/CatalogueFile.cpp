@@ -67,7 +67,7 @@ QString loadCatalogue(const QString& path, Catalogue& catalogue)
     return {};
 }
 
-bool formatCatalogue(const Catalogue& catalogue, const std::function<bool(QByteArrayView)>& sink)
+bool formatCatalogue(const Catalogue& catalogue, const trouvel::PieceSink& sink)
 {
     // Record by record, so that a large catalogue is never held a second time, whole, as text.
     constexpr qsizetype kPiece = 64 * 1024;
@@ -97,20 +97,15 @@ bool formatCatalogue(const Catalogue& catalogue, const std::function<bool(QByteA
 
 QByteArray formatCatalogue(const Catalogue& catalogue)
 {
-    QByteArray bytes;
-    formatCatalogue(catalogue, [&](QByteArrayView piece) {
-        bytes.append(piece);
-        return true;
-    });
-    return bytes;
+    return trouvel::gatherPieces([&](const trouvel::PieceSink& sink) { return formatCatalogue(catalogue, sink); });
 }
 
 QString saveCatalogue(const QString& path, const Catalogue& catalogue)
 {
-    trouvel::WholeFileWriter writer(path);
-    if (!writer.open() || !formatCatalogue(catalogue, [&](QByteArrayView piece) { return writer.write(piece); })
-        || !writer.commit())
-        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, writer.reason());
+    if (const QString reason = trouvel::writeWholeFileInPieces(
+            path, [&](const trouvel::PieceSink& sink) { return formatCatalogue(catalogue, sink); });
+        !reason.isEmpty())
+        return QStringLiteral("Impossible d'enregistrer « %1 » : %2").arg(path, reason);
     return {};
 }
 

@@ -3,12 +3,11 @@
 #pragma once
 
 #include "Catalogue.h"
+#include "common/WholeFile.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
-#include <functional>
 
 namespace cadrelle {
 
@@ -27,7 +26,7 @@ QString saveCatalogue(const QString& path, const Catalogue& catalogue);
 QByteArray formatCatalogue(const Catalogue& catalogue);
 // The same bytes handed to sink in pieces (whole records, about 64 KiB each); false as soon
 // as sink refuses one (then nothing more is handed over).
-bool formatCatalogue(const Catalogue& catalogue, const std::function<bool(QByteArrayView)>& sink);
+bool formatCatalogue(const Catalogue& catalogue, const trouvel::PieceSink& sink);
 
 // Whether a Tag names a file directly inside the catalogue's folder: not empty, ".", "..",
 // an absolute path, nor anything with a separator ("/", or "\\" from Windows) or a NUL.

@@ -183,6 +183,24 @@ QString writeWholeFile(const QString& target, QByteArrayView bytes)
     return writer.reason();
 }
 
+QByteArray gatherPieces(const PieceWriter& write)
+{
+    QByteArray bytes;
+    write([&](QByteArrayView piece) {
+        bytes.append(piece);
+        return true;
+    });
+    return bytes;
+}
+
+QString writeWholeFileInPieces(const QString& target, const PieceWriter& write)
+{
+    WholeFileWriter writer(target);
+    if (writer.open() && write([&](QByteArrayView piece) { return writer.write(piece); }) && writer.commit())
+        return {};
+    return writer.reason();
+}
+
 QString copyWholeFile(const QString& source, const QString& target, Sync sync)
 {
     const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);

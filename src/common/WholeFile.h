@@ -8,6 +8,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 namespace trouvel {
 
 // Why a file operation failed, in French, from its errno ("Plus de place sur le disque").
@@ -52,6 +54,15 @@ private:
 
 // Replaces target with bytes through a WholeFileWriter. "" on success, else the reason.
 QString writeWholeFile(const QString& target, QByteArrayView bytes);
+
+// Something written piece by piece: hands each piece to the sink, stops with false as soon as
+// the sink refuses one, true once all went.
+using PieceSink = std::function<bool(QByteArrayView)>;
+using PieceWriter = std::function<bool(const PieceSink&)>;
+// The pieces gathered into one array.
+QByteArray gatherPieces(const PieceWriter& write);
+// Replaces target with the pieces, none of them held beyond its write. "" or why not.
+QString writeWholeFileInPieces(const QString& target, const PieceWriter& write);
 
 // Copies source to target through a WholeFileWriter. "" on success, else the reason.
 QString copyWholeFile(const QString& source, const QString& target, Sync sync = Sync::Now);
