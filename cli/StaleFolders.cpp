@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -30,8 +29,10 @@ std::optional<qint64> privateFolderPid(const char* name)
         pid = pid * 10 + (*p - '0');
     if (digits < 1 || digits > 10 || *p++ != '-')
         return std::nullopt;
+    // ASCII letters and digits only, whatever the locale says of other bytes.
+    const auto asciiAlnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     int tail = 0;
-    for (; std::isalnum(static_cast<unsigned char>(*p)) && *p < 0x7f; ++p)
+    for (; asciiAlnum(*p); ++p)
         ++tail;
     if (tail != 6 || *p != '\0')
         return std::nullopt;
