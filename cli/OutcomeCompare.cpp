@@ -59,7 +59,7 @@ void compareStep(const QString& label, const QJsonObject& before, const QJsonObj
         if (!withStatusText && (key == QLatin1String("status") || key == QLatin1String("address")))
             continue;
         if (before[key] != after[key])
-            out << QStringLiteral("%1, %2 : %3 → %4").arg(label, QLatin1String(k.label), quoted(scalarText(before[key])), quoted(scalarText(after[key])));
+            out << QStringLiteral("%1, %2 : %3 → %4").arg(label, QString::fromUtf8(k.label), quoted(scalarText(before[key])), quoted(scalarText(after[key])));
     }
     if (before[QStringLiteral("redirects")] != after[QStringLiteral("redirects")])
         out << QStringLiteral("%1, redirections : %2 → %3")

@@ -75,10 +75,11 @@ TEST(OutcomeCompare, ReplayNamesEveryDifferenceLiveOnlyDrift)
     now.replace(R"("1988", "ticked": true)", R"("1989", "ticked": true)");   // same shape: a change, no drift
     now.replace(R"("Drame", "ticked": true)", R"("", "ticked": false)");     // emptied
     now.replace(R"(, {"link": "2", "desc1": "Orages", "desc2": ""})", "");   // a candidate gone
-    now.replace(R"("http": 200, "redirects": [], "final": "f")", R"("http": 404, "redirects": [], "final": "f")");
+    now.replace(R"("http": 200, "redirects": [], "final": "f", "status": "ok")", R"("http": 404, "redirects": [], "final": "f", "status": "échec")");
     const QStringList changes = outcomeChanges(outcome(kRecorded), outcome(now));
     EXPECT_EQ(changes, QStringList({QString::fromUtf8("candidat 2 disparu : « [2] Orages |  »"),
                                     QString::fromUtf8("fiche, statut HTTP : « 200 » → « 404 »"),
+                                    QString::fromUtf8("fiche, état : « ok » → « échec »"),
                                     QString::fromUtf8("champ « Année » : « 1988 » → « 1989 »"),
                                     QString::fromUtf8("champ « Genre » : « Drame » → «  »"),
                                     QString::fromUtf8("champ « Genre » : coché → non coché")}));
