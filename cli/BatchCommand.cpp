@@ -197,7 +197,7 @@ QString resolveMapping(const QString& spec, const QStringList& columns, const QS
     return {};
 }
 
-int runBatch(const QStringList& args)
+int runBatch(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
     Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
                          QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds"), QStringLiteral("max-wait"),
@@ -288,6 +288,7 @@ int runBatch(const QStringList& args)
     }
 
     SessionOptions options;
+    options.decodePicture = decodePicture;
     options.scriptFile = script;
     options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;

@@ -1,6 +1,8 @@
 // trouvel batch CATALOGUE.csv --script NAME|FILE: the unattended walk over a catalogue.
 #pragma once
 
+#include "picture/Picture.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -39,6 +41,7 @@ struct BatchSummary {
 // columns: the catalogue's captions; fields: the script's field names (field k is fields[k-1]).
 QString resolveMapping(const QString& spec, const QStringList& columns, const QStringList& fields, int* column, int* field);
 
-int runBatch(const QStringList& args);
+// decodePicture: how pictures are read; empty: each session loads the decoder module itself.
+int runBatch(const QStringList& args, const picture::PictureDecode& decodePicture = {});
 
 } // namespace trouvel::cli

@@ -25,7 +25,7 @@ void print(const QString& text)
 
 } // namespace
 
-int runCheck(const QStringList& args)
+int runCheck(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
     Arguments arguments({QStringLiteral("proxy"), QStringLiteral("timeout")},
                         {QStringLiteral("live"), QStringLiteral("update"), QStringLiteral("yes"), QStringLiteral("no")});
@@ -44,7 +44,7 @@ int runCheck(const QStringList& args)
         std::fprintf(stderr, "trouvel check : aucun titre enregistré dans %s (trouvel record)\n", qPrintable(root));
         return 2;
     }
-    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "check");
+    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "check", decodePicture);
     if (!options)
         return 2;
     options->scriptFile = scriptFile;

@@ -12,7 +12,7 @@
 
 namespace trouvel::cli {
 
-int runRecord(const QStringList& args)
+int runRecord(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
     Arguments arguments({QStringLiteral("pick"), QStringLiteral("to"), QStringLiteral("proxy"), QStringLiteral("timeout")},
                         {QStringLiteral("yes"), QStringLiteral("no")});
@@ -37,7 +37,7 @@ int runRecord(const QStringList& args)
         std::fprintf(stderr, "trouvel record : script illisible : %s\n", qPrintable(scriptFile));
         return 2;
     }
-    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "record");
+    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "record", decodePicture);
     if (!options)
         return 2;
     options->scriptFile = scriptFile;

@@ -3,10 +3,13 @@
 // per title.
 #pragma once
 
+#include "picture/Picture.h"
+
 #include <QStringList>
 
 namespace trouvel::cli {
 
-int runRecord(const QStringList& args);
+// decodePicture: how pictures are read; empty: each session loads the decoder module itself.
+int runRecord(const QStringList& args, const picture::PictureDecode& decodePicture = {});
 
 } // namespace trouvel::cli

@@ -250,9 +250,11 @@ std::optional<int> parsePick(const QString& text)
     return pick;
 }
 
-std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command)
+std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command,
+                                                const picture::PictureDecode& decodePicture)
 {
     SessionOptions options;
+    options.decodePicture = decodePicture;
     options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
     if (arguments.isSet(QStringLiteral("timeout"))) {
@@ -272,7 +274,7 @@ bool readableScript(const QString& scriptFile)
     return !QFileInfo(scriptFile).isDir() && file.open(QIODevice::ReadOnly);
 }
 
-int runTry(const QStringList& args)
+int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
     Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout")},
                         {QStringLiteral("json"), QStringLiteral("explain"), QStringLiteral("yes"), QStringLiteral("no")});
@@ -300,7 +302,7 @@ int runTry(const QStringList& args)
         std::fprintf(stderr, "trouvel try : --explain s'affiche en texte, pas avec --json\n");
         return 2;
     }
-    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "try");
+    std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "try", decodePicture);
     if (!options)
         return 2;
     options->scriptFile = scriptFile;

@@ -60,10 +60,12 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
 // What try, record and check share of their command lines: --pick's value (nothing when it
 // is not a number from 1), --timeout, --yes/--no (nothing, with the error shown, when wrong).
 std::optional<int> parsePick(const QString& text);
-std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command);
+std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command,
+                                                const picture::PictureDecode& decodePicture);
 bool readableScript(const QString& scriptFile);
 
 // Runs the command; returns the exit status.
-int runTry(const QStringList& args);
+// decodePicture: how pictures are read; empty: each session loads the decoder module itself.
+int runTry(const QStringList& args, const picture::PictureDecode& decodePicture = {});
 
 } // namespace trouvel::cli

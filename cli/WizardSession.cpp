@@ -80,7 +80,7 @@ std::optional<QString> timeoutSetting(const QString& text)
 
 WizardSession::WizardSession(const SessionOptions& options)
     : folder_(privateFolderTemplate(QDir::tempPath())), cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire),
-      makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), ui_(options.yesNoAnswer, options.quietMessages)
+      makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), decodePicture_(options.decodePicture), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)
         makePageClient_ = [this, keep = options.keepWire](std::int16_t& stop) {
@@ -91,6 +91,10 @@ WizardSession::WizardSession(const SessionOptions& options)
         };
     if (!pictureDownload_)
         pictureDownload_ = wizard::netPictureDownload();
+    if (!decodePicture_) {
+        pictureModule_ = std::make_unique<PictureModule>(PictureModule::besideProgram());
+        decodePicture_ = [module = pictureModule_.get()](const QString& path) { return module->decode(path); };
+    }
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
     removeStalePrivateFolders(QDir::tempPath());
@@ -129,6 +133,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     services.pluginFolder = root.filePath(QStringLiteral("plugin"));
     services.workFolder = root.filePath(QStringLiteral("work"));
     services.deferPictureSync = deferPictureSync_;
+    services.decodePicture = decodePicture_;
     services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload));
     services.downloadPicture = [this, download = pictureDownload_](
                                    const QString& address, const QString& target, const std::int16_t& stop,

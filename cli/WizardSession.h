@@ -5,6 +5,7 @@
 
 #include "CliInteraction.h"
 #include "HttpStatus.h"
+#include "PictureModule.h"
 
 #include "common/ModuleState.h"
 #include "config/MemorySettings.h"
@@ -52,6 +53,7 @@ struct SessionOptions {
     // The downloads the steps use; empty: the network's. A fixture replays through these.
     std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload)> pageClient;
     wizard::PictureDownload pictureDownload;
+    picture::PictureDecode decodePicture; // empty: the module beside the program (PictureModule)
     bool keepWire = false; // with the network's page client: PageFetch::wire filled
 };
 
@@ -101,6 +103,8 @@ private:
     bool keepWire_ = false;
     std::function<std::unique_ptr<wizard::PageClient>(std::int16_t&)> makePageClient_;
     wizard::PictureDownload pictureDownload_;
+    picture::PictureDecode decodePicture_;
+    std::unique_ptr<PictureModule> pictureModule_; // what decodePicture_ calls when none was given
     std::vector<net::WireExchange> wire_; // the hops of the fetch under way
     ModuleState state_;
     CliInteraction ui_;

@@ -2,6 +2,7 @@
 #include "BatchCommand.h"
 #include "CheckCommand.h"
 #include "CliText.h"
+#include "PictureModule.h"
 #include "RecordCommand.h"
 #include "ScriptFolders.h"
 #include "TryCommand.h"
@@ -13,6 +14,19 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+
+namespace {
+
+bool mayDecodePictures(const char* command)
+{
+    for (const char* name : {"try", "batch", "record", "check"})
+        if (std::strcmp(command, name) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -24,6 +38,14 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("trouvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
+    // A command that may meet pictures starts loading their decoder now, beside the rest of
+    // its start and its first page fetches; the first picture waits for it.
+    std::unique_ptr<trouvel::cli::PictureModule> pictures;
+    if (argc > 1 && mayDecodePictures(argv[1]))
+        pictures = std::make_unique<trouvel::cli::PictureModule>(trouvel::cli::PictureModule::besideProgram());
+    const trouvel::picture::PictureDecode decodePicture = [&pictures](const QString& path) {
+        return pictures ? pictures->decode(path) : trouvel::picture::Picture{};
+    };
     // Socket and TLS errors reach the user inside French messages.
     trouvel::installQtFrenchTranslations();
 
@@ -61,13 +83,13 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (command == QLatin1String("try"))
-        return trouvel::cli::runTry(args);
+        return trouvel::cli::runTry(args, decodePicture);
     if (command == QLatin1String("batch"))
-        return trouvel::cli::runBatch(args);
+        return trouvel::cli::runBatch(args, decodePicture);
     if (command == QLatin1String("record"))
-        return trouvel::cli::runRecord(args);
+        return trouvel::cli::runRecord(args, decodePicture);
     if (command == QLatin1String("check"))
-        return trouvel::cli::runCheck(args);
+        return trouvel::cli::runCheck(args, decodePicture);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }

@@ -8,6 +8,7 @@
 #include "support/TestSite.h"
 
 #include "config/MemorySettings.h"
+#include "picture/ImageDecoder.h"
 #include "wizard/WizardEngine.h"
 
 #include <QBuffer>
@@ -123,6 +124,7 @@ void BM_UnattendedWalk(benchmark::State& state)
         services.pluginFolder = plugin;
         services.workFolder = work;
         services.pageClient = makeWinsockPageClient(module.StopDownload);
+        services.decodePicture = trouvel::picture::decodePictureFile;
         if (state.range(1) == 0) {
             services.downloadPicture = netPictureDownload();
         } else {

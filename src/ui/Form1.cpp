@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QImage>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
@@ -292,11 +293,12 @@ void Form1::showCandidates()
 
 void Form1::showPicture()
 {
-    const QImage& image = engine_->model().picture();
-    if (image.isNull()) {
+    const picture::Picture& picture = engine_->model().picture();
+    if (picture.isNull()) {
         img_->clear();
         return;
     }
+    const QImage& image = *picture.image;
     const QSize room = img_->contentsRect().size() * img_->devicePixelRatioF();
     QPixmap pixmap = QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(img_->devicePixelRatioF());

@@ -2,6 +2,8 @@
 
 #include "ui/Form1.h"
 
+#include "picture/ImageDecoder.h"
+
 namespace trouvel::ui {
 
 using namespace trouvel::wizard;
@@ -18,6 +20,7 @@ void ShowForm(ModuleState& state, const Environment& env)
     services.workFolder = env.workFolder;
     services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
+    services.decodePicture = picture::decodePictureFile;
 
     Form1 form(state, *env.ui, *env.settings, std::move(services));
     try {

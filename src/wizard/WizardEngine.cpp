@@ -15,7 +15,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <limits>
 
@@ -51,19 +50,6 @@ EntryOutcome noSearchYet()
 QString missingFileMessage(const QString& path)
 {
     return QStringLiteral("'") + path + QStringLiteral("' n'existe pas");
-}
-
-// The picture as step 3 shows it: a large poster is decoded at a reduced size (JPEG decodes
-// scaled down at a fraction of the cost) but still read to its end, so a broken file is
-// still refused.
-QImage readPicture(const QString& path)
-{
-    constexpr int kShownSide = 480; // the picture box at 200 %, with room to spare
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
-        reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio));
-    return reader.read();
 }
 
 } // namespace
@@ -404,7 +390,7 @@ void WizardEngine::clearDetail()
 
 void WizardEngine::clearPicture()
 {
-    model_.setPicture(QImage());
+    model_.setPicture({});
     model_.setPictureError(QString());
     model_.setPictureTicked(false);
     if (QFileInfo::exists(pictureFile()))
@@ -717,7 +703,7 @@ WizardEngine::Step WizardEngine::detailStep()
     if (address.isEmpty()) {
         if (!httpNote_.isEmpty())
             model_.setStatus(kStatusAnalysed + httpNote_);
-        model_.setPicture(QImage());
+        model_.setPicture({});
         model_.setPictureTicked(false);
     } else {
         model_.setStopOffered(true);
@@ -748,9 +734,10 @@ WizardEngine::Step WizardEngine::detailStep()
             return Step::None;
         }
         model_.setStopOffered(false);
-        QImage image;
+        picture::Picture image;
         if (result.isEmpty()) {
-            image = readPicture(pictureFile());
+            image = services_.decodePicture ? services_.decodePicture(pictureFile())
+                                             : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images")};
         } else {
             // A poster that answers 404 or arrives cut short: the fields still count.
             model_.setPictureError(result);
@@ -759,10 +746,14 @@ WizardEngine::Step WizardEngine::detailStep()
             if (outcome_.kind == EntryOutcome::Kind::Filled && result.isEmpty()) {
                 outcome_.stage = kStagePicture;
                 outcome_.reason = QStringLiteral("image illisible");
+                if (!image.error.isEmpty())
+                    outcome_.reason += QStringLiteral(" : ") + image.error;
             }
+            if (!image.error.isEmpty())
+                model_.setPictureError(image.error);
             model_.setStatus(kStatusBadPicture + httpNote_);
             QFile::remove(pictureFile());
-            model_.setPicture(QImage());
+            model_.setPicture({});
             model_.setPictureTicked(false);
         } else {
             model_.setStatus(kStatusDone + httpNote_);

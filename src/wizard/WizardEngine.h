@@ -6,6 +6,7 @@
 //
 //     WizardServices services{pluginFolder, workFolder, page client, picture download,
 //                             mapping opener (may do nothing), close request};
+//     services.decodePicture = picture::decodePictureFile;
 //     WizardEngine engine(state, ui, settings, std::move(services));
 //     if (!engine.load()) return;      // throws trouvel::Error when loading fails
 //     engine.model().setAutoSave(true);     // "Sauvegarde Auto"
@@ -54,6 +55,9 @@ struct WizardServices {
     // Pictures stored without a sync of their own: the caller syncs the group (an unattended
     // walk syncs once before the catalogue is written). The window syncs each.
     bool deferPictureSync = false;
+    // Reads the downloaded picture file (picture::decodePictureFile, or the module loaded
+    // for it). Empty: every picture is refused as unreadable.
+    picture::PictureDecode decodePicture = {};
 };
 
 // Why a script did not load: the file and the key whose value is at fault (no key: the

@@ -131,11 +131,11 @@ void WizardModel::setFieldToolTip(int k, const QString& text)
         Q_EMIT fieldRowChanged(k);
 }
 
-void WizardModel::setPicture(const QImage& image)
+void WizardModel::setPicture(const picture::Picture& picture)
 {
-    if (image.isNull() && picture_.isNull())
+    if (picture.isNull() && picture_.isNull())
         return;
-    picture_ = image;
+    picture_ = picture;
     Q_EMIT pictureChanged();
 }
 

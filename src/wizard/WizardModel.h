@@ -6,7 +6,8 @@
 // the value really changes, so the two-way binding cannot loop.
 #pragma once
 
-#include <QImage>
+#include "picture/Picture.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -77,8 +78,8 @@ public:
     void setFieldToolTip(int k, const QString& text);
 
     // Img and updateImg. pictureError: why no picture address came out ("" when fine).
-    const QImage& picture() const { return picture_; }
-    void setPicture(const QImage& image);
+    const picture::Picture& picture() const { return picture_; }
+    void setPicture(const picture::Picture& picture);
     bool pictureTicked() const { return pictureTicked_; }
     void setPictureTicked(bool ticked);
     const QString& pictureError() const { return pictureError_; }
@@ -146,7 +147,7 @@ private:
     QString candidatesError_;
     QString detailAddress_;
     std::vector<FieldRow> rows_;
-    QImage picture_;
+    picture::Picture picture_;
     bool pictureTicked_ = false;
     QString pictureError_;
     bool auto_ = false;

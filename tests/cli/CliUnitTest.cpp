@@ -3,10 +3,14 @@
 #include "HostProfile.h"
 #include "HttpStatus.h"
 #include "JsonText.h"
+#include "PictureModule.h"
 #include "Progress.h"
 
 #include "config/IniFile.h"
 
+#include <QColor>
+#include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -178,3 +182,33 @@ TEST(BatchSummary, CountsAndListsEachKind)
 }
 
 } // namespace
+
+// The decoder module as the tool loads it: the built trouvel-picture.so reads a picture
+// (and refuses a file that is not one); a module that is not there gives no picture and
+// says why, naming the file.
+TEST(PictureModule, DecodesThroughTheBuiltModuleOrSaysWhyNot)
+{
+    QTemporaryDir dir;
+    const QString png = dir.filePath("poster.png");
+    QImage source(7, 5, QImage::Format_RGB32);
+    source.fill(Qt::red);
+    ASSERT_TRUE(source.save(png));
+    const QString text = dir.filePath("not-a-picture.jpg");
+    if (QFile file(text); file.open(QIODevice::WriteOnly))
+        file.write("<html>404</html>");
+
+    PictureModule built(QStringLiteral(TROUVEL_BINARY_DIR "/bin/" TROUVEL_PICTURE_MODULE_FROM_BIN "/trouvel-picture.so"));
+    const trouvel::picture::Picture decoded = built.decode(png);
+    ASSERT_FALSE(decoded.isNull()) << decoded.error.toStdString();
+    EXPECT_EQ(decoded.image->size(), QSize(7, 5));
+    EXPECT_EQ(decoded.image->pixelColor(3, 2), QColor(Qt::red));
+    const trouvel::picture::Picture refused = built.decode(text);
+    EXPECT_TRUE(refused.isNull());
+    EXPECT_TRUE(refused.error.isEmpty());
+
+    const QString absent = dir.filePath("absent/trouvel-picture.so");
+    PictureModule missing(absent);
+    const trouvel::picture::Picture none = missing.decode(png);
+    EXPECT_TRUE(none.isNull());
+    EXPECT_TRUE(none.error.contains(absent)) << none.error.toStdString();
+}

@@ -1,5 +1,7 @@
 #include "support/WizardFixture.h"
 
+#include "picture/ImageDecoder.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -104,6 +106,7 @@ WizardServices WizardTest::services()
     s.workFolder = workFolder;
     s.pageClient = makeWinsockPageClient(state.StopDownload);
     s.downloadPicture = netPictureDownload();
+    s.decodePicture = picture::decodePictureFile;
     s.openMappingDialog = [this](const QString&) {
         ++mappingDialogs;
         if (mappingDialogFails)

@@ -6,6 +6,7 @@
 #include "site/DemoSite.h"
 
 #include "config/MemorySettings.h"
+#include "picture/ImageDecoder.h"
 #include "ui/Form1.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     services.workFolder = work;
     services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
+    services.decodePicture = picture::decodePictureFile;
     services.openMappingDialog = [](const QString&) {};
     Form1 form(state, ui, settings, std::move(services));
     if (!form.engine().load())

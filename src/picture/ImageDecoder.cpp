@@ -1,0 +1,32 @@
+#include "picture/ImageDecoder.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+
+namespace trouvel::picture {
+
+Picture decodePictureFile(const QString& path)
+{
+    constexpr int kShownSide = 480; // the picture box at 200 %, with room to spare
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    // JPEG decodes scaled down at a fraction of the cost.
+    if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
+        reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio));
+    QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return {std::make_shared<const QImage>(std::move(image)), {}};
+}
+
+void warmPictureDecoder()
+{
+    // Naming the format makes the reader load that one plug-in (and its library) for the
+    // empty buffer, which it then refuses.
+    QBuffer empty;
+    QImageReader reader(&empty, "jpeg");
+    (void)reader.canRead();
+}
+
+} // namespace trouvel::picture

@@ -1,0 +1,15 @@
+// Picture files read with QImageReader (Gui).
+#pragma once
+
+#include "picture/Picture.h"
+
+namespace trouvel::picture {
+
+// The picture as step 3 shows it: a large poster is decoded at a reduced size but still read
+// to its end, so a broken file is still refused.
+Picture decodePictureFile(const QString& path);
+
+// Loads the decoder of the likeliest format (JPEG) ahead of the first picture.
+void warmPictureDecoder();
+
+} // namespace trouvel::picture
