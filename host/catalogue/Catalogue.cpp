@@ -1,14 +1,109 @@
 #include "Catalogue.h"
 
+#include <stdexcept>
 #include <utility>
 
 namespace cadrelle {
 
+namespace {
+
+void appendField(QByteArray& row, QByteArrayView utf8)
+{
+    auto length = quint64(utf8.size());
+    do {
+        const char low = char(length & 0x7f);
+        length >>= 7;
+        row.append(length ? char(low | 0x80) : low);
+    } while (length);
+    row.append(utf8);
+}
+
+// The field that starts at `at`; `at` moves past it.
+QByteArrayView readField(const QByteArray& row, qsizetype& at)
+{
+    quint64 length = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = quint8(row.at(at++));
+        length |= quint64(byte & 0x7f) << shift;
+        if (!(byte & 0x80))
+            break;
+    }
+    const QByteArrayView bytes(row.constData() + at, qsizetype(length));
+    at += qsizetype(length);
+    return bytes;
+}
+
+// Where field `index` starts.
+qsizetype fieldStart(const QByteArray& row, int index)
+{
+    qsizetype at = 0;
+    for (int i = 0; i < index; ++i)
+        readField(row, at);
+    return at;
+}
+
+QByteArray pack(const QStringList& cells, int width, const QString& tag)
+{
+    QByteArray row;
+    for (int c = 0; c < width; ++c)
+        appendField(row, c < cells.size() ? QByteArrayView(cells[c].toUtf8()) : QByteArrayView());
+    appendField(row, tag.toUtf8());
+    row.squeeze();
+    return row;
+}
+
+} // namespace
+
+Entry Catalogue::entry(int row) const
+{
+    const QByteArray& bytes = rows_.at(std::size_t(row));
+    Entry e;
+    e.cells.reserve(columns_.size());
+    qsizetype at = 0;
+    for (int c = 0; c < columnCount(); ++c)
+        e.cells.append(QString::fromUtf8(readField(bytes, at)));
+    e.tag = QString::fromUtf8(readField(bytes, at));
+    return e;
+}
+
+QByteArrayView Catalogue::field(int row, int index) const
+{
+    const QByteArray& bytes = rows_.at(std::size_t(row));
+    qsizetype at = fieldStart(bytes, index);
+    return readField(bytes, at);
+}
+
+QByteArrayView Catalogue::cellUtf8(int row, int column) const
+{
+    if (column < 0 || column >= columnCount())
+        throw std::out_of_range("Catalogue::cellUtf8: no such column");
+    return field(row, column);
+}
+
+QByteArrayView Catalogue::tagUtf8(int row) const { return field(row, columnCount()); }
+
+void Catalogue::replaceField(int row, int index, QByteArrayView utf8)
+{
+    QByteArray& bytes = rows_.at(std::size_t(row));
+    const qsizetype start = fieldStart(bytes, index);
+    qsizetype end = start;
+    readField(bytes, end);
+    QByteArray changed;
+    changed.reserve(bytes.size() - (end - start) + utf8.size() + 10);
+    changed.append(bytes.constData(), start);
+    appendField(changed, utf8);
+    changed.append(bytes.constData() + end, bytes.size() - end);
+    bytes = std::move(changed);
+}
+
 void Catalogue::addColumn(const QString& caption)
 {
     columns_.append(caption);
-    for (Entry& e : entries_)
-        e.cells.append(QString());
+    // The new cell goes just before the Tag.
+    for (QByteArray& bytes : rows_) {
+        const qsizetype tagAt = fieldStart(bytes, columnCount() - 1);
+        bytes.insert(tagAt, '\0');
+    }
 }
 
 void Catalogue::renameColumn(int column, const QString& caption)
@@ -18,45 +113,51 @@ void Catalogue::renameColumn(int column, const QString& caption)
 
 void Catalogue::removeColumn(int column)
 {
+    for (QByteArray& bytes : rows_) {
+        const qsizetype start = fieldStart(bytes, column);
+        qsizetype end = start;
+        readField(bytes, end);
+        bytes.remove(start, end - start);
+    }
     columns_.removeAt(column);
-    for (Entry& e : entries_)
-        e.cells.removeAt(column);
 }
 
-int Catalogue::addEntry(QStringList cells, const QString& tag)
+int Catalogue::addEntry(const QStringList& cells, const QString& tag)
 {
-    cells.resize(columns_.size());
-    entries_.append(Entry{std::move(cells), tag});
-    return int(entries_.size()) - 1;
+    rows_.push_back(pack(cells, columnCount(), tag));
+    return entryCount() - 1;
 }
 
 void Catalogue::removeEntry(int row)
 {
-    entries_.removeAt(row);
+    rows_.erase(rows_.begin() + row);
 }
 
 void Catalogue::setCell(int row, int column, const QString& text)
 {
-    entries_[row].cells[column] = text;
+    if (column < 0 || column >= columnCount())
+        throw std::out_of_range("Catalogue::setCell: no such column");
+    replaceField(row, column, text.toUtf8());
 }
 
 void Catalogue::setTag(int row, const QString& tag)
 {
-    entries_[row].tag = tag;
+    replaceField(row, columnCount(), tag.toUtf8());
 }
 
-void Catalogue::assign(QStringList columns, QList<Entry> entries)
+void Catalogue::assign(QStringList columns, const QList<Entry>& entries)
 {
     columns_ = std::move(columns);
-    entries_ = std::move(entries);
-    for (Entry& e : entries_)
-        e.cells.resize(columns_.size());
+    rows_.clear();
+    rows_.reserve(std::size_t(entries.size()));
+    for (const Entry& e : entries)
+        addEntry(e.cells, e.tag);
 }
 
 void Catalogue::clear()
 {
     columns_.clear();
-    entries_.clear();
+    rows_.clear();
 }
 
 } // namespace cadrelle

@@ -16,41 +16,37 @@ QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue)
     if (content.startsWith("\xEF\xBB\xBF"))
         content.remove(0, 3);
     const QString text = trouvel::text::decodeText(content);
+    content.clear();
 
-    QList<QStringList> rows;
-    if (QString error = csv::parse(text, rows); !error.isEmpty())
-        return error;
-
-    QStringList columns;
+    // Entries are packed as they are read, so the file is never also held as a list of
+    // strings; the result replaces the catalogue only once the whole file has been read.
+    Catalogue parsed;
+    bool header = true;
     bool hasTag = false;
-    if (!rows.isEmpty()) {
-        columns = rows.takeFirst();
-        if (!columns.isEmpty() && columns.last() == QStringView(kTagColumn)) {
-            columns.removeLast();
-            hasTag = true;
+    qsizetype width = 0;
+    const QString error = csv::parse(text, [&](QStringList& fields) -> QString {
+        if (header) {
+            header = false;
+            if (!fields.isEmpty() && fields.last() == QStringView(kTagColumn)) {
+                fields.removeLast();
+                hasTag = true;
+            }
+            width = fields.size() + (hasTag ? 1 : 0);
+            parsed.assign(std::move(fields), {});
+            return {};
         }
-    }
-    const qsizetype width = columns.size() + (hasTag ? 1 : 0);
-
-    QList<Entry> entries;
-    entries.reserve(rows.size());
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        QStringList& fields = rows[r];
         // Spreadsheets drop trailing empty cells, so short records are padded; a longer one
         // would lose cells on the next save and is refused.
         if (fields.size() > width)
-            return QStringLiteral("entrée %1 : %2 cellules pour %3 colonnes")
-                .arg(r + 1)
-                .arg(fields.size())
-                .arg(width);
+            return QStringLiteral("entrée %1 : %2 cellules pour %3 colonnes").arg(parsed.entryCount() + 1).arg(fields.size()).arg(width);
         fields.resize(width);
-        Entry e;
-        if (hasTag)
-            e.tag = fields.takeLast();
-        e.cells = std::move(fields);
-        entries.append(std::move(e));
-    }
-    catalogue.assign(std::move(columns), std::move(entries));
+        const QString tag = hasTag ? fields.takeLast() : QString();
+        parsed.addEntry(fields, tag);
+        return {};
+    });
+    if (!error.isEmpty())
+        return error;
+    catalogue = std::move(parsed);
     return {};
 }
 
@@ -69,27 +65,27 @@ QString loadCatalogue(const QString& path, Catalogue& catalogue)
 
 bool formatCatalogue(const Catalogue& catalogue, const trouvel::PieceSink& sink)
 {
-    // Record by record, so that a large catalogue is never held a second time, whole, as text.
+    // Record by record, so that a large catalogue is never held a second time, whole, as text;
+    // the cells go out as the UTF-8 they are held in.
     constexpr qsizetype kPiece = 64 * 1024;
-    QString record;
     QByteArray piece;
-    const auto add = [&](const QStringList& fields, const QString& last) {
-        record.clear();
-        QStringList withLast = fields;
-        withLast.append(last);
-        csv::appendRecord(record, withLast);
-        piece.append(record.toUtf8());
+    const auto handOver = [&] {
         if (piece.size() < kPiece)
             return true;
         const bool taken = sink(piece);
         piece.clear();
         return taken;
     };
-    if (!add(catalogue.columns(), QString::fromUtf16(kTagColumn)))
+    csv::appendRecord(piece, catalogue.columns() + QStringList{QString::fromUtf16(kTagColumn)});
+    if (!handOver())
         return false;
+    std::vector<QByteArrayView> fields(std::size_t(catalogue.columnCount()) + 1);
     for (int r = 0; r < catalogue.entryCount(); ++r) {
-        const Entry& e = catalogue.entry(r);
-        if (!add(e.cells, e.tag))
+        for (int c = 0; c < catalogue.columnCount(); ++c)
+            fields[std::size_t(c)] = catalogue.cellUtf8(r, c);
+        fields.back() = catalogue.tagUtf8(r);
+        csv::appendRecord(piece, fields);
+        if (!handOver())
             return false;
     }
     return piece.isEmpty() || sink(piece);

@@ -20,6 +20,11 @@ std::string toUtf8(const QString& s)
     return s.toStdString();
 }
 
+std::string toStdString(QByteArrayView utf8)
+{
+    return std::string(utf8.data(), std::size_t(utf8.size()));
+}
+
 } // namespace
 
 QString pluginLimitMessage(const Catalogue& catalogue)
@@ -40,7 +45,7 @@ public:
     bool Selected() const override { return host_.isSelected(checkedRow()); }
     void Selected(bool selected) override { host_.setSelected(checkedRow(), selected); }
 
-    std::string Text() const override { return toUtf8(host_.catalogue_.cell(checkedRow(), firstColumn())); }
+    std::string Text() const override { return toStdString(host_.catalogue_.cellUtf8(checkedRow(), firstColumn())); }
     void Text(const std::string& text) override
     {
         const int row = checkedRow();
@@ -50,7 +55,7 @@ public:
 
     std::string SubItems(std::int16_t k) const override
     {
-        return toUtf8(host_.catalogue_.cell(checkedRow(), subItemColumn(k)));
+        return toStdString(host_.catalogue_.cellUtf8(checkedRow(), subItemColumn(k)));
     }
     void SubItems(std::int16_t k, const std::string& text) override
     {
@@ -59,7 +64,7 @@ public:
         host_.changed(row);
     }
 
-    std::string Tag() const override { return toUtf8(host_.catalogue_.tag(checkedRow())); }
+    std::string Tag() const override { return toStdString(host_.catalogue_.tagUtf8(checkedRow())); }
     void Tag(const std::string& tag) override
     {
         const int row = checkedRow();

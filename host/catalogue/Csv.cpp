@@ -1,16 +1,18 @@
 #include "Csv.h"
 
+#include <vector>
+
 namespace cadrelle::csv {
 
 namespace {
 
-bool needsQuotes(const QString& field)
+bool needsQuotes(QByteArrayView field)
 {
     // A leading U+FEFF would read back as a byte-order mark and be dropped.
-    if (field.startsWith(QChar(0xFEFF)))
+    if (field.startsWith("\xEF\xBB\xBF"))
         return true;
-    for (QChar c : field) {
-        if (c == u',' || c == u'"' || c == u'\n' || c == u'\r')
+    for (const char c : field) {
+        if (c == ',' || c == '"' || c == '\n' || c == '\r')
             return true;
     }
     return false;
@@ -26,6 +28,17 @@ QString errorAt(int line, const QString& what)
 QString parse(QStringView text, QList<QStringList>& rows)
 {
     rows.clear();
+    const QString error = parse(text, [&rows](QStringList& record) {
+        rows.append(std::move(record));
+        return QString();
+    });
+    if (!error.isEmpty())
+        rows.clear();
+    return error;
+}
+
+QString parse(QStringView text, const std::function<QString(QStringList& record)>& onRecord)
+{
     const qsizetype n = text.size();
     qsizetype i = 0;
     int line = 1;
@@ -78,7 +91,8 @@ QString parse(QStringView text, QList<QStringList>& rows)
         record.append(field);
         // What ends the field.
         if (i >= n) {
-            rows.append(record);
+            if (QString stop = onRecord(record); !stop.isEmpty())
+                return stop;
             record.clear();
             break;
         }
@@ -86,7 +100,8 @@ QString parse(QStringView text, QList<QStringList>& rows)
             ++i;
             if (i >= n) {
                 record.append(QString());
-                rows.append(record);
+                if (QString stop = onRecord(record); !stop.isEmpty())
+                    return stop;
                 record.clear();
             }
             continue;
@@ -95,37 +110,49 @@ QString parse(QStringView text, QList<QStringList>& rows)
             ++i;
         ++i;
         ++line;
-        rows.append(record);
+        if (QString stop = onRecord(record); !stop.isEmpty())
+            return stop;
         record.clear();
     }
     return {};
 }
 
-void appendRecord(QString& out, const QStringList& fields)
+void appendRecord(QByteArray& out, std::span<const QByteArrayView> fields)
 {
     // A record of one empty field would be a blank line, which reading skips: quote it.
-    if (fields.size() == 1 && fields.first().isEmpty()) {
-        out.append(QLatin1String("\"\"\r\n"));
+    if (fields.size() == 1 && fields.front().isEmpty()) {
+        out.append("\"\"\r\n");
         return;
     }
     bool first = true;
-    for (const QString& f : fields) {
+    for (const QByteArrayView f : fields) {
         if (!first)
-            out.append(u',');
+            out.append(',');
         first = false;
         if (needsQuotes(f)) {
-            out.append(u'"');
-            for (QChar c : f) {
-                if (c == u'"')
-                    out.append(u'"');
-                out.append(c);
+            out.append('"');
+            qsizetype from = 0;
+            for (qsizetype quote; (quote = f.indexOf('"', from)) >= 0; from = quote + 1) {
+                out.append(f.sliced(from, quote + 1 - from));
+                out.append('"');
             }
-            out.append(u'"');
+            out.append(f.sliced(from));
+            out.append('"');
         } else {
             out.append(f);
         }
     }
-    out.append(QLatin1String("\r\n"));
+    out.append("\r\n");
+}
+
+void appendRecord(QByteArray& out, const QStringList& fields)
+{
+    std::vector<QByteArray> utf8;
+    utf8.reserve(std::size_t(fields.size()));
+    for (const QString& f : fields)
+        utf8.push_back(f.toUtf8());
+    const std::vector<QByteArrayView> views(utf8.begin(), utf8.end());
+    appendRecord(out, views);
 }
 
 } // namespace cadrelle::csv
