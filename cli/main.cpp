@@ -18,10 +18,16 @@
 
 namespace {
 
-bool mayDecodePictures(const char* command)
+// Whether the command line runs a command that may meet pictures (not its help).
+bool mayDecodePictures(int argc, char* argv[])
 {
+    if (argc < 2)
+        return false;
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return false;
     for (const char* name : {"try", "batch", "record", "check"})
-        if (std::strcmp(command, name) == 0)
+        if (std::strcmp(argv[1], name) == 0)
             return true;
     return false;
 }
@@ -41,10 +47,12 @@ int main(int argc, char* argv[])
     // A command that may meet pictures starts loading their decoder now, beside the rest of
     // its start and its first page fetches; the first picture waits for it.
     std::unique_ptr<trouvel::cli::PictureModule> pictures;
-    if (argc > 1 && mayDecodePictures(argv[1]))
+    if (mayDecodePictures(argc, argv))
         pictures = std::make_unique<trouvel::cli::PictureModule>(trouvel::cli::PictureModule::besideProgram());
     const trouvel::picture::PictureDecode decodePicture = [&pictures](const QString& path) {
-        return pictures ? pictures->decode(path) : trouvel::picture::Picture{};
+        if (!pictures)
+            pictures = std::make_unique<trouvel::cli::PictureModule>(trouvel::cli::PictureModule::besideProgram());
+        return pictures->decode(path);
     };
     // Socket and TLS errors reach the user inside French messages.
     trouvel::installQtFrenchTranslations();
