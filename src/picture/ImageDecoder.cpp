@@ -22,10 +22,11 @@ Picture decodePictureFile(const QString& path)
 
 void warmPictureDecoder()
 {
-    // Naming the format makes the reader load that one plug-in (and its library) for the
-    // empty buffer, which it then refuses.
+    // Naming the format, with no guessing from the content, makes the reader load that one
+    // plug-in (and its library) for the empty buffer, which it then refuses.
     QBuffer empty;
     QImageReader reader(&empty, "jpeg");
+    reader.setAutoDetectImageFormat(false);
     (void)reader.canRead();
 }
 
