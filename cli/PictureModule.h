@@ -23,6 +23,8 @@ public:
     // The picture file decoded; when the module could not be loaded, no image and the reason.
     // From the thread that made this object.
     picture::Picture decode(const QString& path);
+    // decode as a service; it must not outlive this object.
+    picture::PictureDecode decoder() { return [this](const QString& path) { return decode(path); }; }
 
     // Where the installed (or built) tool's module is: beside the programs' folder.
     static QString besideProgram();

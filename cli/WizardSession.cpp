@@ -93,7 +93,7 @@ WizardSession::WizardSession(const SessionOptions& options)
         pictureDownload_ = wizard::netPictureDownload();
     if (!decodePicture_) {
         pictureModule_ = std::make_unique<PictureModule>(PictureModule::besideProgram());
-        decodePicture_ = [module = pictureModule_.get()](const QString& path) { return module->decode(path); };
+        decodePicture_ = pictureModule_->decoder();
     }
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");

@@ -18,13 +18,13 @@
 
 namespace {
 
-// Whether the command line runs a command that may meet pictures (not its help).
+// Whether the command line runs a command that may meet pictures (not its --help).
 bool mayDecodePictures(int argc, char* argv[])
 {
     if (argc < 2)
         return false;
     for (int i = 2; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+        if (std::strcmp(argv[i], "--help") == 0)
             return false;
     for (const char* name : {"try", "batch", "record", "check"})
         if (std::strcmp(argv[1], name) == 0)
@@ -46,14 +46,13 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(TROUVEL_VERSION));
     // A command that may meet pictures starts loading their decoder now, beside the rest of
     // its start and its first page fetches; the first picture waits for it.
+    // Otherwise the decoder stays empty, and a session that meets a picture loads it itself.
     std::unique_ptr<trouvel::cli::PictureModule> pictures;
-    if (mayDecodePictures(argc, argv))
+    trouvel::picture::PictureDecode decodePicture;
+    if (mayDecodePictures(argc, argv)) {
         pictures = std::make_unique<trouvel::cli::PictureModule>(trouvel::cli::PictureModule::besideProgram());
-    const trouvel::picture::PictureDecode decodePicture = [&pictures](const QString& path) {
-        if (!pictures)
-            pictures = std::make_unique<trouvel::cli::PictureModule>(trouvel::cli::PictureModule::besideProgram());
-        return pictures->decode(path);
-    };
+        decodePicture = pictures->decoder();
+    }
     // Socket and TLS errors reach the user inside French messages.
     trouvel::installQtFrenchTranslations();
 

@@ -1,6 +1,8 @@
 #include "picture/DecoderModule.h"
 #include "picture/ImageDecoder.h"
 
+#include <type_traits>
+
 // Names without C++ mangling, for dlsym; the types on both sides are this build's own.
 extern "C" __attribute__((visibility("default"))) trouvel::picture::Picture trouvelDecodePicture(const QString& path)
 {

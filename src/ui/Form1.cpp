@@ -7,10 +7,10 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QImage>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
