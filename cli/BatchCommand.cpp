@@ -132,35 +132,39 @@ void waitMs(int ms, InterruptWatch& interrupt)
 int BatchSummary::count(Outcome outcome) const
 {
     int n = 0;
-    for (const EntryResult& r : entries)
-        n += r.outcome == outcome;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        n += entries.outcomeAt(i) == outcome;
     return n;
+}
+
+void BatchSummary::write(const std::function<void(const QString&)>& line) const
+{
+    // Titles and reasons come from the catalogue and the pages: shown with their controls escaped.
+    const auto listed = [&](Outcome outcome, const auto& text) {
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries.outcomeAt(i) == outcome) {
+                const EntryResult r = entries.at(i);
+                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(text(r))));
+            }
+    };
+    line(QStringLiteral("Entrées traitées : %1%2\n").arg(entries.size()).arg(interrupted ? QStringLiteral(" (interrompu)") : QString()));
+    line(QStringLiteral("Remplies : %1\n").arg(count(Outcome::Filled) + count(Outcome::PictureNotStored)));
+    if (const int n = count(Outcome::PictureNotStored); n > 0) {
+        line(QStringLiteral("Images non enregistrées : %1\n").arg(n));
+        listed(Outcome::PictureNotStored, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
+    }
+    line(QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous)));
+    listed(Outcome::Ambiguous, [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });
+    line(QStringLiteral("Introuvables : %1\n").arg(count(Outcome::NotFound)));
+    listed(Outcome::NotFound, [](const EntryResult& r) { return r.title; });
+    line(QStringLiteral("Échecs : %1\n").arg(count(Outcome::Failed)));
+    listed(Outcome::Failed, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
 }
 
 QString BatchSummary::text() const
 {
-    // Titles and reasons come from the catalogue and the pages: shown with their controls escaped.
-    const auto listed = [this](Outcome outcome, const auto& line) {
-        QString out;
-        for (const EntryResult& r : entries)
-            if (r.outcome == outcome)
-                out += QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(line(r)));
-        return out;
-    };
     QString out;
-    out += QStringLiteral("Entrées traitées : %1%2\n").arg(entries.size()).arg(interrupted ? QStringLiteral(" (interrompu)") : QString());
-    out += QStringLiteral("Remplies : %1\n").arg(count(Outcome::Filled) + count(Outcome::PictureNotStored));
-    if (const int n = count(Outcome::PictureNotStored); n > 0) {
-        out += QStringLiteral("Images non enregistrées : %1\n").arg(n);
-        out += listed(Outcome::PictureNotStored, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
-    }
-    out += QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous));
-    out += listed(Outcome::Ambiguous,
-                  [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });
-    out += QStringLiteral("Introuvables : %1\n").arg(count(Outcome::NotFound));
-    out += listed(Outcome::NotFound, [](const EntryResult& r) { return r.title; });
-    out += QStringLiteral("Échecs : %1\n").arg(count(Outcome::Failed));
-    out += listed(Outcome::Failed, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
+    write([&](const QString& line) { out += line; });
     return out;
 }
 
@@ -274,7 +278,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         if (journal->nextRow >= catalogue.entryCount()) {
             // Killed after its last entry was written: only the end of the run is left.
             QFile::remove(journalFile);
-            std::fputs(summary.text().toUtf8().constData(), stdout);
+            summary.write([](const QString& line) { std::fputs(line.toUtf8().constData(), stdout); });
             std::printf("Reprise : toutes les entrées avaient été traitées.\n");
             return 0;
         }
@@ -535,8 +539,12 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
         status = 1;
     }
-    QString text = summary.text();
-    text += dryRun                  ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
+    // Line by line: the summary of a long walk lists thousands of entries.
+    const auto print = [](const QString& line) {
+        const QByteArray bytes = line.toUtf8();
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    };
+    QString text = dryRun                  ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
             : !saveError.isEmpty() && summary.written
                 ? QStringLiteral("Catalogue enregistré jusqu'au dernier point de sauvegarde, la suite NON enregistrée : %1\n").arg(saveError)
             : !saveError.isEmpty() ? QStringLiteral("Catalogue NON enregistré (le fichier est resté tel qu'il était) : %1\n").arg(saveError)
@@ -550,8 +558,8 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
             status = status == 0 ? 1 : status;
         }
     }
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    summary.write(print);
+    print(text);
     std::fflush(stdout);
     return status;
 }

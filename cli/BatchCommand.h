@@ -1,39 +1,23 @@
 // trouvel batch CATALOGUE.csv --script NAME|FILE: the unattended walk over a catalogue.
 #pragma once
 
+#include "ResultLog.h"
 #include "picture/Picture.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <vector>
+#include <functional>
 
 namespace trouvel::cli {
 
-// PictureNotStored: the fields were saved, the picture could not be written.
-enum class Outcome { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
-
-struct EntryResult {
-    EntryResult() = default;
-    // An entry's result decided after its steps (no stage: see reportStage).
-    EntryResult(int row, QString title, Outcome outcome, int candidates, QString detail)
-        : row(row), title(std::move(title)), outcome(outcome), candidates(candidates), detail(std::move(detail)) {}
-
-    int row = 0; // 0-based
-    QString title;
-    Outcome outcome = Outcome::Failed;
-    int candidates = 0;
-    QString detail; // why it failed, or a note on a filled entry
-    QString stage;  // where it failed or what the note is about: "recherche", "fiche", "image", "enregistrement"
-    QStringList candidateTexts; // of an ambiguous search, as the list shows them
-    QString retryNote; // why the entry was not tried again although the site might have answered later
-};
-
 struct BatchSummary {
-    std::vector<EntryResult> entries;
+    ResultLog entries;
     bool interrupted = false;
     bool written = false; // the catalogue file was rewritten
     int count(Outcome outcome) const;
+    // The counts, and the entries left aside under each, a line at a time.
+    void write(const std::function<void(const QString& line)>& line) const;
     QString text() const;
 };
 

@@ -12,7 +12,6 @@
 #include <QString>
 
 #include <optional>
-#include <vector>
 
 namespace trouvel::cli {
 
@@ -21,7 +20,7 @@ struct BatchJournal {
     QString script;       // absolute path
     QString scriptDigest; // SHA-256 of the script's bytes, hex
     int nextRow = 0;      // 0-based: the first entry not yet handled
-    std::vector<EntryResult> entries;
+    ResultLog entries;
 };
 
 // "<catalogue>.trouvel-journal".

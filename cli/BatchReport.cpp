@@ -27,7 +27,7 @@ QString csvField(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QByteArray csv(const std::vector<EntryResult>& entries)
+QByteArray csv(const ResultLog& entries)
 {
     QString out = QStringLiteral("n°,titre,résultat,candidats,étape,raison\r\n");
     for (const EntryResult& r : entries) {
@@ -41,7 +41,7 @@ QByteArray csv(const std::vector<EntryResult>& entries)
     return out.toUtf8();
 }
 
-QByteArray json(const std::vector<EntryResult>& entries)
+QByteArray json(const ResultLog& entries)
 {
     QJsonArray rows;
     for (const EntryResult& r : entries) {
@@ -100,12 +100,12 @@ QString reportStage(const EntryResult& result)
     return {};
 }
 
-QByteArray formatReport(const std::vector<EntryResult>& entries, ReportFormat format)
+QByteArray formatReport(const ResultLog& entries, ReportFormat format)
 {
     return format == ReportFormat::Csv ? csv(entries) : json(entries);
 }
 
-QString writeReport(const QString& path, const std::vector<EntryResult>& entries)
+QString writeReport(const QString& path, const ResultLog& entries)
 {
     const std::optional<ReportFormat> format = reportFormatFor(path);
     if (!format)

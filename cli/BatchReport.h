@@ -10,7 +10,6 @@
 #include <QString>
 
 #include <optional>
-#include <vector>
 
 namespace trouvel::cli {
 
@@ -32,9 +31,9 @@ QString reportStage(const EntryResult& result);
 // CSV: RFC 4180 (CR LF between records, fields quoted when they hold a comma, a quote or a
 // line break), a header row, candidates one per line within their field. JSON: an object
 // with "entries", each with row (1-based), title, outcome, candidates, stage and reason.
-QByteArray formatReport(const std::vector<EntryResult>& entries, ReportFormat format);
+QByteArray formatReport(const ResultLog& entries, ReportFormat format);
 
 // Written whole or not at all; "" or why not.
-QString writeReport(const QString& path, const std::vector<EntryResult>& entries);
+QString writeReport(const QString& path, const ResultLog& entries);
 
 } // namespace trouvel::cli

@@ -1,5 +1,7 @@
 #include "Catalogue.h"
 
+#include "common/LengthPrefixed.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -7,31 +9,8 @@ namespace cadrelle {
 
 namespace {
 
-void appendField(QByteArray& row, QByteArrayView utf8)
-{
-    auto length = quint64(utf8.size());
-    do {
-        const char low = char(length & 0x7f);
-        length >>= 7;
-        row.append(length ? char(low | 0x80) : low);
-    } while (length);
-    row.append(utf8);
-}
-
-// The field that starts at `at`; `at` moves past it.
-QByteArrayView readField(const QByteArray& row, qsizetype& at)
-{
-    quint64 length = 0;
-    for (int shift = 0;; shift += 7) {
-        const auto byte = quint8(row.at(at++));
-        length |= quint64(byte & 0x7f) << shift;
-        if (!(byte & 0x80))
-            break;
-    }
-    const QByteArrayView bytes(row.constData() + at, qsizetype(length));
-    at += qsizetype(length);
-    return bytes;
-}
+using trouvel::packed::appendField;
+using trouvel::packed::readField;
 
 // Where field `index` starts.
 qsizetype fieldStart(const QByteArray& row, int index)

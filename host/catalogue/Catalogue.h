@@ -57,8 +57,8 @@ private:
     void replaceField(int row, int index, QByteArrayView utf8);
 
     QStringList columns_;
-    // Per entry: columnCount() cells then the Tag, each as its length (7 bits a byte, low
-    // bits first, high bit set when more follow) and its UTF-8 bytes.
+    // Per entry: columnCount() cells then the Tag, each as its length and its UTF-8 bytes
+    // (common/LengthPrefixed.h).
     std::vector<QByteArray> rows_;
 };
 

@@ -15,12 +15,18 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHashFunctions>
 
 #include <limits>
 
 namespace trouvel::wizard {
 
 namespace {
+
+std::uint64_t tagHash(const std::string& tag)
+{
+    return qHash(QByteArrayView(tag.data(), qsizetype(tag.size())), 0);
+}
 
 const QString kAppName = QStringLiteral("Trouvel");
 const QString kStatusReady = QStringLiteral("Trouvel (sur le net) by Ruvarir");
@@ -113,7 +119,7 @@ QString WizardEngine::stripTag(const QString& str)
 
 bool WizardEngine::load()
 {
-    knownTags_.clear();
+    knownTagHashes_.clear();
     outcome_ = noSearchYet();
     searchFailed_ = false;
     model_.clearCandidates();
@@ -771,18 +777,20 @@ bool WizardEngine::tagHeldByAnotherEntry(const QString& name)
 {
     // The Tags are read from the host once and then kept up to date here (the steps are the
     // only writers while the wizard is open): asking the host for every Tag at every save
-    // made a walk quadratic in the length of the list.
+    // made a walk quadratic in the length of the list. Only their hashes are kept, and a
+    // match is confirmed with the host, so a long list is not held twice.
     const HostEntries entries(host());
     const int count = entries.count();
-    if (knownTags_.size() != std::size_t(count)) {
-        knownTags_.clear();
-        knownTags_.reserve(std::size_t(count));
+    if (knownTagHashes_.size() != std::size_t(count)) {
+        knownTagHashes_.clear();
+        knownTagHashes_.reserve(std::size_t(count));
         for (int row = 0; row < count; ++row)
-            knownTags_.push_back(entries.tag(row));
+            knownTagHashes_.push_back(tagHash(entries.tag(row)));
     }
     const std::string wanted = name.toStdString();
-    for (std::size_t row = 0; row < knownTags_.size(); ++row) {
-        if (int(row) + 1 != state_.CurrentItem && knownTags_[row] == wanted)
+    const std::uint64_t hash = tagHash(wanted);
+    for (std::size_t row = 0; row < knownTagHashes_.size(); ++row) {
+        if (int(row) + 1 != state_.CurrentItem && knownTagHashes_[row] == hash && entries.tag(int(row)) == wanted)
             return true;
     }
     return false;
@@ -882,8 +890,8 @@ WizardEngine::Step WizardEngine::saveStep()
         if (failure.isEmpty()) {
             try {
                 entries.setTag(current, name.toStdString());
-                if (current >= 0 && std::size_t(current) < knownTags_.size())
-                    knownTags_[std::size_t(current)] = name.toStdString();
+                if (current >= 0 && std::size_t(current) < knownTagHashes_.size())
+                    knownTagHashes_[std::size_t(current)] = tagHash(name.toStdString());
             } catch (const std::exception&) {
                 // The picture is stored but not named: the entry keeps its old Tag.
             }

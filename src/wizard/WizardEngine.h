@@ -200,7 +200,8 @@ private:
     bool keepFilled_ = false;
     int keptColumns_ = 0;
     bool keptPicture_ = false;
-    std::vector<std::string> knownTags_; // every entry's Tag, row 0 first (see tagHeldByAnotherEntry)             // " (HTTP 404 Not Found)" after a page that was not a success
+    // A hash of every entry's Tag, row 0 first (see tagHeldByAnotherEntry).
+    std::vector<std::uint64_t> knownTagHashes_;
 };
 
 } // namespace trouvel::wizard
