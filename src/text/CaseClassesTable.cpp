@@ -47,6 +47,19 @@ int main(int argc, char** argv)
     std::fprintf(out, "\n};\nconstexpr unsigned short kCaseClassStarts[] = {");
     for (std::size_t i = 0; i < starts.size(); ++i)
         std::fprintf(out, "%s%u,", i % 12 == 0 ? "\n    " : " ", starts[i]);
+    // The same units sorted, each with the index of its class: what a set's ranges are
+    // walked against.
+    std::vector<std::pair<char16_t, unsigned>> sorted;
+    for (std::size_t k = 0; k + 1 < starts.size(); ++k)
+        for (unsigned i = starts[k]; i < starts[k + 1]; ++i)
+            sorted.emplace_back(units[i], unsigned(k));
+    std::sort(sorted.begin(), sorted.end());
+    std::fprintf(out, "\n};\nconstexpr char16_t kCaseSortedUnits[] = {");
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        std::fprintf(out, "%s0x%x,", i % 12 == 0 ? "\n    " : " ", unsigned(sorted[i].first));
+    std::fprintf(out, "\n};\nconstexpr unsigned short kCaseSortedClass[] = {");
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        std::fprintf(out, "%s%u,", i % 12 == 0 ? "\n    " : " ", sorted[i].second);
     std::fprintf(out, "\n};\n");
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -64,5 +64,36 @@ TEST(CaseFolding, ClosureOfAUnitIsItsWholeClass)
     EXPECT_EQ(differences, 0);
 }
 
+// Sets of many ranges and their complements, as classes such as [a-f0-9] and [^<] make them:
+// the closure is every unit whose form some member has.
+TEST(CaseFolding, ClosureOfAWideSetIsEveryUnitOfItsForms)
+{
+    CharSet hex;
+    hex.add(u'a', u'f');
+    hex.add(u'0', u'9');
+    CharSet accents;
+    accents.add(u'\u00e0', u'\u00ff');
+    accents.add(u'\u0100', u'\u017f');
+    const std::pair<const char*, CharSet> sets[] = {
+        {"hex", hex},
+        {"not <", CharSet::single(u'<').complement()},
+        {"accents", accents},
+        {"not word", CharSet::wordChars().complement()},
+        {"greek sigma", CharSet::single(u'\u03c2')},
+        {"empty", CharSet()},
+    };
+    for (const auto& [name, set] : sets) {
+        std::vector<bool> forms(0x10000);
+        for (const auto& [lo, hi] : set.ranges())
+            for (char32_t c = lo; c <= hi; ++c)
+                forms[canonicalByDefinition(char16_t(c))] = true;
+        CharSet expected;
+        for (char32_t c = 0; c <= 0xFFFF; ++c)
+            if (forms[canonicalByDefinition(char16_t(c))])
+                expected.add(char16_t(c));
+        EXPECT_EQ(caseClosure(set).ranges(), expected.ranges()) << name;
+    }
+}
+
 } // namespace
 } // namespace trouvel::text
