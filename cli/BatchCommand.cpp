@@ -38,6 +38,12 @@ namespace trouvel::cli {
 
 namespace {
 
+void printOut(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
 int fail(const QString& message, int status = 2)
 {
     std::fprintf(stderr, "trouvel batch : %s\n", message.toUtf8().constData());
@@ -278,7 +284,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         if (journal->nextRow >= catalogue.entryCount()) {
             // Killed after its last entry was written: only the end of the run is left.
             QFile::remove(journalFile);
-            summary.write([](const QString& line) { std::fputs(line.toUtf8().constData(), stdout); });
+            summary.write(printOut);
             std::printf("Reprise : toutes les entrées avaient été traitées.\n");
             return 0;
         }
@@ -539,11 +545,6 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));
         status = 1;
     }
-    // Line by line: the summary of a long walk lists thousands of entries.
-    const auto print = [](const QString& line) {
-        const QByteArray bytes = line.toUtf8();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    };
     QString text = dryRun                  ? QStringLiteral("Essai à blanc : rien n'a été écrit.\n")
             : !saveError.isEmpty() && summary.written
                 ? QStringLiteral("Catalogue enregistré jusqu'au dernier point de sauvegarde, la suite NON enregistrée : %1\n").arg(saveError)
@@ -558,8 +559,9 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
             status = status == 0 ? 1 : status;
         }
     }
-    summary.write(print);
-    print(text);
+    // Line by line: the summary of a long walk lists thousands of entries.
+    summary.write(printOut);
+    printOut(text);
     std::fflush(stdout);
     return status;
 }
