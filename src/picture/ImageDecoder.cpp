@@ -13,7 +13,23 @@ Picture decodePictureFile(const QString& path)
     const QSize size = reader.size();
     // JPEG decodes scaled down at a fraction of the cost.
     if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
-        reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio));
+        // At least a pixel a side: a very long, thin picture would otherwise round to none
+        // and be refused.
+        reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return {std::make_shared<const QImage>(std::move(image)), {}};
+}
+
+Picture checkPictureFile(const QString& path)
+{
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    // Only JPEG's decoder scales as it decodes: other formats would be decoded whole and
+    // scaled after, which costs more.
+    if (size.isValid() && reader.format() == "jpeg")
+        reader.setScaledSize(QSize((size.width() + 7) / 8, (size.height() + 7) / 8));
     QImage image = reader.read();
     if (image.isNull())
         return {};

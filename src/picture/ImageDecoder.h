@@ -9,6 +9,11 @@ namespace trouvel::picture {
 // to its end, so a broken file is still refused.
 Picture decodePictureFile(const QString& path);
 
+// Whether the file is a picture, read as decodePictureFile reads it, to the same verdict, for
+// a program that shows no picture (the command-line tool). A JPEG is decoded at an eighth of
+// its size: every block is still read, only the pixels are not all made.
+Picture checkPictureFile(const QString& path);
+
 // Loads the decoder of the likeliest format (JPEG) ahead of the first picture.
 void warmPictureDecoder();
 

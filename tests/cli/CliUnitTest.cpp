@@ -4,6 +4,7 @@
 #include "HttpStatus.h"
 #include "JsonText.h"
 #include "PictureModule.h"
+#include "picture/ImageDecoder.h"
 #include "Progress.h"
 
 #include "config/IniFile.h"
@@ -205,6 +206,20 @@ TEST(PictureModule, DecodesThroughTheBuiltModuleOrSaysWhyNot)
     const trouvel::picture::Picture refused = built.decode(text);
     EXPECT_TRUE(refused.isNull());
     EXPECT_TRUE(refused.error.isEmpty());
+
+    // The tool only checks that a picture reads: a JPEG is decoded at an eighth of its size.
+    const QString jpeg = dir.filePath("poster.jpg");
+    QImage poster(300, 450, QImage::Format_RGB32);
+    poster.fill(Qt::blue);
+    ASSERT_TRUE(poster.save(jpeg, "JPEG"));
+    const trouvel::picture::Picture checked = built.decode(jpeg);
+    ASSERT_FALSE(checked.isNull());
+    EXPECT_EQ(checked.image->size(), QSize(38, 57));
+    // The window's decoding keeps a very long, thin picture at a pixel wide, not at none.
+    const QString thin = dir.filePath("thin.png");
+    ASSERT_TRUE(QImage(3, 4000, QImage::Format_RGB32).save(thin));
+    EXPECT_FALSE(trouvel::picture::decodePictureFile(thin).isNull());
+    EXPECT_FALSE(built.decode(thin).isNull());
 
     const QString absent = dir.filePath("absent/trouvel-picture.so");
     PictureModule missing(absent);

@@ -1,6 +1,9 @@
 // The picture check of the detail step: any bytes as "image.jpg", read as the wizard reads
 // the downloaded picture (QImageReader on the file, format from the content). A broken or
-// hostile picture must give a null image, never a crash or a huge allocation.
+// hostile picture must give a null image, never a crash or a huge allocation; the window's
+// decoding and the command-line tool's cheaper check must agree on every input.
+#include "picture/ImageDecoder.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -78,6 +81,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
                 qPrintable(reader.errorString()));
     if (!image.isNull() && (image.width() <= 0 || image.height() <= 0)) {
         fprintf(stderr, "check failed: a picture without size\n");
+        std::abort();
+    }
+    // The window's decoding and the tool's cheaper check come to the same verdict.
+    const bool shown = !trouvel::picture::decodePictureFile(pictureFile()).isNull();
+    const bool checked = !trouvel::picture::checkPictureFile(pictureFile()).isNull();
+    if (shown != checked) {
+        fprintf(stderr, "check failed: shown %d, checked %d\n", int(shown), int(checked));
         std::abort();
     }
     return 0;
