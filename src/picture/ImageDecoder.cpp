@@ -11,10 +11,9 @@ Picture decodePictureFile(const QString& path)
     constexpr int kShownSide = 480; // the picture box at 200 %, with room to spare
     QImageReader reader(path);
     const QSize size = reader.size();
-    // JPEG decodes scaled down at a fraction of the cost.
+    // JPEG decodes scaled down at a fraction of the cost. At least a pixel a side: a very
+    // long, thin picture would otherwise round to none and be refused.
     if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
-        // At least a pixel a side: a very long, thin picture would otherwise round to none
-        // and be refused.
         reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();
     if (image.isNull())
