@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
+
 namespace trouvel::picture {
 
 Picture decodePictureFile(const QString& path)
@@ -26,9 +28,10 @@ Picture checkPictureFile(const QString& path)
     QImageReader reader(path);
     const QSize size = reader.size();
     // Only JPEG's decoder scales as it decodes: other formats would be decoded whole and
-    // scaled after, which costs more.
+    // scaled after, which costs more. Qt picks the decoder's scale from how many times the
+    // asked size fits in the picture: an eighth rounded down gets its smallest one.
     if (size.isValid() && reader.format() == "jpeg")
-        reader.setScaledSize(QSize((size.width() + 7) / 8, (size.height() + 7) / 8));
+        reader.setScaledSize(QSize(std::max(1, size.width() / 8), std::max(1, size.height() / 8)));
     QImage image = reader.read();
     if (image.isNull())
         return {};
