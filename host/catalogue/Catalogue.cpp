@@ -21,6 +21,15 @@ qsizetype fieldStart(const QByteArray& row, int index)
     return at;
 }
 
+// Where field `index` starts and where the next one does: its length and its bytes.
+std::pair<qsizetype, qsizetype> fieldSpan(const QByteArray& row, int index)
+{
+    const qsizetype start = fieldStart(row, index);
+    qsizetype end = start;
+    readField(row, end);
+    return {start, end};
+}
+
 QByteArray pack(const QStringList& cells, int width, const QString& tag)
 {
     QByteArray row;
@@ -64,9 +73,7 @@ QByteArrayView Catalogue::tagUtf8(int row) const { return field(row, columnCount
 void Catalogue::replaceField(int row, int index, QByteArrayView utf8)
 {
     QByteArray& bytes = rows_.at(std::size_t(row));
-    const qsizetype start = fieldStart(bytes, index);
-    qsizetype end = start;
-    readField(bytes, end);
+    const auto [start, end] = fieldSpan(bytes, index);
     QByteArray changed;
     changed.reserve(bytes.size() - (end - start) + utf8.size() + 10);
     changed.append(bytes.constData(), start);
@@ -93,9 +100,7 @@ void Catalogue::renameColumn(int column, const QString& caption)
 void Catalogue::removeColumn(int column)
 {
     for (QByteArray& bytes : rows_) {
-        const qsizetype start = fieldStart(bytes, column);
-        qsizetype end = start;
-        readField(bytes, end);
+        const auto [start, end] = fieldSpan(bytes, column);
         bytes.remove(start, end - start);
     }
     columns_.removeAt(column);

@@ -8,6 +8,18 @@
 
 namespace trouvel::picture {
 
+namespace {
+
+Picture readPicture(QImageReader& reader)
+{
+    QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    return {std::make_shared<const QImage>(std::move(image)), {}};
+}
+
+} // namespace
+
 Picture decodePictureFile(const QString& path)
 {
     constexpr int kShownSide = 480; // the picture box at 200 %, with room to spare
@@ -17,10 +29,7 @@ Picture decodePictureFile(const QString& path)
     // long, thin picture would otherwise round to none and be refused.
     if (size.isValid() && (size.width() > kShownSide || size.height() > kShownSide))
         reader.setScaledSize(size.scaled(kShownSide, kShownSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    return {std::make_shared<const QImage>(std::move(image)), {}};
+    return readPicture(reader);
 }
 
 Picture checkPictureFile(const QString& path)
@@ -32,10 +41,7 @@ Picture checkPictureFile(const QString& path)
     // asked size fits in the picture: an eighth rounded down gets its smallest one.
     if (size.isValid() && reader.format() == "jpeg")
         reader.setScaledSize(QSize(std::max(1, size.width() / 8), std::max(1, size.height() / 8)));
-    QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    return {std::make_shared<const QImage>(std::move(image)), {}};
+    return readPicture(reader);
 }
 
 void warmPictureDecoder()
