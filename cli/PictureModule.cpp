@@ -10,7 +10,7 @@ namespace trouvel::cli {
 
 PictureModule::PictureModule(QString path)
 {
-    loader_ = std::thread([this, path = std::move(path)] {
+    loader_ = std::make_unique<ThreadElsewhere>([this, path = std::move(path)] {
         // Kept loaded to the end: Qt's libraries are not made to be unloaded.
         void* module = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
         if (!module) {
@@ -32,8 +32,8 @@ PictureModule::~PictureModule() { waitForLoad(); }
 
 void PictureModule::waitForLoad()
 {
-    if (loader_.joinable())
-        loader_.join();
+    if (loader_)
+        loader_->join();
 }
 
 picture::Picture PictureModule::decode(const QString& path)

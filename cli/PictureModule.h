@@ -1,14 +1,17 @@
 // The picture decoder for the command-line tool: trouvel-picture.so, loaded on a thread of
-// its own as soon as a session starts, so that loading Gui and its libraries overlaps the
-// first page fetches instead of delaying every start (`--version`, `help`, a run that finds
-// no picture). The first picture waits for the load.
+// its own (started on another processor: ThreadElsewhere.h) as soon as a session starts, so
+// that loading Gui and its libraries overlaps the first page fetches instead of delaying
+// every start (`--version`, `help`, a run that finds no picture). The first picture waits
+// for the load.
 #pragma once
+
+#include "ThreadElsewhere.h"
 
 #include "picture/DecoderModule.h"
 
 #include <QString>
 
-#include <thread>
+#include <memory>
 
 namespace trouvel::cli {
 
@@ -33,7 +36,7 @@ private:
     void waitForLoad();
 
 
-    std::thread loader_;
+    std::unique_ptr<ThreadElsewhere> loader_;
     picture::DecodeEntry decode_ = nullptr;
     QString loadError_;
 };

@@ -1,11 +1,11 @@
 #include "net/Download.h"
 
+#include "net/EnvironmentProxy.h"
 #include "net/EventWait.h"
 #include "net/ScratchFile.h"
 #include "net/TrustStore.h"
 
 #include <QNetworkAccessManager>
-#include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -34,13 +34,6 @@ bool isSessionError(QNetworkReply::NetworkError error)
     return error == QNetworkReply::NetworkSessionFailedError || error == QNetworkReply::BackgroundRequestNotAllowedError
         || error == QNetworkReply::TemporaryNetworkFailureError;
 }
-
-// The system's settings for this session alone: on Linux the http_proxy, https_proxy and
-// no_proxy variables. (Qt's process-wide switch would also steer the page client's sockets.)
-class SystemProxyFactory : public QNetworkProxyFactory {
-public:
-    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override { return systemProxyForQuery(query); }
-};
 
 QString withReason(const QString& message, const QString& reason)
 {
@@ -71,7 +64,7 @@ QNetworkAccessManager& PictureSession::manager(const std::optional<ProxySetting>
     if (proxy)
         manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, proxy->host, proxy->port));
     else
-        manager_->setProxyFactory(new SystemProxyFactory);
+        manager_->setProxyFactory(new EnvironmentProxyFactory);
     proxy_ = proxy;
     configured_ = true;
     return *manager_;
@@ -97,6 +90,12 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
     if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return kCannotDownload;
 
+    // The environment's proxy, when Qt cannot use it: for the address, or a redirect's.
+    const auto unusableProxy = [&](const QUrl& at) {
+        return options.proxy ? QString() : environmentProxyFor(at, [](const char* name) { return qgetenv(name); }).unusable;
+    };
+    if (const QString unusable = unusableProxy(url); !unusable.isEmpty())
+        return withReason(kCannotDownload, QStringLiteral("proxy inutilisable : ") + unusable);
     QNetworkAccessManager& session = pictureSession.manager(options.proxy);
 
     QNetworkRequest request(url);
@@ -181,6 +180,8 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
             return kInterrupted;
         if (isSessionError(error))
             return withReason(kNoSession, reply->errorString());
+        if (const QString unusable = unusableProxy(reply->url()); !unusable.isEmpty())
+            return withReason(kCannotDownload, QStringLiteral("proxy inutilisable : ") + unusable);
         if (httpError || (httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) >= 300) {
             if (httpReason.isEmpty())
                 httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();

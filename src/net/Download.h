@@ -1,6 +1,6 @@
 // The picture download: copies the resource at an address, byte for byte, into a file,
 // through Qt's URL service (no cache, redirects followed), through the host's proxy when it
-// names one and by the system's proxy settings otherwise.
+// names one and by the proxy variables (http_proxy, no_proxy, ...) otherwise.
 #pragma once
 
 #include "net/DownloadWinsock.h"
@@ -26,8 +26,8 @@ public:
     PictureSession(const PictureSession&) = delete;
     PictureSession& operator=(const PictureSession&) = delete;
 
-    // The manager, set to go through `proxy` (the host's) or, without one, the system's
-    // proxy settings; changed only when the choice changes.
+    // The manager, set to go through `proxy` (the host's) or, without one, the proxy the
+    // environment names (EnvironmentProxy.h); changed only when the choice changes.
     QNetworkAccessManager& manager(const std::optional<ProxySetting>& proxy);
 
 private:
