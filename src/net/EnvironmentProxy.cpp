@@ -4,7 +4,6 @@
 
 #include <optional>
 
-
 namespace trouvel::net {
 
 namespace {
