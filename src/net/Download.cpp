@@ -92,7 +92,7 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
 
     // The environment's proxy, when Qt cannot use it: for the address, or a redirect's.
     const auto unusableProxy = [&](const QUrl& at) {
-        return options.proxy ? QString() : environmentProxyFor(at, [](const char* name) { return qgetenv(name); }).unusable;
+        return options.proxy ? QString() : environmentProxyFor(at, processVariable).unusable;
     };
     if (const QString unusable = unusableProxy(url); !unusable.isEmpty())
         return withReason(kCannotDownload, QStringLiteral("proxy inutilisable : ") + unusable);

@@ -99,6 +99,8 @@ std::optional<QNetworkProxy> proxyFromValue(const QByteArray& value)
 
 } // namespace
 
+QByteArray processVariable(const char* name) { return qgetenv(name); }
+
 bool noProxyNames(QByteArrayView noProxy, const QString& host, int port)
 {
     QString bare = host;
@@ -142,7 +144,7 @@ EnvironmentProxy environmentProxyFor(const QUrl& address, const EnvironmentLooku
 
 QList<QNetworkProxy> EnvironmentProxyFactory::queryProxy(const QNetworkProxyQuery& query)
 {
-    EnvironmentProxy choice = environmentProxyFor(query.url(), [](const char* name) { return qgetenv(name); });
+    EnvironmentProxy choice = environmentProxyFor(query.url(), processVariable);
     if (!choice.unusable.isEmpty())
         return {QNetworkProxy(QNetworkProxy::HttpProxy, QString(), 0)};
     return {std::move(choice.proxy)};

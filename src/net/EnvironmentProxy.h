@@ -18,6 +18,8 @@ namespace trouvel::net {
 
 // A variable's value, empty when unset.
 using EnvironmentLookup = std::function<QByteArray(const char* name)>;
+// This process's variables.
+QByteArray processVariable(const char* name);
 
 // Whether a no_proxy list names the host (lower case, as QUrl gives it) on that port.
 // Entries are separated by commas or spaces. "*" names every host; "films.example",
