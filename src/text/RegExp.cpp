@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <optional>
 
 namespace trouvel::text {
 
@@ -35,6 +36,38 @@ constexpr size_t kRecentPrograms = 8;
 struct MatchDataFree { void operator()(pcre2_match_data* p) const { pcre2_match_data_free(p); } };
 struct MatchContextFree { void operator()(pcre2_match_context* p) const { pcre2_match_context_free(p); } };
 struct JitStackFree { void operator()(pcre2_jit_stack* p) const { pcre2_jit_stack_free(p); } };
+using JitStackPtr = std::unique_ptr<pcre2_jit_stack, JitStackFree>;
+
+// JIT stacks kept by each thread between walks: making one maps kJitStackMax of address
+// space, and unmapping it stops the other threads for a TLB flush, which cost more than a
+// short match when every RegExp made its own. A walk leases a stack for its length; a walk
+// started from the keep-going check inside another takes a second one.
+constexpr size_t kKeptJitStacks = 2;
+thread_local std::vector<JitStackPtr> t_idleJitStacks;
+
+class JitStackLease {
+public:
+    JitStackLease()
+    {
+        if (!t_idleJitStacks.empty()) {
+            stack_ = std::move(t_idleJitStacks.back());
+            t_idleJitStacks.pop_back();
+        } else {
+            stack_.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
+        }
+    }
+    ~JitStackLease()
+    {
+        if (stack_ && t_idleJitStacks.size() < kKeptJitStacks)
+            t_idleJitStacks.push_back(std::move(stack_));
+    }
+    JitStackLease(const JitStackLease&) = delete;
+    JitStackLease& operator=(const JitStackLease&) = delete;
+    pcre2_jit_stack* get() const { return stack_.get(); }
+
+private:
+    JitStackPtr stack_;
+};
 
 PCRE2_SPTR units(const QString& text)
 {
@@ -179,19 +212,6 @@ struct RegExp::Compiled {
     std::unique_ptr<pcre2_match_context, MatchContextFree> context;
 };
 
-struct RegExp::JitStack {
-    std::unique_ptr<pcre2_jit_stack, JitStackFree> stack;
-};
-
-RegExp::JitStack& RegExp::jitStack()
-{
-    if (!jitStack_) {
-        jitStack_ = std::make_unique<JitStack>();
-        jitStack_->stack.reset(pcre2_jit_stack_create(32 * 1024, kJitStackMax, nullptr));
-    }
-    return *jitStack_;
-}
-
 RegExp::RegExp() = default;
 RegExp::~RegExp() = default;
 RegExp::RegExp(RegExp&&) noexcept = default;
@@ -242,7 +262,6 @@ void RegExp::compile()
     }
     auto compiled = std::make_unique<Compiled>();
     compiled->program = compiledPattern(pattern_, ignoreCase_, multiline_);
-    const bool jit = compiled->program->jit;
     compiled->matchData.reset(pcre2_match_data_create_from_pattern(compiled->program->code, nullptr));
     compiled->context.reset(pcre2_match_context_create(nullptr));
     if (!compiled->matchData || !compiled->context)
@@ -251,11 +270,6 @@ void RegExp::compile()
     pcre2_set_match_limit(context, kMatchLimit);
     pcre2_set_depth_limit(context, kDepthLimit);
     pcre2_set_heap_limit(context, kHeapLimitKiB);
-    if (jit) {
-        // The default 32 KiB JIT stack is too small for alternations repeated over a page.
-        if (pcre2_jit_stack* stack = jitStack().stack.get())
-            pcre2_jit_stack_assign(context, nullptr, stack);
-    }
     compiled_ = std::move(compiled);
 }
 
@@ -279,6 +293,12 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     pcre2_match_context* context = compiled_->context.get();
     if (!walk.checks->empty())
         pcre2_set_callout(context, emptyIterationCallout, &walk);
+    // The default 32 KiB JIT stack is too small for alternations repeated over a page.
+    std::optional<JitStackLease> jitStack;
+    if (compiled_->program->jit) {
+        jitStack.emplace();
+        pcre2_jit_stack_assign(context, nullptr, jitStack->get());
+    }
     const auto stopped = [&walk] {
         switch (walk.stop) {
         case Walk::Stop::Interrupted:

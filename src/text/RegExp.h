@@ -86,10 +86,8 @@ private:
     template <typename Visit>
     void forEachMatch(const QString& text, bool all, Visit&& visit);
 
-    struct JitStack;
     // Sets compiled_ aside in the cache when the pattern or an option changes.
     void setAside();
-    JitStack& jitStack();
 
     QString pattern_;
     std::function<bool()> keepGoing_;
@@ -97,8 +95,6 @@ private:
     bool global_ = false;
     bool ignoreCase_ = false;
     bool multiline_ = false;
-    // One JIT stack for all the programs of this object (declared first: outlives them).
-    std::unique_ptr<JitStack> jitStack_;
     std::unique_ptr<Compiled> compiled_; // for the current pattern and options, once compiled
     // The last few programs, most recent first: stripTag and the steps switch one object
     // between a handful of patterns, which then compile once.

@@ -264,6 +264,34 @@ TEST(RegExpLongMatch, CheckThatUsesTheSameObjectIsRefused)
     EXPECT_TRUE(refused);
 }
 
+// The window's check turns the event loop, which may run other patterns on the same thread
+// while a long walk is inside a match: each match has a JIT stack of its own, deep enough
+// for a long alternation, and both results stay right.
+TEST(RegExpLongMatch, CheckMayRunAnotherPatternInsideAMatch)
+{
+    RegExp inner;
+    inner.Pattern(QStringLiteral("^(?:a|(b))*c"));
+    const QString innerText = QString(QStringLiteral("ab")).repeated(50000) + QLatin1Char('c');
+    RegExp outer;
+    outer.Global(true);
+    outer.Pattern(QStringLiteral("((?:x|y?)+)z"));
+    const QString segment = QString(5000, u'x') + QLatin1Char('z');
+    const int segments = 1200;
+    int innerRuns = 0;
+    outer.keepGoing([&] {
+        ++innerRuns;
+        const Matches m = inner.Execute(innerText);
+        EXPECT_EQ(m.size(), 1u);
+        EXPECT_EQ(m.empty() ? QString() : m[0].SubMatches(0), QStringLiteral("b"));
+        return true;
+    });
+    const Matches m = outer.Execute(segment.repeated(segments));
+    EXPECT_GE(innerRuns, 1) << "the walk ended before its check was asked";
+    ASSERT_EQ(m.size(), std::size_t(segments));
+    for (const Match& match : m)
+        ASSERT_EQ(match.SubMatches(0), segment.left(5000));
+}
+
 TEST(RegExpText, PositionsAreQStringPositions)
 {
     RegExp re;
