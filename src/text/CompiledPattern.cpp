@@ -52,7 +52,7 @@ std::shared_ptr<const CompiledPattern> compileNow(const QString& pattern, bool i
         throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2ErrorMessage(error)));
     // PCRE2 10.42's JIT ignores Unicode case rules in back-references outside UTF mode (its
     // interpreter does not): such rare patterns run interpreted.
-    compiled->jit = !compiled->translated.unicodeCaseless && pcre2_jit_compile(compiled->code, PCRE2_JIT_COMPLETE) == 0;
+    compiled->jitPossible = !compiled->translated.unicodeCaseless;
     return compiled;
 }
 
@@ -100,7 +100,23 @@ QString pcre2ErrorMessage(int code)
 
 CompiledPattern::~CompiledPattern()
 {
+    pcre2_code_free(jitCode_);
     pcre2_code_free(code);
+}
+
+const pcre2_code* CompiledPattern::jitCode() const
+{
+    if (!jitPossible)
+        return nullptr;
+    // A copy, so that threads interpreting `code` meanwhile never see it change.
+    std::call_once(jitOnce_, [this] {
+        pcre2_code* copy = pcre2_code_copy(code);
+        if (copy && pcre2_jit_compile(copy, PCRE2_JIT_COMPLETE) == 0)
+            jitCode_ = copy;
+        else
+            pcre2_code_free(copy);
+    });
+    return jitCode_;
 }
 
 std::shared_ptr<const CompiledPattern> compiledPattern(const QString& pattern, bool ignoreCase, bool multiline)

@@ -10,7 +10,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 namespace trouvel::text {
 
@@ -19,13 +21,25 @@ struct CompiledPattern {
     bool ignoreCase = false;
     bool multiline = false;
     TranslatedPattern translated;
-    pcre2_code* code = nullptr; // matching with it is thread-safe; owned
-    bool jit = false;
+    pcre2_code* code = nullptr; // interpreted; matching with it is thread-safe; owned
+    bool jitPossible = false;   // the JIT may run this pattern (see jitCode)
+    // Walks begun with this pattern, counted by RegExp to choose between the interpreter
+    // and the JIT.
+    mutable std::atomic<unsigned> walks{0};
+
+    // A JIT-compiled copy of `code`, made on the first call; nullptr when it cannot be made.
+    // Compiling for the JIT costs more than interpreting a small text a few times, so it is
+    // only made for the patterns that need it.
+    const pcre2_code* jitCode() const;
 
     CompiledPattern() = default;
     ~CompiledPattern();
     CompiledPattern(const CompiledPattern&) = delete;
     CompiledPattern& operator=(const CompiledPattern&) = delete;
+
+private:
+    mutable std::once_flag jitOnce_;
+    mutable pcre2_code* jitCode_ = nullptr;
 };
 
 // PCRE2's text for an error code.

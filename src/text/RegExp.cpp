@@ -23,6 +23,15 @@ constexpr uint32_t kMatchLimit = 100'000'000;
 constexpr uint64_t kCalloutLimit = 15'000'000;
 constexpr uint32_t kDepthLimit = 10'000'000;      // interpreter only (no JIT available)
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;    // interpreter only
+// Compiling for the JIT costs more than interpreting a page of a few KiB several times, and a
+// one-title run uses each pattern once or twice: a pattern is interpreted on texts up to
+// kInterpretedTextUpTo characters for its first kInterpretedWalks walks, and held to
+// kInterpretedTryLimit there. A match that needs more is run again from the same place by
+// the JIT under the limits above, so a pattern that backtracks hard gets the JIT's speed
+// and budgets as before; the results are the same either way.
+constexpr qsizetype kInterpretedTextUpTo = 16 * 1024;
+constexpr unsigned kInterpretedWalks = 16;
+constexpr uint32_t kInterpretedTryLimit = 1'000'000;
 constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
 constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
 // How often the caller's keep-going check runs while a match goes on.
@@ -293,12 +302,24 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     pcre2_match_context* context = compiled_->context.get();
     if (!walk.checks->empty())
         pcre2_set_callout(context, emptyIterationCallout, &walk);
+    const CompiledPattern& program = *compiled_->program;
+    const pcre2_code* code = program.code;
     // The default 32 KiB JIT stack is too small for alternations repeated over a page.
     std::optional<JitStackLease> jitStack;
-    if (compiled_->program->jit) {
+    const auto useJit = [&](const pcre2_code* jitted) {
+        code = jitted;
         jitStack.emplace();
         pcre2_jit_stack_assign(context, nullptr, jitStack->get());
+    };
+    bool tryingInterpreter = false;
+    if (program.jitPossible) {
+        const bool small = text.size() <= kInterpretedTextUpTo;
+        if (program.walks.fetch_add(1, std::memory_order_relaxed) < kInterpretedWalks && small)
+            tryingInterpreter = true;
+        else if (const pcre2_code* jitted = program.jitCode())
+            useJit(jitted);
     }
+    pcre2_set_match_limit(context, tryingInterpreter ? kInterpretedTryLimit : kMatchLimit);
     const auto stopped = [&walk] {
         switch (walk.stop) {
         case Walk::Stop::Interrupted:
@@ -313,7 +334,6 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
         giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
     };
 
-    const pcre2_code* code = compiled_->program->code;
     pcre2_match_data* matchData = compiled_->matchData.get();
     const PCRE2_SIZE length = PCRE2_SIZE(text.size());
     PCRE2_SIZE start = 0;
@@ -329,7 +349,15 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     }
     while (start <= length) {
         walk.callouts = 0;
-        const int rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
+        int rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
+        if (tryingInterpreter && (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT)) {
+            tryingInterpreter = false;
+            if (const pcre2_code* jitted = program.jitCode())
+                useJit(jitted);
+            pcre2_set_match_limit(context, kMatchLimit);
+            walk.callouts = 0;
+            rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
+        }
         if (rc == PCRE2_ERROR_NOMATCH)
             return;
         if (rc == PCRE2_ERROR_CALLOUT && walk.stop != Walk::Stop::None)

@@ -292,6 +292,18 @@ TEST(RegExpLongMatch, CheckMayRunAnotherPatternInsideAMatch)
         ASSERT_EQ(match.SubMatches(0), segment.left(5000));
 }
 
+// A small text is first tried without the JIT, under a tighter limit: a match that needs
+// more work than that limit must still be found, with the usual limits, not given up.
+TEST(RegExpLongMatch, HeavyBacktrackingOnASmallTextIsStillMatched)
+{
+    RegExp re;
+    re.Pattern(QStringLiteral("^(?:(x+x+)+y|(x+)z)"));
+    const QString text = QString(22, u'x') + QLatin1Char('z');
+    const Matches m = re.Execute(text);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].SubMatches(1), QString(22, u'x'));
+}
+
 TEST(RegExpText, PositionsAreQStringPositions)
 {
     RegExp re;
