@@ -304,6 +304,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
     options.quietMessages = true;
     options.deferPictureSync = true; // synced once, before the catalogue that names them
+    options.keepPages = false;
     if (arguments.isSet(QStringLiteral("timeout"))) {
         const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
         if (!timeout)

@@ -40,8 +40,9 @@ public:
             fetch.socketError = report.socketError;
             if (fetch.code == 0 && fetch.failure.isEmpty())
                 fetch.http = HttpStatus{report.status, report.reason};
-            if (QFile file(saveAs); file.open(QIODevice::ReadOnly))
-                fetch.page = file.readAll();
+            if (session_.keepPages_)
+                if (QFile file(saveAs); file.open(QIODevice::ReadOnly))
+                    fetch.page = file.readAll();
             fetch.wire = std::exchange(session_.wire_, {});
             session_.pages_.push_back(fetch);
         };
@@ -79,7 +80,7 @@ std::optional<QString> timeoutSetting(const QString& text)
 }
 
 WizardSession::WizardSession(const SessionOptions& options)
-    : folder_(privateFolderTemplate(QDir::tempPath())), cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire),
+    : folder_(privateFolderTemplate(QDir::tempPath())), cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire), keepPages_(options.keepPages),
       makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), decodePicture_(options.decodePicture), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)

@@ -33,7 +33,7 @@ struct PageFetch {
     QByteArray retryAfter; // the final response's Retry-After header
     int socketError = 0;   // the connection error shown (10061 refused, 10054 reset), or 0
     bool get = true;
-    QByteArray page; // the page file as the fetch left it
+    QByteArray page; // the page file as the fetch left it (unless SessionOptions::keepPages is off)
     std::vector<net::WireExchange> wire; // each hop as sent and received, when kept
 };
 
@@ -55,6 +55,7 @@ struct SessionOptions {
     wizard::PictureDownload pictureDownload;
     picture::PictureDecode decodePicture; // empty: the module beside the program (PictureModule)
     bool keepWire = false; // with the network's page client: PageFetch::wire filled
+    bool keepPages = true; // PageFetch::page filled; a walk that never looks at them reads none
 };
 
 // The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);
@@ -101,6 +102,7 @@ private:
     QString timeoutSeconds_;
     bool deferPictureSync_ = false;
     bool keepWire_ = false;
+    bool keepPages_ = true;
     std::function<std::unique_ptr<wizard::PageClient>(std::int16_t&)> makePageClient_;
     wizard::PictureDownload pictureDownload_;
     picture::PictureDecode decodePicture_;
