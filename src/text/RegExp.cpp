@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <exception>
 #include <optional>
 
 namespace trouvel::text {
@@ -128,6 +129,8 @@ struct RegExp::Walk {
     CoarseClock::time_point nextKeepGoing;
     uint64_t callouts = 0; // in the current pcre2_match call
     Stop stop = Stop::None;
+    // What the keep-going check threw inside a callout, carried past PCRE2's C frames.
+    std::exception_ptr thrown;
 
     // false once a budget is spent or the caller said to stop (`stop` tells which).
     bool goesOn()
@@ -160,8 +163,13 @@ int emptyIterationCallout(pcre2_callout_block* block, void* data)
             walk.stop = RegExp::Walk::Stop::TooManyCallouts;
             return PCRE2_ERROR_CALLOUT;
         }
-        if (!walk.goesOn())
+        try {
+            if (!walk.goesOn())
+                return PCRE2_ERROR_CALLOUT;
+        } catch (...) {
+            walk.thrown = std::current_exception();
             return PCRE2_ERROR_CALLOUT;
+        }
     }
     const auto& checks = *walk.checks;
     size_t index = block->callout_number;
@@ -360,6 +368,8 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
         }
         if (rc == PCRE2_ERROR_NOMATCH)
             return;
+        if (rc == PCRE2_ERROR_CALLOUT && walk.thrown)
+            std::rethrow_exception(walk.thrown);
         if (rc == PCRE2_ERROR_CALLOUT && walk.stop != Walk::Stop::None)
             stopped();
         if (rc < 0)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace trouvel::text;
 
 namespace {
@@ -290,6 +292,20 @@ TEST(RegExpLongMatch, CheckMayRunAnotherPatternInsideAMatch)
     ASSERT_EQ(m.size(), std::size_t(segments));
     for (const Match& match : m)
         ASSERT_EQ(match.SubMatches(0), segment.left(5000));
+}
+
+// A check that throws inside a match (from an event handler, or a pattern of its own that
+// gives up) reaches the caller instead of ending the process in PCRE2's C frames.
+TEST(RegExpLongMatch, WhatTheCheckThrowsReachesTheCaller)
+{
+    RegExp re;
+    re.Global(true);
+    re.Pattern(QStringLiteral("((?:x|y?)+)z"));
+    re.keepGoing([]() -> bool { throw std::runtime_error("check"); });
+    const QString text = (QString(5000, u'x') + QLatin1Char('z')).repeated(1200);
+    EXPECT_THROW(re.Execute(text), std::runtime_error);
+    re.keepGoing({});
+    EXPECT_EQ(re.Execute(QStringLiteral("xxz")).size(), 1u);
 }
 
 // A small text is first tried without the JIT, under a tighter limit: a match that needs
