@@ -24,13 +24,14 @@ constexpr uint32_t kMatchLimit = 100'000'000;
 constexpr uint64_t kCalloutLimit = 15'000'000;
 constexpr uint32_t kDepthLimit = 10'000'000;      // interpreter only (no JIT available)
 constexpr uint32_t kHeapLimitKiB = 256 * 1024;    // interpreter only
-// Compiling for the JIT costs more than interpreting a page of a few KiB several times, and a
-// one-title run uses each pattern once or twice: a pattern is interpreted on texts up to
+// Compiling a pattern for the JIT costs about as much as interpreting one scan of a 3-4 Ki
+// character page (10-20 us), far more than a field's value or an address, and a one-title
+// run uses each pattern once or twice: a pattern is interpreted on texts up to
 // kInterpretedTextUpTo characters for its first kInterpretedWalks walks, and held to
 // kInterpretedTryLimit there. A match that needs more is run again from the same place by
 // the JIT under the limits above, so a pattern that backtracks hard gets the JIT's speed
 // and budgets as before; the results are the same either way.
-constexpr qsizetype kInterpretedTextUpTo = 16 * 1024;
+constexpr qsizetype kInterpretedTextUpTo = 4 * 1024;
 constexpr unsigned kInterpretedWalks = 16;
 constexpr uint32_t kInterpretedTryLimit = 1'000'000;
 constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
