@@ -55,7 +55,7 @@ struct SessionOptions {
     wizard::PictureDownload pictureDownload;
     picture::PictureDecode decodePicture; // empty: the module beside the program (PictureModule)
     bool keepWire = false; // with the network's page client: PageFetch::wire filled
-    bool keepPages = true; // PageFetch::page filled; a walk that never looks at them reads none
+    bool keepPages = true; // PageFetch::page filled; a command that never shows pages reads none
 };
 
 // The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);

@@ -1,6 +1,7 @@
-// A pattern of the scripts' dialect compiled for PCRE2 (translated, compiled, JIT-compiled),
-// shared by every RegExp of the process: the steps, stripTag and the address check ask for
-// the same few dozen patterns for every entry of a walk, and compiling is the costly part.
+// A pattern of the scripts' dialect compiled for PCRE2 (translated and compiled, and
+// JIT-compiled when a walk needs it), shared by every RegExp of the process: the steps,
+// stripTag and the address check ask for the same few dozen patterns for every entry of a
+// walk, and compiling is the costly part.
 #pragma once
 
 #include "text/PatternTranslator.h"
