@@ -229,7 +229,7 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
         }
         if (QFileInfo::exists(engine.pictureFile()) && !keepPictureAs.isEmpty()) {
             // A cache copy to look at: replaced whole, not synced.
-            if (copyWholeFile(engine.pictureFile(), keepPictureAs, Sync::Deferred).isEmpty())
+            if (linkOrCopyWholeFile(engine.pictureFile(), keepPictureAs, Sync::Deferred).isEmpty())
                 report.pictureFile = keepPictureAs;
         }
     }

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace trouvel {
@@ -58,6 +59,19 @@ QString syncFileSystem(const QString& folder)
     return result == 0 ? QString() : fileErrorReason(error);
 }
 
+namespace {
+
+// A name beside the target for its next version; the target's name shortened so that a name
+// near the 255-byte limit still has one.
+QByteArray tempNameBeside(const QByteArray& target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + target.mid(slash + 1).left(200) + '.'
+           + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+} // namespace
+
 WholeFileWriter::WholeFileWriter(const QString& target, Sync sync)
     : target_(target), sync_(sync)
 {
@@ -89,12 +103,9 @@ bool WholeFileWriter::open()
     const bool exists = ::stat(target.constData(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode))
         return fail(EISDIR);
-    // Beside the target; its name shortened so that a name near the 255-byte limit still has one.
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray tempPrefix = target.left(slash + 1) + target.mid(slash + 1).left(200) + '.';
     // Mode 0666 so that the umask decides, as for any new file; an existing file's mode is kept.
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        tempPath_ = tempPrefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        tempPath_ = tempNameBeside(target);
         fd_ = ::open(tempPath_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST) {
             tempPath_.clear();
@@ -230,6 +241,112 @@ QString copyWholeFile(const QString& source, const QString& target, Sync sync)
     if (reason.isEmpty())
         reason = writer.reason();
     return reason;
+}
+
+namespace {
+
+// The process's umask, read without setting it: umask(2) only reads by setting, and a file
+// another thread created meanwhile would get the wrong mode. -1 when it cannot be read.
+int currentUmask()
+{
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer - 1);
+    ::close(fd);
+    if (n <= 0)
+        return -1;
+    buffer[n] = '\0';
+    const char* line = std::strstr(buffer, "\nUmask:");
+    if (!line)
+        return -1;
+    char* end = nullptr;
+    const long mask = std::strtol(line + 7, &end, 8);
+    return end == line + 7 || mask < 0 || mask > 0777 ? -1 : int(mask);
+}
+
+QString syncFile(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        return fileErrorReason(error);
+    }
+    ::close(fd);
+    return {};
+}
+
+// Whether a second name for `source` in `folder` is the file a copy would make there, but for
+// its mode (set afterwards): the same owner and group, and no default ACL the copy would take.
+bool linkActsAsCopy(const struct stat& source, const QByteArray& folder)
+{
+    struct stat dir {};
+    if (source.st_uid != ::geteuid() || ::stat(folder.constData(), &dir) != 0)
+        return false;
+    if ((dir.st_mode & S_ISGID) ? source.st_gid != dir.st_gid : source.st_gid != ::getegid())
+        return false;
+    return ::getxattr(folder.constData(), "system.posix_acl_default", nullptr, 0) < 0 && (errno == ENODATA || errno == ENOTSUP);
+}
+
+} // namespace
+
+QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync sync)
+{
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    struct stat in {}, existing {};
+    if (::stat(from.constData(), &in) != 0 || !S_ISREG(in.st_mode))
+        return copyWholeFile(source, target, sync);
+    const bool exists = ::lstat(to.constData(), &existing) == 0;
+    // Through a symbolic link the copy replaces the file it names; over a folder it says why.
+    if (exists && !S_ISREG(existing.st_mode))
+        return copyWholeFile(source, target, sync);
+    // Stored before under this name, and not downloaded again since: nothing to do but the sync.
+    if (exists && existing.st_dev == in.st_dev && existing.st_ino == in.st_ino)
+        return sync == Sync::Now ? syncFile(to) : QString();
+    const int mask = exists ? 0 : currentUmask();
+    if (mask < 0 || !linkActsAsCopy(in, folder))
+        return copyWholeFile(source, target, sync);
+    QByteArray temp;
+    for (int attempt = 0; attempt < 100 && temp.isEmpty(); ++attempt) {
+        temp = tempNameBeside(to);
+        if (::link(from.constData(), temp.constData()) != 0) {
+            const int error = errno;
+            temp.clear();
+            // Another file system, or one without hard links: the bytes are copied.
+            if (error != EEXIST)
+                return copyWholeFile(source, target, sync);
+        }
+    }
+    if (temp.isEmpty())
+        return copyWholeFile(source, target, sync);
+    const auto fail = [&temp](int error) {
+        ::unlink(temp.constData());
+        return fileErrorReason(error);
+    };
+    // The mode a copy would have: the replaced file's, or a new file's under the umask.
+    const mode_t mode = exists ? existing.st_mode & 07777 : mode_t(0666 & ~mask);
+    if ((in.st_mode & 07777) != mode && ::chmod(temp.constData(), mode) != 0)
+        return fail(errno);
+    if (sync == Sync::Now) {
+        if (QString reason = syncFile(temp); !reason.isEmpty()) {
+            ::unlink(temp.constData());
+            return reason;
+        }
+    }
+    if (::rename(temp.constData(), to.constData()) != 0)
+        return fail(errno);
+    if (sync == Sync::Now) {
+        if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    return {};
 }
 
 } // namespace trouvel

@@ -67,4 +67,12 @@ QString writeWholeFileInPieces(const QString& target, const PieceWriter& write);
 // Copies source to target through a WholeFileWriter. "" on success, else the reason.
 QString copyWholeFile(const QString& source, const QString& target, Sync sync = Sync::Now);
 
+// The same result as copyWholeFile, but where the target's folder is on the source's file
+// system, by a second name for the source's file: no byte is written again, and the disk has
+// one copy to write back instead of two. The file gets the mode a copy would have. Only for a
+// source that is replaced whole (renamed over), never changed in place, since the target
+// would change with it. Copies where a link would differ from a copy (another owner or group,
+// a folder's default ACL) or cannot be made.
+QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync sync = Sync::Now);
+
 } // namespace trouvel

@@ -36,7 +36,8 @@ QString storePicture(const QString& source, const QString& folder, const QString
     const QString prefix = QStringLiteral("Erreur lors de la copie de l'image \"%1\" : ").arg(name);
     if (const QString problem = pictureNameProblem(name); !problem.isEmpty())
         return prefix + problem;
-    if (const QString reason = copyWholeFile(source, folder + u'/' + name, sync); !reason.isEmpty())
+    // The work picture is only ever replaced whole, so it may be stored by a second name.
+    if (const QString reason = linkOrCopyWholeFile(source, folder + u'/' + name, sync); !reason.isEmpty())
         return prefix + reason;
     return {};
 }

@@ -1,7 +1,8 @@
 // A write that runs out of room (a full disk, a file size limit) leaves every kind of file the
 // project writes for the user as it was, says why in French, and leaves no temporary file.
 // The room is bounded with the process's file size limit, at sizes below and above the
-// buffers of Qt's file classes.
+// buffers of Qt's file classes. A picture stored beside its source is a second name for it and
+// needs no room.
 #include "catalogue/CatalogueFile.h"
 #include "common/WholeFile.h"
 #include "config/IniFile.h"
@@ -45,6 +46,7 @@ struct Kind {
     const char* label;
     bool copiesSource;
     Writer write;
+    bool needsRoom = true; // false: a picture stored beside its source is a second name, no bytes
 };
 
 QString sourceFile(const QString& folder)
@@ -69,13 +71,15 @@ const Kind kKinds[] = {
     {"picture", true,
      [](const QString& folder, const QString& name, qsizetype, char) {
          return wizard::storePicture(sourceFile(folder), folder, name);
-     }},
+     },
+     false},
     {"pictureSyncedLater", true,
      [](const QString& folder, const QString& name, qsizetype, char) {
          if (const QString failure = wizard::storePicture(sourceFile(folder), folder, name, Sync::Deferred); !failure.isEmpty())
              return failure;
          return syncFileSystem(folder);
-     }},
+     },
+     false},
     {"mapping", false,
      [](const QString& folder, const QString& name, qsizetype bytes, char fill) {
          return config::writeIniValue(QDir(folder).filePath(name), QStringLiteral("Demo"), QStringLiteral("Col1"),
@@ -118,8 +122,13 @@ TEST_P(FullDisk, OldFileStaysWholeAndTheReasonIsGiven)
         FileSizeLimit limit(size.room);
         failure = kind.write(dir.path(), name, size.bytes, 'b');
     }
-    EXPECT_TRUE(failure.contains(QStringLiteral("Fichier trop grand"))) << failure.toStdString();
-    EXPECT_EQ(readAll(dir.filePath(name)), before);
+    if (kind.needsRoom) {
+        EXPECT_TRUE(failure.contains(QStringLiteral("Fichier trop grand"))) << failure.toStdString();
+        EXPECT_EQ(readAll(dir.filePath(name)), before);
+    } else {
+        EXPECT_EQ(failure, QString());
+        EXPECT_EQ(readAll(dir.filePath(name)), QByteArray(size.bytes, 'b'));
+    }
     QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     left.removeAll(QStringLiteral("source.bin"));
     EXPECT_EQ(left, QStringList{name}) << "temporary file left behind";
