@@ -102,11 +102,13 @@ WizardSession::WizardSession(const SessionOptions& options)
     const QFileInfo script(options.scriptFile);
     scriptName_ = script.completeBaseName();
     const QDir root(folder_.path());
-    // The root is new and empty: one mkdir each, no look at what is there.
-    if (!root.mkdir(QStringLiteral("plugin")) || !root.mkdir(QStringLiteral("plugin/scripts")) || !root.mkdir(QStringLiteral("work"))
-        || !root.mkdir(QStringLiteral("scratch")))
+    // The root is new and empty: one mkdir each, no look at what is there. It is the plug-in
+    // folder (its "scripts") and the host's folder too: a folder fewer to make and remove is a
+    // block fewer to allocate and free on the disk, for every `try`. The host only writes
+    // pictures and profiles there, never a "scripts" or "work".
+    if (!root.mkdir(QStringLiteral("scripts")) || !root.mkdir(QStringLiteral("work")))
         throw std::runtime_error("impossible de créer un dossier temporaire");
-    const QString copy = root.filePath(QStringLiteral("plugin/scripts/%1.tvs").arg(scriptName_));
+    const QString copy = root.filePath(QStringLiteral("scripts/%1.tvs").arg(scriptName_));
     // A private copy for this run: replaced whole, but not synced (nothing is lost with it).
     if (!copyWholeFile(options.scriptFile, copy, Sync::Deferred).isEmpty())
         throw std::runtime_error(QStringLiteral("impossible de lire le script « %1 »").arg(options.scriptFile).toStdString());
@@ -121,7 +123,7 @@ WizardSession::~WizardSession()
     finish();
 }
 
-QString WizardSession::scratchFolder() const { return QDir(folder_.path()).filePath(QStringLiteral("scratch")); }
+QString WizardSession::scratchFolder() const { return folder_.path(); }
 
 bool WizardSession::start(std::shared_ptr<HostApplication> host)
 {
@@ -131,7 +133,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
                               QLatin1String(wizard::WizardEngine::kTimeOutKey), timeoutSeconds_);
     const QDir root(folder_.path());
     wizard::WizardServices services;
-    services.pluginFolder = root.filePath(QStringLiteral("plugin"));
+    services.pluginFolder = root.path();
     services.workFolder = root.filePath(QStringLiteral("work"));
     services.deferPictureSync = deferPictureSync_;
     services.decodePicture = decodePicture_;
