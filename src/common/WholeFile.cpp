@@ -59,18 +59,13 @@ QString syncFileSystem(const QString& folder)
     return result == 0 ? QString() : fileErrorReason(error);
 }
 
-namespace {
-
-// A name beside the target for its next version; the target's name shortened so that a name
-// near the 255-byte limit still has one.
 QByteArray tempNameBeside(const QByteArray& target)
 {
+    // The target's name shortened so that a name near the 255-byte limit still has one.
     const qsizetype slash = target.lastIndexOf('/');
     return target.left(slash + 1) + target.mid(slash + 1).left(200) + '.'
            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
-
-} // namespace
 
 WholeFileWriter::WholeFileWriter(const QString& target, Sync sync)
     : target_(target), sync_(sync)

@@ -20,6 +20,9 @@ QString fileErrorReason(int error);
 // that names the group is written).
 enum class Sync { Now, Deferred };
 
+// A fresh name beside target (same folder, a random ending) for a version being written.
+QByteArray tempNameBeside(const QByteArray& target);
+
 // Syncs the file system holding `folder` (the pictures written with Sync::Deferred). "" or why not.
 QString syncFileSystem(const QString& folder);
 
