@@ -306,6 +306,17 @@ QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync s
     const int mask = exists ? 0 : currentUmask();
     if (mask < 0 || !linkActsAsCopy(in, folder))
         return copyWholeFile(source, target, sync);
+    // The mode a copy would have: the replaced file's, or a new file's under the umask.
+    const mode_t mode = exists ? existing.st_mode & 07777 : mode_t(0666 & ~mask);
+    // A new name that needs no other mode, synced later: given in one step, whole from the
+    // start. Synced now, the file reaches the disk before any name shows it.
+    if (!exists && sync == Sync::Deferred && (in.st_mode & 07777) == mode) {
+        if (::link(from.constData(), to.constData()) == 0)
+            return {};
+        if (errno != EEXIST)
+            return copyWholeFile(source, target, sync);
+        // Made meanwhile by someone else: replaced whole, as below.
+    }
     QByteArray temp;
     for (int attempt = 0; attempt < 100 && temp.isEmpty(); ++attempt) {
         temp = tempNameBeside(to);
@@ -323,8 +334,6 @@ QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync s
         ::unlink(temp.constData());
         return fileErrorReason(error);
     };
-    // The mode a copy would have: the replaced file's, or a new file's under the umask.
-    const mode_t mode = exists ? existing.st_mode & 07777 : mode_t(0666 & ~mask);
     if ((in.st_mode & 07777) != mode && ::chmod(temp.constData(), mode) != 0)
         return fail(errno);
     if (sync == Sync::Now) {

@@ -56,12 +56,16 @@ protected:
 
 TEST_F(LinkOrCopy, NewPictureIsTheWorkFileUnderANewFilesModeAndOutlivesItsReplacement)
 {
-    for (const Sync sync : {Sync::Now, Sync::Deferred}) {
-        QFile::remove(target_);
-        ASSERT_EQ(linkOrCopyWholeFile(source_, target_, sync), QString());
-        EXPECT_EQ(statOf(target_).st_ino, statOf(source_).st_ino) << "no second name: the bytes were copied";
-        EXPECT_EQ(statOf(target_).st_mode & 07777, mode_t(0644));
-        EXPECT_EQ(files(), (QStringList{QStringLiteral("Nord-Sud.jpg"), QStringLiteral("image.jpg")}));
+    // A work file under the umask already, or private (made in one step, or renamed in).
+    for (const mode_t workMode : {mode_t(0644), mode_t(0600)}) {
+        for (const Sync sync : {Sync::Now, Sync::Deferred}) {
+            QFile::remove(target_);
+            ASSERT_EQ(::chmod(QFile::encodeName(source_).constData(), workMode), 0);
+            ASSERT_EQ(linkOrCopyWholeFile(source_, target_, sync), QString());
+            EXPECT_EQ(statOf(target_).st_ino, statOf(source_).st_ino) << "no second name: the bytes were copied";
+            EXPECT_EQ(statOf(target_).st_mode & 07777, mode_t(0644));
+            EXPECT_EQ(files(), (QStringList{QStringLiteral("Nord-Sud.jpg"), QStringLiteral("image.jpg")}));
+        }
     }
     // The next download replaces the work file whole: the stored picture stays as it was.
     const QString next = dir_.filePath(QStringLiteral("next.part"));
