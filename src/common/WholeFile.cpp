@@ -67,10 +67,11 @@ QByteArray tempNameBeside(const QByteArray& target)
            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
-WholeFileWriter::WholeFileWriter(const QString& target, Sync sync)
-    : target_(target), sync_(sync)
+WholeFileWriter::WholeFileWriter(const QString& target, Sync sync, AtLink atLink)
+    : target_(target), sync_(sync), atLink_(atLink)
 {
-    // Through a symbolic link the file it names is replaced, and the link stays.
+    if (atLink == AtLink::ReplaceLink)
+        return;
     const QFileInfo info(target);
     if (info.isSymLink())
         target_ = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
@@ -95,7 +96,8 @@ bool WholeFileWriter::open()
     written_ = 0;
     const QByteArray target = QFile::encodeName(target_);
     struct stat existing {};
-    const bool exists = ::stat(target.constData(), &existing) == 0;
+    const int looked = atLink_ == AtLink::ReplaceLink ? ::lstat(target.constData(), &existing) : ::stat(target.constData(), &existing);
+    const bool exists = looked == 0 && !S_ISLNK(existing.st_mode);
     if (exists && S_ISDIR(existing.st_mode))
         return fail(EISDIR);
     // Mode 0666 so that the umask decides, as for any new file; an existing file's mode is kept.

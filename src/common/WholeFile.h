@@ -26,14 +26,20 @@ QByteArray tempNameBeside(const QByteArray& target);
 // Syncs the file system holding `folder` (the pictures written with Sync::Deferred). "" or why not.
 QString syncFileSystem(const QString& folder);
 
+// Through a symbolic link at the target: the file it names is replaced and the link stays
+// (a user's file), or the link itself is replaced (a working file, where a planted link must
+// lead nowhere).
+enum class AtLink { ReplaceNamedFile, ReplaceLink };
+
 class WholeFileWriter {
 public:
-    explicit WholeFileWriter(const QString& target, Sync sync = Sync::Now);
+    explicit WholeFileWriter(const QString& target, Sync sync = Sync::Now, AtLink atLink = AtLink::ReplaceNamedFile);
     ~WholeFileWriter(); // an uncommitted temporary file is removed
     WholeFileWriter(const WholeFileWriter&) = delete;
     WholeFileWriter& operator=(const WholeFileWriter&) = delete;
 
     bool open();
+    bool isOpen() const { return fd_ >= 0; }
     // false on the first write that does not go through entirely; nothing more is written.
     bool write(QByteArrayView bytes);
     // Syncs, closes and renames over the target; false (target untouched) on failure.
@@ -48,6 +54,7 @@ private:
 
     QString target_;
     Sync sync_;
+    AtLink atLink_;
     QByteArray tempPath_;
     int fd_ = -1;
     qint64 written_ = 0;

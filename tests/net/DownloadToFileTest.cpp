@@ -6,6 +6,7 @@
 #include "net/Download.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -230,6 +231,19 @@ TEST_F(PictureDownload, SystemProxyIsUsed)
     ASSERT_EQ(proxy.requests.size(), 1);
     EXPECT_TRUE(proxy.requests.front().startsWith("GET http://films.example/poster.jpg HTTP/1.1\r\n"))
         << proxy.requests.front().toStdString();
+}
+
+TEST_F(PictureDownload, LinkPlantedAtTheTargetIsReplacedNotFollowed)
+{
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.txt"));
+    writeFile(elsewhere, "not a picture");
+    QFile::remove(target);
+    ASSERT_TRUE(QFile::link(elsewhere, target));
+    LoopbackServer server({send(httpResponse("poster")), holdStep()});
+    EXPECT_EQ(download(server.url(QStringLiteral("/x.jpg"))), QString());
+    EXPECT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(readFile(target), "poster");
+    EXPECT_EQ(readFile(elsewhere), "not a picture");
 }
 
 TEST_F(PictureDownload, UnwritableTargetIsAnError)
