@@ -102,11 +102,12 @@ WizardSession::WizardSession(const SessionOptions& options)
     const QFileInfo script(options.scriptFile);
     scriptName_ = script.completeBaseName();
     const QDir root(folder_.path());
-    // The root is new and empty: one mkdir each, no look at what is there. It is the plug-in
-    // folder (its "scripts") and the host's folder too: a folder fewer to make and remove is a
-    // block fewer to allocate and free on the disk, for every `try`. The host only writes
-    // pictures and profiles there, never a "scripts" or "work".
-    if (!root.mkdir(QStringLiteral("scripts")) || !root.mkdir(QStringLiteral("work")))
+    // The root is new and empty: one mkdir, no look at what is there. It is the plug-in folder
+    // (its "scripts"), the work folder and the host's folder at once: a folder fewer to make and
+    // remove is a block fewer to allocate and free, which a disk that discards freed blocks
+    // waits for, at every `try`. The host of a title's run keeps only its profile there; the
+    // batch's host has a folder of its own.
+    if (!root.mkdir(QStringLiteral("scripts")))
         throw std::runtime_error("impossible de créer un dossier temporaire");
     const QString copy = root.filePath(QStringLiteral("scripts/%1.tvs").arg(scriptName_));
     // A private copy for this run: replaced whole, but not synced (nothing is lost with it).
@@ -134,7 +135,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     const QDir root(folder_.path());
     wizard::WizardServices services;
     services.pluginFolder = root.path();
-    services.workFolder = root.filePath(QStringLiteral("work"));
+    services.workFolder = root.path();
     services.deferPictureSync = deferPictureSync_;
     services.decodePicture = decodePicture_;
     services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload));
