@@ -276,16 +276,23 @@ QString syncFile(const QByteArray& path)
     return {};
 }
 
+// Whether the extended attribute is absent (or the file system has none at all).
+bool noAttribute(const QByteArray& path, const char* name)
+{
+    return ::getxattr(path.constData(), name, nullptr, 0) < 0 && (errno == ENODATA || errno == ENOTSUP);
+}
+
 // Whether a second name for `source` in `folder` is the file a copy would make there, but for
-// its mode (set afterwards): the same owner and group, and no default ACL the copy would take.
-bool linkActsAsCopy(const struct stat& source, const QByteArray& folder)
+// its mode (set afterwards): the same owner and group, no default ACL the copy would take, and
+// no security label (SELinux) that a copy would take from the folder instead.
+bool linkActsAsCopy(const QByteArray& sourcePath, const struct stat& source, const QByteArray& folder)
 {
     struct stat dir {};
     if (source.st_uid != ::geteuid() || ::stat(folder.constData(), &dir) != 0)
         return false;
     if ((dir.st_mode & S_ISGID) ? source.st_gid != dir.st_gid : source.st_gid != ::getegid())
         return false;
-    return ::getxattr(folder.constData(), "system.posix_acl_default", nullptr, 0) < 0 && (errno == ENODATA || errno == ENOTSUP);
+    return noAttribute(folder, "system.posix_acl_default") && noAttribute(sourcePath, "security.selinux");
 }
 
 } // namespace
@@ -306,7 +313,7 @@ QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync s
     if (exists && existing.st_dev == in.st_dev && existing.st_ino == in.st_ino)
         return sync == Sync::Now ? syncFile(to) : QString();
     const int mask = exists ? 0 : currentUmask();
-    if (mask < 0 || !linkActsAsCopy(in, folder))
+    if (mask < 0 || !linkActsAsCopy(from, in, folder))
         return copyWholeFile(source, target, sync);
     // The mode a copy would have: the replaced file's, or a new file's under the umask.
     const mode_t mode = exists ? existing.st_mode & 07777 : mode_t(0666 & ~mask);

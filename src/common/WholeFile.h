@@ -82,7 +82,7 @@ QString copyWholeFile(const QString& source, const QString& target, Sync sync = 
 // one copy to write back instead of two. The file gets the mode a copy would have. Only for a
 // source that is replaced whole (renamed over), never changed in place, since the target
 // would change with it. Copies where a link would differ from a copy (another owner or group,
-// a folder's default ACL) or cannot be made.
+// a folder's default ACL, a security label) or cannot be made.
 QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync sync = Sync::Now);
 
 } // namespace trouvel
