@@ -67,6 +67,20 @@ QByteArray tempNameBeside(const QByteArray& target)
            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
 }
 
+namespace {
+
+// The folder synced, so that a rename made in it reaches the disk; best effort, as the file
+// itself is already synced.
+void syncFolder(const QByteArray& folder)
+{
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace
+
 WholeFileWriter::WholeFileWriter(const QString& target, Sync sync, AtLink atLink)
     : target_(target), sync_(sync), atLink_(atLink)
 {
@@ -162,12 +176,7 @@ bool WholeFileWriter::commit()
     tempPath_.clear();
     if (sync_ == Sync::Deferred)
         return true;
-    // The rename itself reaches the disk with the folder's sync.
-    const QByteArray folder = QFile::encodeName(QFileInfo(target_).absolutePath());
-    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    syncFolder(QFile::encodeName(QFileInfo(target_).absolutePath()));
     return true;
 }
 
@@ -339,26 +348,20 @@ QString linkOrCopyWholeFile(const QString& source, const QString& target, Sync s
     }
     if (temp.isEmpty())
         return copyWholeFile(source, target, sync);
-    const auto fail = [&temp](int error) {
+    // The temporary name goes with any failure; the target stays as it was.
+    const auto fail = [&temp](QString reason) {
         ::unlink(temp.constData());
-        return fileErrorReason(error);
+        return reason;
     };
     if ((in.st_mode & 07777) != mode && ::chmod(temp.constData(), mode) != 0)
-        return fail(errno);
-    if (sync == Sync::Now) {
-        if (QString reason = syncFile(temp); !reason.isEmpty()) {
-            ::unlink(temp.constData());
-            return reason;
-        }
-    }
+        return fail(fileErrorReason(errno));
+    if (sync == Sync::Now)
+        if (QString reason = syncFile(temp); !reason.isEmpty())
+            return fail(reason);
     if (::rename(temp.constData(), to.constData()) != 0)
-        return fail(errno);
-    if (sync == Sync::Now) {
-        if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
-    }
+        return fail(fileErrorReason(errno));
+    if (sync == Sync::Now)
+        syncFolder(folder);
     return {};
 }
 

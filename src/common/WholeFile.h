@@ -1,7 +1,8 @@
 // Writing a file for the user so that afterwards it is either whole and new, or the old file
 // untouched: the bytes go to a temporary file beside the target with every write checked,
 // are synced to the disk, then renamed over the target in one step. Used for everything the
-// project writes for the user (catalogues, pictures, Trouvel.ini, copies into a new folder).
+// project writes for the user (catalogues, pictures, Trouvel.ini, copies into a new folder),
+// and, unsynced, for the picture a fetch downloads (net/ScratchFile.h).
 #pragma once
 
 #include <QByteArray>
