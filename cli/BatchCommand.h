@@ -1,25 +1,13 @@
 // trouvel batch CATALOGUE.csv --script NAME|FILE: the unattended walk over a catalogue.
 #pragma once
 
-#include "ResultLog.h"
+#include "BatchSummary.h"
 #include "picture/Picture.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace trouvel::cli {
-
-struct BatchSummary {
-    ResultLog entries;
-    bool interrupted = false;
-    bool written = false; // the catalogue file was rewritten
-    int count(Outcome outcome) const;
-    // The counts, and the entries left aside under each, a line at a time.
-    void write(const std::function<void(const QString& line)>& line) const;
-    QString text() const;
-};
 
 // Column and field given to --map as numbers or names; "" when both resolved, else why not.
 // columns: the catalogue's captions; fields: the script's field names (field k is fields[k-1]).

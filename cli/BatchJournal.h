@@ -4,7 +4,7 @@
 // is in the file on disk; removed when a run ends normally.
 #pragma once
 
-#include "BatchCommand.h"
+#include "ResultLog.h"
 #include "common/WholeFile.h"
 
 #include <QByteArray>

@@ -2,7 +2,7 @@
 // extension, for a spreadsheet or a script to take up where the walk left entries aside.
 #pragma once
 
-#include "BatchCommand.h"
+#include "ResultLog.h"
 
 #include "wizard/WizardModel.h"
 

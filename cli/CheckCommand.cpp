@@ -62,7 +62,7 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         if (!loaded) {
             lines << error;
         } else if (live) {
-            fresh = recordTitle(*options, loaded->title, loaded->pick, arguments.value(QStringLiteral("proxy")), &error);
+            fresh = recordTitle(*options, loaded->title, loaded->pick, &error);
             if (fresh)
                 lines = outcomeDrift(loaded->outcome, fresh->outcome);
             else

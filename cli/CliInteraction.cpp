@@ -6,7 +6,7 @@ namespace trouvel::cli {
 
 MsgAnswer CliInteraction::messageBox(const QString& text, MsgButtons buttons)
 {
-    messages_.append(text);
+    last_ = text;
     MsgAnswer answer = MsgAnswer::Ok;
     if (buttons != MsgButtons::Ok)
         answer = answer_;
@@ -18,13 +18,6 @@ MsgAnswer CliInteraction::messageBox(const QString& text, MsgButtons buttons)
         std::fprintf(stderr, "trouvel: %s\n", qPrintable(shown));
     }
     return answer;
-}
-
-QStringList CliInteraction::takeMessages()
-{
-    QStringList taken;
-    taken.swap(messages_);
-    return taken;
 }
 
 } // namespace trouvel::cli

@@ -1,10 +1,11 @@
 // Message boxes of the steps, answered without a person: each text is written to standard
-// error and a Yes/No question gets the answer chosen on the command line.
+// error (unless quiet: a caller that reports the steps' results itself) and a Yes/No
+// question gets the answer chosen on the command line.
 #pragma once
 
 #include "common/UserInteraction.h"
 
-#include <QStringList>
+#include <QString>
 
 namespace trouvel::cli {
 
@@ -16,14 +17,15 @@ public:
     MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override;
     void beep() override { ++beeps_; }
 
-    // Every text shown since the last take, oldest first.
-    QStringList takeMessages();
+    // The last text shown: what a quiet caller prints when a step that is in no result (a
+    // move to the next entry) fails.
+    const QString& lastMessage() const { return last_; }
     int beeps() const { return beeps_; }
 
 private:
     MsgAnswer answer_;
     bool quiet_;
-    QStringList messages_;
+    QString last_;
     int beeps_ = 0;
 };
 

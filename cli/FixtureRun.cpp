@@ -20,11 +20,10 @@ QJsonObject outcomeOf(TryReport report)
     return QJsonDocument::fromJson(tryReportJson(report).toUtf8()).object();
 }
 
-std::optional<TitleRun> runKeepingPicture(const SessionOptions& options, const QString& title, int pick, const QString& proxy,
-                                          QString* error)
+std::optional<TitleRun> runKeepingPicture(const SessionOptions& options, const QString& title, int pick, QString* error)
 {
     QTemporaryDir kept;
-    TitleRun run = runTitle(options, title, pick, proxy, QDir(kept.path()).filePath(QStringLiteral("image")));
+    TitleRun run = runTitle(options, title, pick, QDir(kept.path()).filePath(QStringLiteral("image")));
     if (!run.stepsRan) {
         *error = run.error.isEmpty() ? QStringLiteral("les étapes n'ont pas tourné") : run.error;
         return std::nullopt;
@@ -34,12 +33,11 @@ std::optional<TitleRun> runKeepingPicture(const SessionOptions& options, const Q
 
 } // namespace
 
-std::optional<Fixture> recordTitle(const SessionOptions& sessionOptions, const QString& title, int pick, const QString& proxy,
-                                   QString* error)
+std::optional<Fixture> recordTitle(const SessionOptions& sessionOptions, const QString& title, int pick, QString* error)
 {
     SessionOptions options = sessionOptions;
     options.keepWire = true;
-    const std::optional<TitleRun> run = runKeepingPicture(options, title, pick, proxy, error);
+    const std::optional<TitleRun> run = runKeepingPicture(options, title, pick, error);
     if (!run)
         return std::nullopt;
     if (run->exitStatus != 0) {
@@ -77,7 +75,7 @@ std::optional<QJsonObject> replayTitle(const SessionOptions& sessionOptions, std
     SessionOptions options = sessionOptions;
     options.pageClient = replayPageClient(fixture);
     options.pictureDownload = replayPictureDownload(fixture);
-    const std::optional<TitleRun> run = runKeepingPicture(options, fixture->title, fixture->pick, {}, error);
+    const std::optional<TitleRun> run = runKeepingPicture(options, fixture->title, fixture->pick, error);
     if (!run)
         return std::nullopt;
     return outcomeOf(run->report);

@@ -14,7 +14,7 @@ namespace trouvel::cli {
 
 // The steps over the network, kept as a fixture. Nothing, with error set, when the wizard
 // did not start or pick names no candidate.
-std::optional<Fixture> recordTitle(const SessionOptions& options, const QString& title, int pick, const QString& proxy,
+std::optional<Fixture> recordTitle(const SessionOptions& options, const QString& title, int pick,
                                    QString* error);
 
 // The outcome the steps give now over the fixture's recorded downloads.

@@ -1,6 +1,7 @@
 #include "HostProfile.h"
 
-#include "config/IniFile.h"
+#include "Arguments.h"
+
 #include "net/DownloadWinsock.h"
 
 #include <QDir>
@@ -14,24 +15,37 @@ QString defaultCadrelleIni()
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("Cadrelle.ini"));
 }
 
-QString writeProxyProfile(const QString& hostPort, const QString& folder, QString* error)
+std::optional<wizard::HostProxy> proxyOption(const QString& hostPort, QString* error)
 {
     const qsizetype colon = hostPort.lastIndexOf(QLatin1Char(':'));
     bool ok = false;
     const uint port = colon > 0 ? hostPort.mid(colon + 1).toUInt(&ok) : 0;
     if (!ok || port == 0 || port > 65535) {
         *error = QStringLiteral("--proxy attend HÔTE:PORT, pas « %1 »").arg(hostPort);
-        return {};
+        return std::nullopt;
     }
-    const QString path = QDir(folder).filePath(QStringLiteral("Cadrelle.ini"));
-    const QString section = QStringLiteral("Internet");
-    if (!config::WriteIniString(path, section, QStringLiteral("UseProxy"), QStringLiteral("1"))
-        || !config::WriteIniString(path, section, QStringLiteral("HostProxy"), hostPort.left(colon))
-        || !config::WriteIniString(path, section, QStringLiteral("PortProxy"), QString::number(port))) {
-        *error = QStringLiteral("impossible d'écrire « %1 »").arg(path);
-        return {};
+    return wizard::HostProxy{true, hostPort.left(colon), QString::number(port)};
+}
+
+bool networkOptionsFrom(const Arguments& arguments, wizard::NetworkSettings* settings, QString* error)
+{
+    if (arguments.isSet(QStringLiteral("proxy"))) {
+        const std::optional<wizard::HostProxy> proxy = proxyOption(arguments.value(QStringLiteral("proxy")), error);
+        if (!proxy)
+            return false;
+        settings->proxy = *proxy;
+    } else {
+        settings->proxy = wizard::readHostProxy(defaultCadrelleIni());
     }
-    return path;
+    if (arguments.isSet(QStringLiteral("timeout"))) {
+        const std::optional<int> limit = wizard::timeLimitFromSeconds(arguments.value(QStringLiteral("timeout")));
+        if (!limit) {
+            *error = QStringLiteral("--timeout attend un nombre de secondes (de 0,001 à 3600)");
+            return false;
+        }
+        settings->timeLimitMs = *limit;
+    }
+    return true;
 }
 
 bool isLoopbackAddress(const QString& url)

@@ -46,7 +46,7 @@ int runRecord(const QStringList& args, const picture::PictureDecode& decodePictu
     int status = 0;
     for (const int pick : picks) {
         QString error;
-        const std::optional<Fixture> fixture = recordTitle(*options, title, pick, arguments.value(QStringLiteral("proxy")), &error);
+        const std::optional<Fixture> fixture = recordTitle(*options, title, pick, &error);
         if (!fixture) {
             std::fprintf(stderr, "trouvel record : %s\n", qPrintable(error));
             status = std::max(status, 1);

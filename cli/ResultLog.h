@@ -2,6 +2,8 @@
 // for its summary, its journal and its report.
 #pragma once
 
+#include "wizard/EntryOutcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,8 +16,9 @@
 
 namespace trouvel::cli {
 
-// PictureNotStored: the fields were saved, the picture could not be written.
-enum class Outcome { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
+// The engine's own kinds of outcome (PictureNotStored: the fields were saved, the picture
+// could not be written).
+using Outcome = wizard::EntryOutcome::Kind;
 
 struct EntryResult {
     EntryResult() = default;

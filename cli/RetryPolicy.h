@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Arguments.h"
-#include "BatchCommand.h"
+#include "ResultLog.h"
 #include "WizardSession.h"
 
 #include <QDateTime>

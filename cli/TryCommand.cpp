@@ -82,7 +82,7 @@ QString tryReportJson(const TryReport& report)
     }
     out += QStringLiteral("{") + stepJson(report.detail) + QStringLiteral(", \"fields\": [");
     for (std::size_t i = 0; i < report.fields.size(); ++i) {
-        const wizard::FieldRow& f = report.fields[i];
+        const wizard::FieldResult& f = report.fields[i];
         if (i)
             out += QStringLiteral(", ");
         out += QStringLiteral("{\"name\": %1, \"value\": %2, \"ticked\": %3}")
@@ -107,10 +107,10 @@ QString tryReportText(const TryReport& report)
         return out;
     }
     out += stepText(QStringLiteral("Fiche"), report.detail);
-    for (const wizard::FieldRow& f : report.fields) {
+    for (const wizard::FieldResult& f : report.fields) {
         out += QStringLiteral("  [%1] %2 : %3\n").arg(f.ticked ? QLatin1Char('x') : QLatin1Char(' ')).arg(f.name, f.value);
-        if (!f.toolTip.isEmpty())
-            out += QStringLiteral("      motif : %1\n").arg(f.toolTip);
+        if (!f.why.isEmpty())
+            out += QStringLiteral("      motif : %1\n").arg(f.why);
     }
     if (!report.pictureError.isEmpty())
         out += QStringLiteral("  image en erreur : %1\n").arg(report.pictureError);
@@ -121,11 +121,52 @@ QString tryReportText(const TryReport& report)
     return out;
 }
 
-TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, int pick, const QString& proxy,
-                  const QString& keepPictureAs)
+namespace {
+
+StepReport stepReport(const wizard::PageResult& page, const QString& status)
+{
+    StepReport step;
+    step.address = page.address;
+    step.code = page.code;
+    // A fetch that failed outright, or stopped with a code, has no status to show.
+    if (page.code == 0 && page.failure.isEmpty())
+        step.http = HttpStatus{page.report.status, page.report.reason};
+    step.redirects = page.report.redirects;
+    step.finalAddress = page.report.finalAddress;
+    step.status = status;
+    return step;
+}
+
+// What the picture field of try shows as its error: the last one the step met.
+QString pictureErrorOf(const wizard::PictureResult& picture)
+{
+    if (!picture.fetchFailure.isEmpty())
+        return picture.fetchFailure;
+    if (!picture.unreadable.isEmpty())
+        return picture.unreadable;
+    return picture.addressError;
+}
+
+void readDetail(const wizard::DetailResult& detail, TryReport& report)
+{
+    report.detailRan = true;
+    report.detail = stepReport(*detail.page, detail.status);
+    report.fields = detail.fields;
+    if (detail.picture) {
+        report.pictureError = pictureErrorOf(*detail.picture);
+        report.pictureFetched = detail.picture->fetched;
+        if (detail.picture->fetched) {
+            report.pictureAddress = detail.picture->address;
+            report.pictureResult = detail.picture->fetchFailure;
+        }
+    }
+}
+
+} // namespace
+
+TitleRun runTitle(const SessionOptions& options, const QString& title, int pick, const QString& keepPictureAs)
 {
     TitleRun run;
-    SessionOptions options = sessionOptions;
     std::unique_ptr<WizardSession> session;
     try {
         session = std::make_unique<WizardSession>(options);
@@ -134,22 +175,12 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
         run.exitStatus = 2;
         return run;
     }
-    if (!proxy.isEmpty()) {
-        QString error;
-        const QString profile = writeProxyProfile(proxy, session->scratchFolder(), &error);
-        if (profile.isEmpty()) {
-            run.error = error;
-            run.exitStatus = 2;
-            return run;
-        }
-        options.cadrelleIni = profile;
-    }
 
     // A one-entry catalogue whose entry is the title: the wizard searches its text.
     cadrelle::Catalogue catalogue;
     catalogue.addColumn(QStringLiteral("Titre"));
     catalogue.addEntry({title});
-    auto host = std::make_shared<cadrelle::CatalogueHost>(catalogue, session->scratchFolder(), options.cadrelleIni);
+    auto host = std::make_shared<cadrelle::CatalogueHost>(catalogue, session->scratchFolder(), defaultCadrelleIni());
     host->setSelectedRows({0});
 
     TryReport& report = run.report;
@@ -166,77 +197,37 @@ TitleRun runTitle(const SessionOptions& sessionOptions, const QString& title, in
     }
     run.stepsRan = true;
     wizard::WizardEngine& engine = session->engine();
-    wizard::WizardModel& model = session->model();
 
-    // The search hands over to the detail step itself when it lists one candidate; the status
-    // it ended with is the one shown just before the detail step's first one.
-    QString previousStatus;
-    QString currentStatus = model.status();
-    const QMetaObject::Connection statusWatch = QObject::connect(
-        &model, &wizard::WizardModel::statusChanged, &model, [&] { previousStatus = std::exchange(currentStatus, model.status()); });
-    QString searchEndStatus;
-    bool detailStarted = false;
-    session->beforePageFetch = [&](const QString&) {
-        if (session->pageFetches().size() == 1 && !detailStarted) {
-            detailStarted = true;
-            searchEndStatus = previousStatus;
-        }
-    };
-
+    // The search hands over to the detail step itself when it lists one candidate.
     engine.search();
-    if (!detailStarted)
-        searchEndStatus = model.status();
-    report.candidates = model.candidates();
-    report.candidatesError = model.candidatesError();
-
-    if (!detailStarted && pick > 0 && report.candidates.size() > 1) {
+    const wizard::EntrySteps& steps = engine.steps();
+    if (steps.search) {
+        report.candidates = steps.search->candidates;
+        report.candidatesError = steps.search->patternError;
+        if (steps.search->page)
+            report.search = stepReport(*steps.search->page, steps.search->status);
+        else
+            report.search.status = steps.search->status;
+    }
+    if (!steps.detail && pick > 0 && report.candidates.size() > 1) {
         if (pick > int(report.candidates.size())) {
             run.error = QStringLiteral("--pick %1, mais la recherche n'a donné que %2 candidat(s)").arg(pick).arg(report.candidates.size());
             run.exitStatus = 2;
         } else {
-            model.setSelectedCandidate(pick - 1);
-            detailStarted = true;
+            session->model().setSelectedCandidate(pick - 1);
             engine.fetchDetails();
         }
     }
-
-    const auto& fetches = session->pageFetches();
-    run.fetches = fetches;
-    run.pictures = session->pictureFetches();
-    if (!fetches.empty()) {
-        report.search.address = fetches[0].address;
-        report.search.code = fetches[0].code;
-        report.search.http = fetches[0].http;
-        report.search.redirects = fetches[0].redirects;
-        report.search.finalAddress = fetches[0].finalAddress;
-    }
-    report.search.status = searchEndStatus;
-    if (detailStarted && fetches.size() >= 2) {
-        report.detailRan = true;
-        report.detail.address = fetches[1].address;
-        report.detail.code = fetches[1].code;
-        report.detail.http = fetches[1].http;
-        report.detail.redirects = fetches[1].redirects;
-        report.detail.finalAddress = fetches[1].finalAddress;
-        report.detail.status = model.status();
-        for (int k = 0; k < engine.loadedFieldCount() && k < model.fieldRowCount(); ++k)
-            report.fields.push_back(model.fieldRow(k));
-        report.pictureError = model.pictureError();
-        if (!session->pictureFetches().empty()) {
-            report.pictureFetched = true;
-            report.pictureAddress = session->pictureFetches().back().address;
-            report.pictureResult = session->pictureFetches().back().result;
-        }
+    if (steps.detail && steps.detail->page) {
+        readDetail(*steps.detail, report);
         if (QFileInfo::exists(engine.pictureFile()) && !keepPictureAs.isEmpty()) {
             // A cache copy to look at: replaced whole, not synced.
             if (linkOrCopyWholeFile(engine.pictureFile(), keepPictureAs, Sync::Deferred).isEmpty())
                 report.pictureFile = keepPictureAs;
         }
     }
-    report.messages = session->ui().takeMessages();
-    // The watchers refer to this function's locals; the session outlives them.
-    QObject::disconnect(statusWatch);
-    session->beforePageFetch = nullptr;
+    run.fetches = session->pageFetches();
+    run.pictures = session->pictureFetches();
     session->finish();
     return run;
 }
@@ -255,15 +246,11 @@ std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, con
 {
     SessionOptions options;
     options.decodePicture = decodePicture;
-    options.cadrelleIni = defaultCadrelleIni();
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
-    if (arguments.isSet(QStringLiteral("timeout"))) {
-        const std::optional<QString> timeout = timeoutSetting(arguments.value(QStringLiteral("timeout")));
-        if (!timeout) {
-            std::fprintf(stderr, "trouvel %s : --timeout attend un nombre de secondes (de 0,001 à 3600)\n", command);
-            return std::nullopt;
-        }
-        options.timeoutSeconds = *timeout;
+    QString error;
+    if (!networkOptionsFrom(arguments, &options.network, &error)) {
+        std::fprintf(stderr, "trouvel %s : %s\n", command, qPrintable(error));
+        return std::nullopt;
     }
     return options;
 }
@@ -307,8 +294,7 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
         return 2;
     options->scriptFile = scriptFile;
 
-    const TitleRun run = runTitle(*options, title, pick, arguments.value(QStringLiteral("proxy")),
-                                  QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
+    const TitleRun run = runTitle(*options, title, pick, QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
     if (!run.error.isEmpty())
         std::fprintf(stderr, "trouvel try : %s\n", qPrintable(run.error));
     if (!run.stepsRan)

@@ -31,13 +31,12 @@ struct TryReport {
     QString candidatesError; // the search pattern's error, "" when it compiled
     bool detailRan = false;
     StepReport detail;
-    std::vector<wizard::FieldRow> fields;
+    std::vector<wizard::FieldResult> fields;
     QString pictureAddress;
     QString pictureFile;  // "" when no picture was kept
     QString pictureResult; // what the download answered ("" for success), when it ran
     bool pictureFetched = false;
-    QString pictureError; // PatternImg's error
-    QStringList messages; // message boxes shown
+    QString pictureError; // PatternImg's error, or why the picture did not come or is unreadable
 };
 
 QString tryReportJson(const TryReport& report);
@@ -52,10 +51,9 @@ struct TitleRun {
     std::vector<PageFetch> fetches; // search first
     std::vector<PictureFetch> pictures;
 };
-// pick: the candidate to open when the search lists several (from 1; 0: none). proxy:
-// "HOST:PORT" or empty. keepPictureAs: where the picture is copied ("" to leave it).
-TitleRun runTitle(const SessionOptions& options, const QString& title, int pick, const QString& proxy,
-                  const QString& keepPictureAs);
+// pick: the candidate to open when the search lists several (from 1; 0: none).
+// keepPictureAs: where the picture is copied ("" to leave it).
+TitleRun runTitle(const SessionOptions& options, const QString& title, int pick, const QString& keepPictureAs);
 
 // What try, record and check share of their command lines: --pick's value (nothing when it
 // is not a number from 1), --timeout, --yes/--no (nothing, with the error shown, when wrong).

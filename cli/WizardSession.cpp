@@ -2,8 +2,6 @@
 
 #include "StaleFolders.h"
 
-#include "common/WholeFile.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -68,19 +66,8 @@ private:
     std::unique_ptr<wizard::PageClient> inner_;
 };
 
-std::optional<QString> timeoutSetting(const QString& text)
-{
-    QString value = text.trimmed();
-    value.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double seconds = value.toDouble(&ok);
-    if (!ok || !(seconds >= 0.001 && seconds <= 3600))
-        return std::nullopt;
-    return value;
-}
-
 WizardSession::WizardSession(const SessionOptions& options)
-    : folder_(privateFolderTemplate(QDir::tempPath())), cadrelleIni_(options.cadrelleIni), timeoutSeconds_(options.timeoutSeconds), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire), keepPages_(options.keepPages),
+    : folder_(privateFolderTemplate(QDir::tempPath())), scriptFile_(options.scriptFile), network_(options.network), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire), keepPages_(options.keepPages),
       makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), decodePicture_(options.decodePicture), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)
@@ -99,24 +86,7 @@ WizardSession::WizardSession(const SessionOptions& options)
     if (!folder_.isValid())
         throw std::runtime_error("impossible de créer un dossier temporaire");
     removeStalePrivateFolders(QDir::tempPath());
-    const QFileInfo script(options.scriptFile);
-    scriptName_ = script.completeBaseName();
-    const QDir root(folder_.path());
-    // The root is new and empty: one mkdir, no look at what is there. It is the plug-in folder
-    // (its "scripts"), the work folder and the host's folder at once: a folder fewer to make and
-    // remove is a block fewer to allocate and free, which a disk that discards freed blocks
-    // waits for, at every `try`. The host of a title's run keeps only its profile there; the
-    // batch's host has a folder of its own.
-    if (!root.mkdir(QStringLiteral("scripts")))
-        throw std::runtime_error("impossible de créer un dossier temporaire");
-    const QString copy = root.filePath(QStringLiteral("scripts/%1.tvs").arg(scriptName_));
-    // A private copy for this run: replaced whole, but not synced (nothing is lost with it).
-    if (!copyWholeFile(options.scriptFile, copy, Sync::Deferred).isEmpty())
-        throw std::runtime_error(QStringLiteral("impossible de lire le script « %1 »").arg(options.scriptFile).toStdString());
-    // The copy keeps the script's date: a file just written is read afresh at every look for
-    // a few seconds, which the copy itself must not cause.
-    if (QFile copied(copy); copied.open(QIODevice::ReadWrite))
-        copied.setFileTime(QFileInfo(options.scriptFile).lastModified(), QFileDevice::FileModificationTime);
+    scriptName_ = QFileInfo(options.scriptFile).completeBaseName();
 }
 
 WizardSession::~WizardSession()
@@ -129,13 +99,10 @@ QString WizardSession::scratchFolder() const { return folder_.path(); }
 bool WizardSession::start(std::shared_ptr<HostApplication> host)
 {
     state_.HostApp = std::move(host);
-    if (!timeoutSeconds_.isEmpty())
-        settings_.SaveSetting(QStringLiteral("Trouvel"), QStringLiteral("Options"),
-                              QLatin1String(wizard::WizardEngine::kTimeOutKey), timeoutSeconds_);
-    const QDir root(folder_.path());
     wizard::WizardServices services;
-    services.pluginFolder = root.path();
-    services.workFolder = root.path();
+    services.scripts = config::ScriptSource::singleFile(scriptFile_);
+    services.workFolder = folder_.path();
+    services.network = network_;
     services.deferPictureSync = deferPictureSync_;
     services.decodePicture = decodePicture_;
     services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload));

@@ -1,6 +1,7 @@
 // One run of the wizard's engine without a window: the script given on the command line as
-// the only script of a private plug-in folder, the host's proxy profile, message boxes
-// answered by CliInteraction, and a record of every download the steps made.
+// its only script, the network options handed in, message boxes answered by CliInteraction,
+// a private scratch folder for the page and picture files, and a record of every download
+// the steps made.
 #pragma once
 
 #include "CliInteraction.h"
@@ -45,10 +46,9 @@ struct PictureFetch {
 
 struct SessionOptions {
     QString scriptFile;
-    QString cadrelleIni; // the host profile file with the proxy settings
+    wizard::NetworkSettings network; // the proxy and the downloads' time limit
     MsgAnswer yesNoAnswer = MsgAnswer::Yes;
     bool quietMessages = false;
-    QString timeoutSeconds; // the downloads' time limit; empty: the default
     bool deferPictureSync = false; // the caller syncs the pictures before writing the catalogue
     // The downloads the steps use; empty: the network's. A fixture replays through these.
     std::function<std::unique_ptr<wizard::PageClient>(std::int16_t& stopDownload)> pageClient;
@@ -58,19 +58,14 @@ struct SessionOptions {
     bool keepPages = true; // PageFetch::page filled; a command that never shows pages reads none
 };
 
-// The --timeout value as the time-limit setting holds it (seconds, "." or "," for decimals);
-// nothing when it is not a number of seconds from 0.001 to 3600.
-std::optional<QString> timeoutSetting(const QString& text);
-
 class WizardSession {
 public:
-    // Throws std::runtime_error when the private folders cannot be made or the script copied.
+    // Throws std::runtime_error when the scratch folder cannot be made.
     explicit WizardSession(const SessionOptions& options);
     ~WizardSession();
 
     // The script's name: its file name less the extension (the Trouvel.ini section).
     const QString& scriptName() const { return scriptName_; }
-    const QString& cadrelleIni() const { return cadrelleIni_; }
     // A folder for the tool's own temporary files, removed with the session.
     QString scratchFolder() const;
 
@@ -97,9 +92,9 @@ private:
     class RecordingPageClient;
 
     QTemporaryDir folder_; // named by privateFolderTemplate()
+    QString scriptFile_;
     QString scriptName_;
-    QString cadrelleIni_;
-    QString timeoutSeconds_;
+    wizard::NetworkSettings network_;
     bool deferPictureSync_ = false;
     bool keepWire_ = false;
     bool keepPages_ = true;

@@ -121,7 +121,7 @@ void BM_UnattendedWalk(benchmark::State& state)
         trouvel::test::ScriptedUi ui; // Yes when no answer is queued
         config::MemorySettings settings;
         WizardServices services;
-        services.pluginFolder = plugin;
+        services.scripts = config::ScriptSource::pluginFolder(plugin);
         services.workFolder = work;
         services.pageClient = makeWinsockPageClient(module.StopDownload);
         services.decodePicture = trouvel::picture::decodePictureFile;

@@ -114,4 +114,34 @@ QStringList listScripts(const QString& pluginFolder)
     return names;
 }
 
+ScriptSource ScriptSource::pluginFolder(const QString& folder)
+{
+    ScriptSource source;
+    source.folder_ = folder;
+    return source;
+}
+
+ScriptSource ScriptSource::singleFile(const QString& path)
+{
+    ScriptSource source;
+    source.file_ = path;
+    return source;
+}
+
+QStringList ScriptSource::names() const
+{
+    if (file_.isEmpty())
+        return listScripts(folder_);
+    return {QFileInfo(file_).completeBaseName()};
+}
+
+QString ScriptSource::pathOf(const QString& name) const
+{
+    if (file_.isEmpty())
+        return scriptPath(folder_, name);
+    if (name == QFileInfo(file_).completeBaseName())
+        return file_;
+    return QFileInfo(file_).dir().filePath(name + QStringLiteral(".tvs"));
+}
+
 } // namespace trouvel::config

@@ -41,4 +41,20 @@ QString scriptFileProblem(const QString& path);
 // finds the same script again whatever order the directory lists them in.
 QStringList listScripts(const QString& pluginFolder);
 
+// Where the wizard finds its scripts: the "scripts" folder of a plug-in folder, or one file
+// given by path (the command-line tool), listed under its file name less the extension.
+class ScriptSource {
+public:
+    static ScriptSource pluginFolder(const QString& folder);
+    static ScriptSource singleFile(const QString& path);
+
+    QStringList names() const;
+    // The file of a listed name (a name not listed: where it would be).
+    QString pathOf(const QString& name) const;
+
+private:
+    QString folder_; // the plug-in folder, or "" for a single file
+    QString file_;
+};
+
 } // namespace trouvel::config

@@ -1,13 +1,16 @@
-// What the steps came to for the current entry, as the last search or detail step left it:
-// what an unattended walk reports for each entry.
+// What the steps came to for one entry, derived from their results in one place: what an
+// unattended walk reports for each entry.
 #pragma once
+
+#include "wizard/StepResults.h"
 
 #include <QString>
 
 namespace trouvel::wizard {
 
 struct EntryOutcome {
-    enum class Kind { Filled, Ambiguous, NotFound, Failed };
+    // PictureNotStored: the fields were saved, the picture could not be written.
+    enum class Kind { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
     Kind kind = Kind::Failed;
     int candidates = 0; // rows of the candidate list
     // Where it failed, or what the note on a filled entry is about; "" for none.
@@ -19,5 +22,10 @@ struct EntryOutcome {
 inline const QString kStageSearch = QStringLiteral("recherche");
 inline const QString kStageDetail = QStringLiteral("fiche");
 inline const QString kStagePicture = QStringLiteral("image");
+inline const QString kStageSave = QStringLiteral("enregistrement");
+
+// The entry's outcome after its search and detail steps, and after the save of what they
+// found when `save` is given. A failed search stays the outcome whatever follows.
+EntryOutcome outcomeOf(const EntrySteps& steps, const SaveResult* save = nullptr);
 
 } // namespace trouvel::wizard

@@ -1,57 +1,23 @@
 #include "wizard/WizardEngine.h"
 
 #include "config/Convert.h"
-#include "config/IniFile.h"
-#include "config/MappingCaptions.h"
 #include "config/MappingFile.h"
-#include "config/Script.h"
 #include "config/ScriptFile.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/Extraction.h"
 #include "wizard/HostEntries.h"
-#include "wizard/PictureStore.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHashFunctions>
-
-#include <limits>
 
 namespace trouvel::wizard {
 
 namespace {
 
-std::uint64_t tagHash(const std::string& tag)
-{
-    return qHash(QByteArrayView(tag.data(), qsizetype(tag.size())), 0);
-}
-
 const QString kAppName = QStringLiteral("Trouvel");
-const QString kStatusReady = QStringLiteral("Trouvel (sur le net) by Ruvarir");
-const QString kStatusDownloading = QStringLiteral("Telechargement des donnees en cours...");
-const QString kStatusAnalysing = QStringLiteral("Analyse des donnees en cours...");
-const QString kStatusAnalysed = QStringLiteral("Analyse terminee");
-const QString kStatusAnalysisStopped = QStringLiteral("Analyse interrompue");
-const QString kStatusPicture = QStringLiteral("Telechargement de l'image en cours...");
-const QString kStatusDone = QStringLiteral("Terminé");
-const QString kStatusBadPicture = QStringLiteral("Erreur lors du téléchargement de l'image");
-const QString kErrorCode = QStringLiteral("Erreur n°");
-const QString kErrorText = QStringLiteral("Erreur :");
-const QString kNoScript = QStringLiteral("Le fichier de script n'existe pas !");
-const QString kNothingToSearch = QStringLiteral("Rien à chercher");
-const QString kReplacePicture = QStringLiteral("voulez vous remplacer l'image ?");
 const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche.");
-
-// Vertical step between field rows, and the 16-bit limit their placement must respect.
-constexpr int kRowStepTwips = 300;
-
-// Before any search for the entry.
-EntryOutcome noSearchYet()
-{
-    return {EntryOutcome::Kind::Failed, 0, kStageSearch, QStringLiteral("aucune recherche")};
-}
 
 QString missingFileMessage(const QString& path)
 {
@@ -79,9 +45,9 @@ WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::Sett
                            WizardServices services, QObject* parent)
     : QObject(parent)
     , state_(state)
-    , ui_(ui)
     , settings_(settings)
     , services_(std::move(services))
+    , presenter_(model_, ui)
 {
 }
 
@@ -119,13 +85,12 @@ QString WizardEngine::stripTag(const QString& str)
 
 bool WizardEngine::load()
 {
-    knownTagHashes_.clear();
-    outcome_ = noSearchYet();
-    searchFailed_ = false;
+    tags_.forget();
+    steps_ = {};
     model_.clearCandidates();
-    model_.setStatus(kStatusReady);
+    model_.setStatus(status::kReady);
 
-    model_.setScripts(config::listScripts(services_.pluginFolder));
+    model_.setScripts(services_.scripts.names());
     if (!model_.scripts().isEmpty()) {
         // A stored position that is not a number or names no script selects the first one.
         const QString stored =
@@ -134,16 +99,16 @@ bool WizardEngine::load()
         if (index < 0 || index >= model_.scripts().size())
             index = 0;
         model_.setScriptIndex(index);
-        const QString selected = config::scriptPath(services_.pluginFolder, model_.scriptText());
+        const QString selected = services_.scripts.pathOf(model_.scriptText());
         bool loaded = false;
         if (QFileInfo::exists(selected))
             loaded = loadScriptReporting(selected);
         else
-            ui_.messageBox(missingFileMessage(selected));
+            presenter_.refuse(missingFileMessage(selected));
         // The selection is loaded again once the last script is known to exist; a load that
         // failed is not repeated (its message has been shown).
         if (!QFileInfo::exists(state_.ScriptPath))
-            ui_.messageBox(missingFileMessage(state_.ScriptPath));
+            presenter_.refuse(missingFileMessage(state_.ScriptPath));
         else if (loaded)
             loadScriptReporting(selected);
     }
@@ -156,7 +121,7 @@ bool WizardEngine::load()
     HostEntries entries(app);
     const int count = entries.count();
     if (count < 1) {
-        ui_.messageBox(kEmptyHostList);
+        presenter_.refuse(kEmptyHostList);
         return false;
     }
     for (int row = 0; row < count; ++row) {
@@ -168,30 +133,14 @@ bool WizardEngine::load()
         state_.CurrentItem = 1;
     model_.setTitle(entries.cell(state_.CurrentItem - 1, 0));
 
-    const QString hostIni = QString::fromStdString(app.CadrelleIni());
-    const QString internet = QStringLiteral("Internet");
-    const bool useProxy = config::IniFlag(
-        config::ReadIniString(hostIni, internet, QStringLiteral("UseProxy"), QStringLiteral("0")));
-    netOptions_.proxy.reset();
-    if (useProxy) {
-        const QString proxyHost = config::ReadIniString(hostIni, internet, QStringLiteral("HostProxy"), {});
-        const QString proxyPort = config::ReadIniString(hostIni, internet, QStringLiteral("PortProxy"), {});
-        if (services_.pageClient)
-            services_.pageClient->setProxy(kTrue, proxyHost, proxyPort);
-        // The picture goes the page's way; an incomplete proxy already stops the page fetch.
-        if (const auto port = net::parseProxyPort(proxyPort); port && !proxyHost.isEmpty())
-            netOptions_.proxy = net::ProxySetting{proxyHost, *port};
-    } else if (services_.pageClient) {
-        services_.pageClient->setProxy(kFalse, {}, {});
+    if (services_.pageClient) {
+        const HostProxy& proxy = services_.network.proxy;
+        if (proxy.use)
+            services_.pageClient->setProxy(kTrue, proxy.host, proxy.port);
+        else
+            services_.pageClient->setProxy(kFalse, {}, {});
+        services_.pageClient->setTimeLimit(services_.network.timeLimitMs);
     }
-    // Seconds, decimals allowed; missing or out of range: the default.
-    bool validLimit = false;
-    const double seconds = settings_.GetSetting(kAppName, QStringLiteral("Options"), QLatin1String(kTimeOutKey), QString())
-                               .toDouble(&validLimit);
-    validLimit = validLimit && seconds >= 0.001 && seconds <= 3600;
-    netOptions_.timeLimitMs = validLimit ? std::max(1, int(seconds * 1000 + 0.5)) : net::kDefaultTimeLimitMs;
-    if (services_.pageClient)
-        services_.pageClient->setTimeLimit(netOptions_.timeLimitMs);
 
     // Mapping check over Col1 .. the highest field row index (so a one-field script always
     // counts as unmapped).
@@ -227,7 +176,7 @@ void WizardEngine::unload()
 
 bool WizardEngine::reportHostError(const std::exception& error)
 {
-    ui_.messageBox(QString::fromUtf8(error.what()));
+    presenter_.refuse(QString::fromUtf8(error.what()));
     return false;
 }
 
@@ -240,7 +189,7 @@ QString WizardEngine::reportLoadError(const ScriptLoadError& error)
                              ? QStringLiteral("Le script '%1' n'a pu être chargé : %2.").arg(error.file, error.reason)
                              : QStringLiteral("Le script '%1' n'a pu être chargé : la valeur de \"%2\" %3.")
                                    .arg(error.file, error.key, error.reason);
-    ui_.messageBox(text);
+    presenter_.refuse(text);
     return text;
 }
 
@@ -267,9 +216,9 @@ void WizardEngine::selectScript(int index)
     model_.setScriptIndex(index);
     if (model_.scriptIndex() < 0)
         return;
-    const QString path = config::scriptPath(services_.pluginFolder, model_.scriptText());
+    const QString path = services_.scripts.pathOf(model_.scriptText());
     if (!QFileInfo::exists(path)) {
-        ui_.messageBox(missingFileMessage(path));
+        presenter_.refuse(missingFileMessage(path));
         return;
     }
     loadScriptReporting(path);
@@ -308,15 +257,13 @@ void WizardEngine::loadScript(const QString& file)
     }
     count = std::max(count, 0);
 
+    if (count > config::ScriptFile::kMaxFieldCount)
+        throw ScriptLoadError{file, QStringLiteral("Count"),
+                              QStringLiteral("(%1) dépasse %2").arg(count).arg(config::ScriptFile::kMaxFieldCount)};
     const int highest = model_.fieldRowCount() - 1;
     if (highest < count - 1) {
-        for (int k = highest + 1; k <= count - 1; ++k) {
-            // The row's offset is a 16-bit number of twips: row 110 cannot be placed.
-            if (kRowStepTwips * k > std::numeric_limits<std::int16_t>::max())
-                throw ScriptLoadError{file, QStringLiteral("Count"),
-                                      QStringLiteral("(%1) dépasse %2").arg(count).arg(config::ScriptFile::kMaxFieldCount)};
+        for (int k = highest + 1; k <= count - 1; ++k)
             model_.addFieldRow();
-        }
     } else {
         hideFieldRowsFrom(count);
     }
@@ -370,8 +317,7 @@ bool WizardEngine::moveToEntry(int delta)
     entries.setSelected(state_.CurrentItem - 1, false);
     state_.CurrentItem = target;
     ++generation_;
-    outcome_ = noSearchYet();
-    searchFailed_ = false;
+    steps_ = {};
     model_.setTitle(entries.cell(target - 1, 0));
     entries.setSelected(target - 1, true);
     model_.setCandidatesShown(false);
@@ -480,68 +426,27 @@ QString WizardEngine::readPage()
     return text::decodeText(file.readAll());
 }
 
-bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation)
+bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
 {
-    std::int16_t code = 0;
-    httpNote_.clear();
-    fetchProblem_.clear();
-    QString connectionError;
+    page.address = url;
+    page.get = usesGet_ != 0;
+    model_.setDownloading(true);
     try {
-        model_.setDownloading(true);
-        code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
-        model_.setDownloading(false);
-        connectionError = showConnectionError();
+        page.code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
     } catch (const std::exception& error) {
         // A fetch that fails outright (a redirect loop, a file that cannot be written, ...)
         // shows why.
-        model_.setDownloading(false);
-        showConnectionError();
-        fetchProblem_ = QString::fromUtf8(error.what());
-        if (!closed_)
-            model_.setStatus(kErrorText + QString::fromUtf8(error.what()));
-        return false;
+        page.failure = QString::fromUtf8(error.what());
     }
-    const net::PageReport report = services_.pageClient->lastReport();
-    if (code != 0)
-        fetchProblem_ = report.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(code)
-                                                 : QStringLiteral("Erreur n°%1 : %2").arg(code).arg(report.problem);
-    else if (report.status != 0 && !report.success())
-        fetchProblem_ = QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed();
-    else if (report.status == 0)
-        fetchProblem_ = connectionError.isEmpty() ? QStringLiteral("pas de réponse HTTP")
-                                                  : connectionError.simplified(); // the message spans lines
-    if (!stillOn(generation)) {
-        // Moved away or closed meanwhile: the fetch was stopped for this entry.
-        if (!closed_)
-            model_.setStatus(kErrorCode + QString::number(code != 0 ? code : 4));
-        return false;
-    }
-    if (code != 0) {
-        model_.setStatus(kErrorCode + QString::number(code)
-                         + (report.problem.isEmpty() ? QString() : QStringLiteral(" : ") + report.problem));
-        return false;
-    }
+    model_.setDownloading(false);
+    page.report = services_.pageClient->lastReport();
+    page.connectionError = net::connectionErrorMessage(page.report);
+    presenter_.connectionError(page);
+    const bool current = stillOn(generation);
+    presenter_.fetchEnded(page, current, closed_);
     // An error page still goes through the patterns, but the step says what the site answered.
-    if (report.status != 0 && !report.success())
-        httpNote_ = QStringLiteral(" (%1)").arg(QStringLiteral("HTTP %1 %2").arg(report.status).arg(report.reason).trimmed());
     // Stop stays offered while the patterns run: a long analysis can be stopped too.
-    model_.setStatus(kStatusAnalysing);
-    return true;
-}
-
-QString WizardEngine::showConnectionError()
-{
-    const QString message = net::connectionErrorMessage(services_.pageClient->lastReport());
-    if (!message.isEmpty())
-        ui_.messageBox(message);
-    return message;
-}
-
-EntryOutcome WizardEngine::outcome() const
-{
-    EntryOutcome outcome = outcome_;
-    outcome.candidates = int(model_.candidates().size());
-    return outcome;
+    return page.failure.isEmpty() && current && page.code == 0;
 }
 
 std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)
@@ -559,92 +464,99 @@ void WizardEngine::analysisStopped(std::uint64_t generation)
 {
     if (stillOn(generation)) {
         model_.setStopOffered(false);
-        model_.setStatus(kStatusAnalysisStopped);
+        presenter_.analysisStopped();
     }
 }
 
 WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
-    outcome_ = noSearchYet();
-    searchFailed_ = false;
+    steps_.detail.reset();
+    steps_.search = search(generation);
+    SearchResult& result = *steps_.search;
+    result.status = model_.status();
+    if (!result.ranToEnd())
+        return Step::None;
+    return result.candidates.size() == 1 ? Step::Detail : Step::None;
+}
+
+SearchResult WizardEngine::search(std::uint64_t generation)
+{
+    SearchResult result;
+    const auto refuse = [&](const QString& why) {
+        result.refusal = why;
+        return result;
+    };
     const QString script = state_.ScriptPath;
     if (script.isEmpty() || !QFileInfo::exists(script)) {
-        outcome_.reason = kNoScript;
-        ui_.messageBox(kNoScript);
-        return Step::None;
+        presenter_.refuse(kNoScript);
+        return refuse(kNoScript);
     }
-    if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty()) {
-        outcome_.reason = reportLoadError({script, {}, problem});
-        return Step::None;
-    }
+    if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty())
+        return refuse(reportLoadError({script, {}, problem}));
     const QString title = model_.title();
     if (title.isEmpty()) {
-        outcome_.reason = kNothingToSearch;
-        ui_.messageBox(kNothingToSearch);
-        return Step::None;
+        presenter_.refuse(kNothingToSearch);
+        return refuse(kNothingToSearch);
     }
     model_.clearCandidates();
     model_.setCandidatesShown(false);
-    model_.setStatus(kStatusDownloading);
+    presenter_.fetchStarting();
     const config::ScriptFile scriptFile(script);
     const QString url = scriptFile.searchUrl(title);
     model_.setStopOffered(true);
 
-    const bool fetched = fetchPage(url, generation);
-    if (!fetchProblem_.isEmpty()) {
-        // The patterns still run on an error page, but the entry's outcome is this failure.
-        searchFailed_ = true;
-        outcome_ = {EntryOutcome::Kind::Failed, 0, kStageSearch, QStringLiteral("recherche : ") + fetchProblem_};
+    result.page.emplace();
+    if (!fetchPage(url, generation, *result.page)) {
+        result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
+        return result;
     }
-    if (!fetched)
-        return Step::None;
 
     const QString page = readPage();
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    const CandidateExtraction found = extractCandidates(page, scriptFile, tagPattern_, analysisGoesOn(generation));
+    CandidateExtraction found = extractCandidates(page, scriptFile, tagPattern_, analysisGoesOn(generation));
     for (const Candidate& candidate : found.candidates)
         model_.addCandidate(candidate);
+    result.candidates = std::move(found.candidates);
     if (found.stopped) {
         analysisStopped(generation);
-        return Step::None;
+        result.end = stillOn(generation) ? StepEnd::Stopped : StepEnd::MovedAway;
+        return result;
     }
+    result.patternError = found.error;
     if (!found.error.isEmpty())
         model_.setCandidatesError(found.error);
 
     model_.setStopOffered(false);
-    model_.setStatus(kStatusAnalysed + httpNote_);
+    result.end = StepEnd::Done;
+    presenter_.searchEnded(result);
     model_.setCandidatesShown(true);
     model_.setDetailShown(false);
     model_.setDefaultButton(DefaultButton::FetchDetails);
     model_.requestFocus(FocusTarget::Candidates);
-    if (!searchFailed_) {
-        const std::size_t found = model_.candidates().size();
-        outcome_.kind = found == 0 ? EntryOutcome::Kind::NotFound
-                        : found > 1 ? EntryOutcome::Kind::Ambiguous
-                                    : EntryOutcome::Kind::Failed;
-        outcome_.stage = found == 1 ? kStageDetail : QString();
-        outcome_.reason = found == 0 ? model_.candidatesError() : found == 1 ? QStringLiteral("fiche non lue") : QString();
-    }
-    if (model_.candidates().size() == 1)
-        return Step::Detail;
-    ui_.beep();
-    ui_.beep();
-    return Step::None;
+    return result;
 }
 
 WizardEngine::Step WizardEngine::detailStep()
 {
     const std::uint64_t generation = generation_;
-    // A search that failed keeps its outcome; otherwise the detail step's own counts.
-    const auto detailOutcome = [this](EntryOutcome outcome) {
-        if (!searchFailed_)
-            outcome_ = std::move(outcome);
-    };
-    detailOutcome({EntryOutcome::Kind::Failed, 0, kStageDetail, QStringLiteral("fiche non lue")});
-    if (model_.candidates().empty()) {
-        ui_.messageBox(kNothingToSearch);
+    steps_.detail = detail(generation);
+    DetailResult& result = *steps_.detail;
+    result.status = model_.status();
+    if (!result.ranToEnd())
         return Step::None;
+    model_.setCanSave(true);
+    model_.setDefaultButton(DefaultButton::Save);
+    return model_.autoSave() ? Step::Save : Step::None;
+}
+
+DetailResult WizardEngine::detail(std::uint64_t generation)
+{
+    DetailResult result;
+    if (model_.candidates().empty()) {
+        presenter_.refuse(kNothingToSearch);
+        result.refusal = kNothingToSearch;
+        return result;
     }
     for (int k = 0; k < model_.fieldRowCount(); ++k) {
         model_.setFieldValue(k, QString());
@@ -655,7 +567,7 @@ WizardEngine::Step WizardEngine::detailStep()
     // leave it to be saved into this entry.
     clearPicture();
     model_.setCanSave(false);
-    model_.setStatus(kStatusDownloading);
+    presenter_.fetchStarting();
 
     const config::ScriptFile script(state_.ScriptPath);
     // With rows listed but none selected, the first one is used.
@@ -664,13 +576,12 @@ WizardEngine::Step WizardEngine::detailStep()
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
 
-    const bool fetched = fetchPage(url, generation);
-    if (!fetchProblem_.isEmpty())
-        detailOutcome({EntryOutcome::Kind::Failed, 0, kStageDetail, QStringLiteral("fiche : ") + fetchProblem_});
-    else
-        detailOutcome({EntryOutcome::Kind::Filled, 0, {}, QStringLiteral("sans image")});
-    if (!fetched)
-        return Step::None;
+    result.page.emplace();
+    if (!fetchPage(url, generation, *result.page)) {
+        result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
+        result.fields = fieldResults();
+        return result;
+    }
 
     const QString page = readPage();
     tagPattern_.keepGoing(analysisGoesOn(generation));
@@ -682,234 +593,179 @@ WizardEngine::Step WizardEngine::detailStep()
         model_.setFieldTicked(int(i), field.ticked);
         model_.setFieldToolTip(int(i), field.why);
     }
+    const auto stopped = [&] {
+        analysisStopped(generation);
+        result.end = stillOn(generation) ? StepEnd::Stopped : StepEnd::MovedAway;
+        result.fields = fieldResults();
+        return result;
+    };
     if (fields.stopped) {
         // The rows not read say why they are empty.
         for (int row = int(fields.fields.size()); row < fields.rows && stillOn(generation); ++row) {
             model_.setFieldValue(row, QString());
             model_.setFieldTicked(row, false);
-            model_.setFieldToolTip(row, kStatusAnalysisStopped);
+            model_.setFieldToolTip(row, status::kAnalysisStopped);
         }
-        analysisStopped(generation);
-        return Step::None;
+        return stopped();
     }
+    result.fields = fieldResults();
+    result.fieldsComplete = true;
+    mapFieldsToColumns(result.fields);
 
     model_.setDetailShown(true);
-    model_.setStatus(kStatusPicture);
+    presenter_.pictureStarting();
 
-    const PictureAddress picture = extractPictureAddress(page, script, analysisGoesOn(generation));
-    if (picture.stopped) {
-        analysisStopped(generation);
-        return Step::None;
-    }
-    const QString address = picture.address;
-    if (!picture.error.isEmpty())
-        model_.setPictureError(picture.error);
+    const PictureAddress address = extractPictureAddress(page, script, analysisGoesOn(generation));
+    if (address.stopped)
+        return stopped();
+    PictureResult& picture = result.picture.emplace();
+    picture.address = address.address;
+    picture.addressError = address.error;
+    if (!address.error.isEmpty())
+        model_.setPictureError(address.error);
     model_.setStopOffered(false);
+    if (!fetchPicture(picture.address, result.page->httpNote(), generation, picture)) {
+        result.end = stillOn(generation) ? StepEnd::Stopped : StepEnd::MovedAway;
+        return result;
+    }
+    result.end = StepEnd::Done;
+    return result;
+}
 
+std::vector<FieldResult> WizardEngine::fieldResults() const
+{
+    std::vector<FieldResult> fields;
+    for (int k = 0; k < loadedCount_ && k < model_.fieldRowCount(); ++k) {
+        const FieldRow& row = model_.fieldRow(k);
+        fields.push_back({row.name, row.value, row.ticked, row.toolTip, 0});
+    }
+    return fields;
+}
+
+void WizardEngine::mapFieldsToColumns(std::vector<FieldResult>& fields)
+{
+    // Where a save would put each field, as the mapping says now; a host that cannot say
+    // leaves every field unmapped here (the save reports it).
+    try {
+        const config::MappingFile mapping(mappingFile());
+        const std::int32_t columns = host().ColCount();
+        for (std::int32_t c = 1; c <= columns; ++c) {
+            const int k = mapping.mappedField(model_.scriptText(), c);
+            if (k >= 1 && k <= int(fields.size()) && fields[std::size_t(k - 1)].column == 0)
+                fields[std::size_t(k - 1)].column = c;
+        }
+    } catch (const std::exception&) {
+        for (FieldResult& field : fields)
+            field.column = 0;
+    }
+}
+
+bool WizardEngine::fetchPicture(const QString& address, const QString& httpNote, std::uint64_t generation,
+                                PictureResult& picture)
+{
     if (address.isEmpty()) {
-        if (!httpNote_.isEmpty())
-            model_.setStatus(kStatusAnalysed + httpNote_);
+        presenter_.pictureEnded(picture, httpNote);
+        model_.setPicture({});
+        model_.setPictureTicked(false);
+        return true;
+    }
+    model_.setStopOffered(true);
+    picture.fetched = true;
+    model_.setDownloading(true);
+    try {
+        picture.fetchFailure = services_.downloadPicture(address, pictureFile(), state_.StopDownload,
+                                                         pictureOptions(services_.network));
+    } catch (const std::exception& error) {
+        picture.fetchFailure = QString::fromUtf8(error.what());
+        if (picture.fetchFailure.isEmpty())
+            picture.fetchFailure = QStringLiteral("échec du téléchargement");
+    }
+    model_.setDownloading(false);
+    if (!stillOn(generation) || (!picture.fetchFailure.isEmpty() && state_.StopDownload != 0)) {
+        // Moved away, closed or stopped by the user: the step ends there.
+        presenter_.pictureAbandoned(picture, closed_);
+        return false;
+    }
+    model_.setStopOffered(false);
+    picture::Picture image;
+    if (picture.fetchFailure.isEmpty()) {
+        image = services_.decodePicture ? services_.decodePicture(pictureFile())
+                                        : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images")};
+        picture.unreadable = image.isNull() ? image.error : QString();
+    } else {
+        // A poster that answers 404 or arrives cut short: the fields still count.
+        model_.setPictureError(picture.fetchFailure);
+    }
+    picture.shown = !image.isNull();
+    if (!picture.shown) {
+        if (!image.error.isEmpty())
+            model_.setPictureError(image.error);
+        presenter_.pictureEnded(picture, httpNote);
+        QFile::remove(pictureFile());
         model_.setPicture({});
         model_.setPictureTicked(false);
     } else {
-        model_.setStopOffered(true);
-        QString result;
-        try {
-            model_.setDownloading(true);
-            result = services_.downloadPicture(address, pictureFile(), state_.StopDownload, netOptions_);
-            model_.setDownloading(false);
-        } catch (const std::exception& error) {
-            model_.setDownloading(false);
-            result = QString::fromUtf8(error.what());
-            if (result.isEmpty())
-                result = QStringLiteral("échec du téléchargement");
-        }
-        if (outcome_.kind == EntryOutcome::Kind::Filled) {
-            // The fields count without the picture; the reason is noted.
-            outcome_.stage = result.isEmpty() ? QString() : kStagePicture;
-            outcome_.reason = result.isEmpty() ? QString() : QStringLiteral("image non téléchargée : ") + result;
-        }
-        if (!stillOn(generation)) {
-            if (!closed_)
-                model_.setStatus(kErrorText + (result.isEmpty() ? QStringLiteral("Téléchargement interrompu") : result));
-            return Step::None;
-        }
-        if (!result.isEmpty() && state_.StopDownload != 0) {
-            // Stopped by the user: the step ends there.
-            model_.setStatus(kErrorText + result);
-            return Step::None;
-        }
-        model_.setStopOffered(false);
-        picture::Picture image;
-        if (result.isEmpty()) {
-            image = services_.decodePicture ? services_.decodePicture(pictureFile())
-                                             : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images")};
-        } else {
-            // A poster that answers 404 or arrives cut short: the fields still count.
-            model_.setPictureError(result);
-        }
-        if (image.isNull()) {
-            if (outcome_.kind == EntryOutcome::Kind::Filled && result.isEmpty()) {
-                outcome_.stage = kStagePicture;
-                outcome_.reason = QStringLiteral("image illisible");
-                if (!image.error.isEmpty())
-                    outcome_.reason += QStringLiteral(" : ") + image.error;
-            }
-            if (!image.error.isEmpty())
-                model_.setPictureError(image.error);
-            model_.setStatus(kStatusBadPicture + httpNote_);
-            QFile::remove(pictureFile());
-            model_.setPicture({});
-            model_.setPictureTicked(false);
-        } else {
-            model_.setStatus(kStatusDone + httpNote_);
-            model_.setPicture(image);
-            model_.setPictureTicked(true);
-        }
+        presenter_.pictureEnded(picture, httpNote);
+        model_.setPicture(image);
+        model_.setPictureTicked(true);
     }
-
-    model_.setCanSave(true);
-    model_.setDefaultButton(DefaultButton::Save);
-    return model_.autoSave() ? Step::Save : Step::None;
-}
-
-bool WizardEngine::tagHeldByAnotherEntry(const QString& name)
-{
-    // The Tags are read from the host once and then kept up to date here (the steps are the
-    // only writers while the wizard is open): asking the host for every Tag at every save
-    // made a walk quadratic in the length of the list. Only their hashes are kept, and a
-    // match is confirmed with the host, so a long list is not held twice.
-    const HostEntries entries(host());
-    const int count = entries.count();
-    if (knownTagHashes_.size() != std::size_t(count)) {
-        knownTagHashes_.clear();
-        knownTagHashes_.reserve(std::size_t(count));
-        for (int row = 0; row < count; ++row)
-            knownTagHashes_.push_back(tagHash(entries.tag(row)));
-    }
-    const std::string wanted = name.toStdString();
-    const std::uint64_t hash = tagHash(wanted);
-    for (std::size_t row = 0; row < knownTagHashes_.size(); ++row) {
-        if (int(row) + 1 != state_.CurrentItem && knownTagHashes_[row] == hash && entries.tag(int(row)) == wanted)
-            return true;
-    }
-    return false;
+    return true;
 }
 
 WizardEngine::Step WizardEngine::saveStep()
 {
     const std::uint64_t generation = generation_;
-    pictureStoreFailure_.clear();
-    keptColumns_ = 0;
-    keptPicture_ = false;
+    SaveResult& result = lastSave_.emplace();
+    result.entry = state_.CurrentItem;
     // Nothing to save before a detail step has filled step 3 for this entry: saving its
     // empty ticked rows would erase the entry's columns.
-    if (!model_.canSave())
-        return Step::None;
-    if (!state_.HostApp || !HostEntries(*state_.HostApp).reachable(state_.CurrentItem - 1)) {
-        model_.setStatus(QStringLiteral("Aucune fiche n°%1 : rien n'a été enregistré").arg(state_.CurrentItem));
+    if (!model_.canSave()) {
+        result.refused = SaveResult::Refusal::NothingToSave;
         return Step::None;
     }
-    HostEntries entries(*state_.HostApp);
-    const int current = state_.CurrentItem - 1;
-
-    // Columns are mapped by number: once the host's columns changed, nothing is written
-    // until the mapping has been looked at again.
+    if (!state_.HostApp) {
+        result.refused = SaveResult::Refusal::NoEntry;
+        presenter_.saveRefused(result);
+        return Step::None;
+    }
+    SaveRequest request;
+    request.row = state_.CurrentItem - 1;
+    request.section = model_.scriptText();
+    request.fields = &model_.fieldRows();
+    request.loadedFields = loadedCount_;
+    request.title = model_.title();
+    request.pictureFile = model_.pictureTicked() ? pictureFile() : QString();
+    request.keepFilled = keepFilled_;
+    request.askBeforeReplacing = !model_.autoSave();
+    request.pictureSync = services_.deferPictureSync ? Sync::Deferred : Sync::Now;
     try {
-        const QString mismatch = config::mappingCaptionsMismatch(mappingFile(), model_.scriptText(), entries.captions());
-        if (!mismatch.isEmpty()) {
-            model_.setStatus(QStringLiteral("Correspondance des colonnes à vérifier : rien n'a été enregistré"));
-            ui_.messageBox(mismatch);
-            if (services_.openMappingDialog && stillOn(generation))
-                services_.openMappingDialog(model_.scriptText());
-            return Step::None;
-        }
+        request.mappingFile = mappingFile();
     } catch (const std::exception& error) {
-        reportHostError(error);
+        result.refused = SaveResult::Refusal::HostFailed;
+        result.refusal = QString::fromUtf8(error.what());
+        presenter_.saveRefused(result);
         return Step::None;
     }
-
-    // Columns, one by one: a failing host member or mapping value skips that column only.
-    try {
-        const std::int32_t colCount = state_.HostApp->ColCount();
-        const config::MappingFile mapping(mappingFile());
-        for (std::int32_t c = 1; c <= colCount; ++c) {
+    SaveStep step(*state_.HostApp, tags_, [this] { return presenter_.askReplacePicture() != MsgAnswer::No; });
+    result = step.run(request);
+    if (result.end != StepEnd::Done) {
+        presenter_.saveRefused(result);
+        if (result.refused == SaveResult::Refusal::MappingChanged && services_.openMappingDialog && stillOn(generation)) {
             try {
-                const int k = mapping.mappedField(model_.scriptText(), c);
-                if (k < 1 || k > loadedCount_ || k > model_.fieldRowCount())
-                    continue;
-                const FieldRow& row = model_.fieldRow(k - 1);
-                if (!row.ticked)
-                    continue;
-                if (keepFilled_) {
-                    if (!entries.cell(current, c - 1).trimmed().isEmpty()) {
-                        ++keptColumns_;
-                        continue;
-                    }
-                }
-                entries.setCell(current, c - 1, row.value);
-            } catch (const std::exception&) {
-                // This column only is left as it was.
+                services_.openMappingDialog(model_.scriptText());
+            } catch (const std::exception& error) {
+                reportHostError(error);
             }
         }
-    } catch (const std::exception&) {
-        // No column count: no column is written, the picture still is.
+        return Step::None;
     }
-
-    bool hasPicture = false;
-    try {
-        hasPicture = !entries.tag(current).empty();
-    } catch (const std::exception&) {
-        // A Tag that cannot be read counts as no picture.
-    }
-    // Kept: not stored at all, so no picture file is left that no entry names.
-    keptPicture_ = keepFilled_ && hasPicture && model_.pictureTicked() && QFileInfo::exists(pictureFile());
-    if (model_.pictureTicked() && QFileInfo::exists(pictureFile()) && !keptPicture_) {
-        if (hasPicture && !model_.autoSave()) {
-            if (ui_.messageBox(kReplacePicture, MsgButtons::YesNo) == MsgAnswer::No) {
-                try {
-                    entries.markChanged();
-                } catch (const std::exception&) {
-                    // The host's own save prompt is only a reminder.
-                }
-                if (stillOn(generation))
-                    navigate(+1);
-                return Step::None;
-            }
-        }
-        QString name;
-        try {
-            name = freePictureName(text::stripFileName(model_.title()),
-                                   [this](const QString& candidate) { return tagHeldByAnotherEntry(candidate); });
-        } catch (const std::exception& error) {
-            reportHostError(error);
-            return Step::None;
-        }
-        const QString failure =
-            storePicture(pictureFile(), entries.workFolder(), name, services_.deferPictureSync ? Sync::Deferred : Sync::Now);
-        if (failure.isEmpty()) {
-            try {
-                entries.setTag(current, name.toStdString());
-                if (current >= 0 && std::size_t(current) < knownTagHashes_.size())
-                    knownTagHashes_[std::size_t(current)] = tagHash(name.toStdString());
-            } catch (const std::exception&) {
-                // The picture is stored but not named: the entry keeps its old Tag.
-            }
-        } else {
-            pictureStoreFailure_ = failure;
-            model_.setStatus(failure);
-        }
-    }
-
-    try {
-        entries.markChanged();
-    } catch (const std::exception&) {
-        // The host's own save prompt is only a reminder.
-    }
-    if (!stillOn(generation))
+    presenter_.saveEnded(result);
+    // A save that left something unwritten stays on its entry, as any failed step does.
+    if (!stillOn(generation) || result.incomplete())
         return Step::None;
     // The walk goes on only once the move to the next entry has fully succeeded.
-    if (!navigate(+1) || closed_)
+    result.movedOn = navigate(+1) && !closed_;
+    if (!result.movedOn || result.picture == SaveResult::Picture::Declined)
         return Step::None;
     return model_.autoSave() ? Step::Search : Step::None;
 }

@@ -4,30 +4,38 @@
 //
 // Usage without a window (what `trouvel try` / `trouvel batch` do):
 //
-//     WizardServices services{pluginFolder, workFolder, page client, picture download,
-//                             mapping opener (may do nothing), close request};
-//     services.decodePicture = picture::decodePictureFile;
+//     WizardServices services;
+//     services.scripts = config::ScriptSource::singleFile(path);
+//     services.workFolder = ...; services.pageClient = ...; services.downloadPicture = ...;
+//     services.network = {proxy, time limit}; services.decodePicture = picture::decodePictureFile;
 //     WizardEngine engine(state, ui, settings, std::move(services));
 //     if (!engine.load()) return;      // throws trouvel::Error when loading fails
 //     engine.model().setAutoSave(true);     // "Sauvegarde Auto"
 //     engine.search();            // walks until a step stops or the list ends
+//     engine.steps().search, engine.lastSave(): what the steps came to
 //     if (!engine.isClosed()) engine.unload();
 //
-// Every handler returns once its work (and, with "Sauvegarde Auto", the whole unattended
-// walk) is done; the walk is a loop, not nested calls, so its length does not grow the stack.
-// Downloads wait by running the event loop, so a handler may be re-entered from an event
-// meanwhile: while a download runs, the step handlers (Chercher, second Chercher, Ajouter,
-// Options, choosing a script) return at once and do nothing; Stop, Quit, Next, Previous and
-// unloading stay live. Moving to another entry or unloading ends the running step: it stops
-// at its next wait and writes nothing into the entry now current.
+// Each step returns its result (StepResults.h); the engine updates the model from it and a
+// StepPresenter shows it. Every handler returns once its work (and, with "Sauvegarde Auto",
+// the whole unattended walk) is done; the walk is a loop, not nested calls, so its length
+// does not grow the stack. Downloads wait by running the event loop, so a handler may be
+// re-entered from an event meanwhile: while a download runs, the step handlers (Chercher,
+// second Chercher, Ajouter, Options, choosing a script) return at once and do nothing; Stop,
+// Quit, Next, Previous and unloading stay live. Moving to another entry or unloading ends the
+// running step: it stops at its next wait and writes nothing into the entry now current.
 #pragma once
 
 #include "common/ModuleState.h"
 #include "common/UserInteraction.h"
+#include "config/Script.h"
 #include "config/Settings.h"
 #include "text/RegExp.h"
 #include "wizard/EntryOutcome.h"
+#include "wizard/NetworkSettings.h"
 #include "wizard/PageClient.h"
+#include "wizard/SaveStep.h"
+#include "wizard/StepPresenter.h"
+#include "wizard/StepResults.h"
 #include "wizard/WizardModel.h"
 
 #include <QObject>
@@ -43,8 +51,9 @@
 namespace trouvel::wizard {
 
 struct WizardServices {
-    QString pluginFolder; // holds "scripts"
+    config::ScriptSource scripts; // the scripts list1 offers
     QString workFolder;   // holds the working files "tmp.txt" and "image.jpg"
+    NetworkSettings network; // the host's proxy and the time limit, for both downloads
     std::unique_ptr<PageClient> pageClient; // DL
     PictureDownload downloadPicture;
     // Shows the mapping dialog (frm3) modally for the current script and the given
@@ -97,8 +106,6 @@ public:
     void selectScript(int index);
     // Loads a script (path, options, field rows). Throws ScriptLoadError.
     void loadScript(const QString& file);
-    // The per-user time limit of the downloads, in seconds, decimals allowed ("Options", "TimeOut").
-    static constexpr const char* kTimeOutKey = "TimeOut";
 
     // Options read by the last load.
     std::int16_t usesGet() const { return usesGet_; }
@@ -117,21 +124,19 @@ public:
     void quit();
     void openMapping();
 
-    // What the steps came to for the current entry so far (reset by every move to another entry).
-    EntryOutcome outcome() const;
+    // What the search and detail steps came to for the current entry so far (reset by every
+    // move to another entry), and that as an entry's outcome.
+    const EntrySteps& steps() const { return steps_; }
+    EntryOutcome outcome() const { return outcomeOf(steps_); }
+    // The last save step's result (its entry is the one before the current one once it moved on).
+    const std::optional<SaveResult>& lastSave() const { return lastSave_; }
 
     // True while a step handler runs (including its waits).
     bool isBusy() const { return busyDepth_ > 0; }
 
-    // Why the last save step could not store the picture ("" when it did or had none to store).
-    const QString& pictureStoreFailure() const { return pictureStoreFailure_; }
-
     // Save steps leave alone a mapped column that already holds a non-blank value, and store
     // no picture for an entry that has one: the user's own notes are never overwritten.
     void setKeepFilledColumns(bool keep) { keepFilled_ = keep; }
-    // What the last save step left alone for that reason.
-    int keptColumnCount() const { return keptColumns_; }
-    bool keptPicture() const { return keptPicture_; }
 
     // stripTag with the wizard's tag pattern (the window's reg2).
     QString stripTag(const QString& str);
@@ -147,10 +152,17 @@ private:
     Step searchStep();
     Step detailStep();
     Step saveStep();
-    // Fetches url into tmp.txt with the status texts of a step; false when the step must end.
-    bool fetchPage(const QString& url, std::uint64_t generation);
-    // The last fetch's connection error in a message box, if it had one; returns its text.
-    QString showConnectionError();
+    SearchResult search(std::uint64_t generation);
+    DetailResult detail(std::uint64_t generation);
+    // The detail step's picture, once the fields are read; false when the step must end.
+    // Step 3's rows of the loaded script, as they stand.
+    std::vector<FieldResult> fieldResults() const;
+    // Each field's target column, as the mapping says now.
+    void mapFieldsToColumns(std::vector<FieldResult>& fields);
+    bool fetchPicture(const QString& address, const QString& httpNote, std::uint64_t generation, PictureResult& picture);
+    // Fetches url into tmp.txt, shown as a step's fetch; page.code and page.failure say
+    // whether the page came. False when the step must end there.
+    bool fetchPage(const QString& url, std::uint64_t generation, PageResult& page);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
@@ -165,10 +177,6 @@ private:
     // moveToEntry with a host error shown in a message box.
     bool navigate(int delta);
     bool reportHostError(const std::exception& error);
-    // Whether an entry other than the current one has `name` as its Tag (its picture). The
-    // host's Tags are read once per opening: while the wizard is open its steps are the only
-    // ones to change them.
-    bool tagHeldByAnotherEntry(const QString& name);
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
     HostApplication& host();
@@ -180,10 +188,10 @@ private:
     bool loadScriptReporting(const QString& path);
 
     ModuleState& state_;
-    UserInteraction& ui_;
     config::SettingsStore& settings_;
     WizardServices services_;
     WizardModel model_;
+    StepPresenter presenter_;
     text::RegExp tagPattern_;
     std::int16_t usesGet_ = 0;
     std::int16_t httpVersion_ = 0;
@@ -191,17 +199,10 @@ private:
     int busyDepth_ = 0;
     std::uint64_t generation_ = 0; // bumped by every move to another entry
     bool closed_ = false;
-    net::NetOptions netOptions_;   // the host's proxy and the time limit, for both downloads
-    QString httpNote_;
-    QString pictureStoreFailure_;
-    QString fetchProblem_; // what went wrong with the last page fetch, in words ("" none)
-    EntryOutcome outcome_;
-    bool searchFailed_ = false; // the search page failed: the outcome stays that failure
+    EntrySteps steps_;
+    std::optional<SaveResult> lastSave_;
     bool keepFilled_ = false;
-    int keptColumns_ = 0;
-    bool keptPicture_ = false;
-    // A hash of every entry's Tag, row 0 first (see tagHeldByAnotherEntry).
-    std::vector<std::uint64_t> knownTagHashes_;
+    TagIndex tags_; // which entries hold which picture name, read once per opening
 };
 
 } // namespace trouvel::wizard

@@ -70,6 +70,7 @@ public:
     // Field rows: created on demand, never removed; rows beyond the script's count are hidden.
     int fieldRowCount() const { return static_cast<int>(rows_.size()); }
     const FieldRow& fieldRow(int k) const { return rows_.at(static_cast<std::size_t>(k)); }
+    const std::vector<FieldRow>& fieldRows() const { return rows_; }
     void addFieldRow(); // a hidden copy of row 0
     void setFieldName(int k, const QString& name);
     void setFieldValue(int k, const QString& value);

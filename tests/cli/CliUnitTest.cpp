@@ -146,19 +146,17 @@ TEST(Progress, BarShowsCountRateAndTimeLeft)
     EXPECT_EQ(Progress::barText(20, 20, 200.0, 4), QString::fromUtf8("[####] 20/20  0,1 entrées/s  reste 0:00"));
 }
 
-TEST(ProxyProfile, WritesTheInternetSectionOrRefuses)
+TEST(ProxyOption, NamesTheProxyOrRefuses)
 {
-    QTemporaryDir dir;
     QString error;
-    const QString path = writeProxyProfile(QStringLiteral("proxy.example:3128"), dir.path(), &error);
-    ASSERT_FALSE(path.isEmpty()) << error.toStdString();
-    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("UseProxy"), {}), QStringLiteral("1"));
-    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("HostProxy"), {}),
-              QStringLiteral("proxy.example"));
-    EXPECT_EQ(trouvel::config::ReadIniString(path, QStringLiteral("Internet"), QStringLiteral("PortProxy"), {}), QStringLiteral("3128"));
+    const auto proxy = proxyOption(QStringLiteral("proxy.example:3128"), &error);
+    ASSERT_TRUE(proxy) << error.toStdString();
+    EXPECT_TRUE(proxy->use);
+    EXPECT_EQ(proxy->host, QStringLiteral("proxy.example"));
+    EXPECT_EQ(proxy->port, QStringLiteral("3128"));
     for (const char* bad : {"proxy.example", "proxy:0", "proxy:70000", ":80", "proxy:x"}) {
         error.clear();
-        EXPECT_TRUE(writeProxyProfile(QString::fromLatin1(bad), dir.path(), &error).isEmpty()) << bad;
+        EXPECT_FALSE(proxyOption(QString::fromLatin1(bad), &error)) << bad;
         EXPECT_FALSE(error.isEmpty()) << bad;
     }
 }

@@ -36,13 +36,12 @@ protected:
     {
         cli::SessionOptions options;
         options.scriptFile = fixture.scriptPath();
-        options.cadrelleIni = fixture.folder() + QStringLiteral("/no-Cadrelle.ini");
         options.quietMessages = true;
         auto session = std::make_unique<cli::WizardSession>(options);
         catalogue_ = std::make_unique<cadrelle::Catalogue>();
         catalogue_->addColumn(QStringLiteral("Titre"));
         catalogue_->addEntry({title});
-        auto host = std::make_shared<cadrelle::CatalogueHost>(*catalogue_, session->scratchFolder(), options.cadrelleIni);
+        auto host = std::make_shared<cadrelle::CatalogueHost>(*catalogue_, session->scratchFolder(), QString());
         EXPECT_TRUE(session->start(host));
         session->engine().search();
         return session;

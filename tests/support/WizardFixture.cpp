@@ -102,7 +102,7 @@ QString WizardTest::hostFile(const QString& name) const
 WizardServices WizardTest::services()
 {
     WizardServices s;
-    s.pluginFolder = pluginFolder;
+    s.scripts = config::ScriptSource::pluginFolder(pluginFolder);
     s.workFolder = workFolder;
     s.pageClient = makeWinsockPageClient(state.StopDownload);
     s.downloadPicture = netPictureDownload();

@@ -73,7 +73,7 @@ protected:
 TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
 {
     wizard::WizardServices services;
-    services.pluginFolder = pluginFolder;
+    services.scripts = config::ScriptSource::pluginFolder(pluginFolder);
     services.workFolder = dir.filePath("work");
     services.openMappingDialog = [this](const QString& section) {
         // Réalisateur <- field 2, Année <- field 3, Titre left as is, Genre never touched.
@@ -102,8 +102,11 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     EXPECT_EQ(state.CurrentItem, 2);
 
     // The mapping is kept: a second load does not ask again.
-    wizard::WizardEngine again(state, ui, settings, {pluginFolder, dir.filePath("work"), nullptr, {},
-                                                     [this](const QString& section) { mapInDialog(section, {}); }, {}});
+    wizard::WizardServices againServices;
+    againServices.scripts = config::ScriptSource::pluginFolder(pluginFolder);
+    againServices.workFolder = dir.filePath("work");
+    againServices.openMappingDialog = [this](const QString& section) { mapInDialog(section, {}); };
+    wizard::WizardEngine again(state, ui, settings, std::move(againServices));
     ASSERT_TRUE(again.load());
     EXPECT_EQ(dialogOpenings, 1);
 }

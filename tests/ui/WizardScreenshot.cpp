@@ -56,7 +56,7 @@ int main(int argc, char** argv)
     trouvel::test::ScriptedUi ui; // Yes when no answer is queued
     config::MemorySettings settings;
     WizardServices services;
-    services.pluginFolder = plugin;
+    services.scripts = config::ScriptSource::pluginFolder(plugin);
     services.workFolder = work;
     services.pageClient = makeWinsockPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();

@@ -103,7 +103,7 @@ TEST_P(SaveKeepingFilled, WritesOnlyBlankColumns)
     host->entry(1).columns = GetParam().before;
     engine().save();
     EXPECT_EQ(host->entry(1).columns, GetParam().expected);
-    EXPECT_EQ(engine().keptColumnCount(), GetParam().kept);
+    EXPECT_EQ(engine().lastSave()->kept, GetParam().kept);
     EXPECT_EQ(state.CurrentItem, 2);
 }
 
@@ -124,7 +124,7 @@ TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)
     putPicture();
     engine().save();
     EXPECT_TRUE(ui.messages.isEmpty());
-    EXPECT_TRUE(engine().keptPicture());
+    EXPECT_EQ(engine().lastSave()->picture, SaveResult::Picture::Kept);
     EXPECT_EQ(host->entry(1).tag, "mienne.jpg");
     EXPECT_EQ(QDir(hostFolder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".jpg")).size(), 0);
     EXPECT_EQ(state.CurrentItem, 2);
@@ -133,7 +133,7 @@ TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)
     engine().model().setTitle(QStringLiteral("Heat"));
     putPicture();
     engine().save();
-    EXPECT_FALSE(engine().keptPicture());
+    EXPECT_EQ(engine().lastSave()->picture, SaveResult::Picture::Stored);
     EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
     EXPECT_TRUE(QFileInfo::exists(hostFile(QStringLiteral("Heat.jpg"))));
 }

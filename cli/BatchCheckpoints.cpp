@@ -1,0 +1,74 @@
+#include "BatchCheckpoints.h"
+
+#include "BatchJournal.h"
+
+#include "catalogue/CatalogueFile.h"
+#include "common/WholeFile.h"
+
+#include <QCryptographicHash>
+
+namespace trouvel::cli {
+
+namespace {
+
+// SHA-256 of the catalogue's bytes as it would be written.
+QByteArray catalogueDigest(const cadrelle::Catalogue& catalogue)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    cadrelle::formatCatalogue(catalogue, [&](QByteArrayView piece) {
+        hash.addData(piece);
+        return true;
+    });
+    return hash.result();
+}
+
+} // namespace
+
+BatchCheckpoints::BatchCheckpoints(const cadrelle::Catalogue& catalogue, CheckpointFiles files, bool dryRun)
+    : catalogue_(catalogue)
+    , files_(std::move(files))
+    , dryRun_(dryRun)
+    , onDisk_(catalogueDigest(catalogue))
+{
+}
+
+bool BatchCheckpoints::writeCatalogue(BatchSummary& summary)
+{
+    if (dryRun_ || !savedSinceWrite_)
+        return true;
+    const QByteArray updated = catalogueDigest(catalogue_);
+    if (updated != onDisk_) {
+        // The pictures it names reach the disk before the catalogue does.
+        if (const QString reason = trouvel::syncFileSystem(files_.workFolder); !reason.isEmpty()) {
+            error_ = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(files_.workFolder, reason);
+            return false;
+        }
+        if (const QString error = cadrelle::saveCatalogue(files_.catalogue, catalogue_); !error.isEmpty()) {
+            error_ = error;
+            return false;
+        }
+        onDisk_ = updated;
+        summary.written = true;
+    }
+    savedSinceWrite_ = false;
+    return true;
+}
+
+bool BatchCheckpoints::checkpoint(BatchSummary& summary, int nextRow)
+{
+    if (dryRun_)
+        return true;
+    if (!writeCatalogue(summary))
+        return false;
+    // The entries are lent to the journal for the write, not copied.
+    BatchJournal journal{files_.catalogue, files_.script, files_.scriptDigest, nextRow, std::move(summary.entries)};
+    const QString reason = writeJournal(files_.journal, journal);
+    summary.entries = std::move(journal.entries);
+    if (!reason.isEmpty()) {
+        error_ = QStringLiteral("Impossible d'écrire le journal de reprise « %1 » : %2").arg(files_.journal, reason);
+        return false;
+    }
+    return true;
+}
+
+} // namespace trouvel::cli

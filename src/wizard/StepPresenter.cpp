@@ -1,0 +1,118 @@
+#include "wizard/StepPresenter.h"
+
+#include "net/DownloadWinsock.h"
+
+namespace trouvel::wizard {
+
+void StepPresenter::fetchStarting()
+{
+    model_.setStatus(status::kDownloading);
+}
+
+void StepPresenter::connectionError(const PageResult& page)
+{
+    if (!page.connectionError.isEmpty())
+        ui_.messageBox(page.connectionError);
+}
+
+void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed)
+{
+    if (closed)
+        return;
+    if (!page.failure.isEmpty()) {
+        model_.setStatus(status::kErrorText + page.failure);
+        return;
+    }
+    if (!current) {
+        // Moved away meanwhile: the fetch was stopped for the entry it was made for.
+        model_.setStatus(status::kErrorCode + QString::number(page.code != 0 ? int(page.code) : int(net::kDownloadStopped)));
+        return;
+    }
+    if (page.code != 0) {
+        const QString& problem = page.report.problem;
+        model_.setStatus(status::kErrorCode + QString::number(page.code)
+                         + (problem.isEmpty() ? QString() : QStringLiteral(" : ") + problem));
+        return;
+    }
+    model_.setStatus(status::kAnalysing);
+}
+
+void StepPresenter::analysisStopped()
+{
+    model_.setStatus(status::kAnalysisStopped);
+}
+
+void StepPresenter::searchEnded(const SearchResult& result)
+{
+    model_.setStatus(status::kAnalysed + (result.page ? result.page->httpNote() : QString()));
+    if (result.candidates.size() != 1) {
+        ui_.beep();
+        ui_.beep();
+    }
+}
+
+void StepPresenter::pictureStarting()
+{
+    model_.setStatus(status::kPicture);
+}
+
+void StepPresenter::pictureEnded(const PictureResult& picture, const QString& httpNote)
+{
+    if (!picture.fetched) {
+        // No picture named: the status stays on the picture's unless the page was an error page.
+        if (!httpNote.isEmpty())
+            model_.setStatus(status::kAnalysed + httpNote);
+        return;
+    }
+    model_.setStatus((picture.shown ? status::kDone : status::kBadPicture) + httpNote);
+}
+
+void StepPresenter::pictureAbandoned(const PictureResult& picture, bool closed)
+{
+    if (closed)
+        return;
+    model_.setStatus(status::kErrorText
+                     + (picture.fetchFailure.isEmpty() ? QStringLiteral("Téléchargement interrompu") : picture.fetchFailure));
+}
+
+void StepPresenter::saveRefused(const SaveResult& result)
+{
+    switch (result.refused) {
+    case SaveResult::Refusal::None:
+    case SaveResult::Refusal::NothingToSave:
+        return;
+    case SaveResult::Refusal::NoEntry:
+        model_.setStatus(QStringLiteral("Aucune fiche n°%1 : rien n'a été enregistré").arg(result.entry));
+        return;
+    case SaveResult::Refusal::MappingChanged:
+        model_.setStatus(QStringLiteral("Correspondance des colonnes à vérifier : rien n'a été enregistré"));
+        ui_.messageBox(result.refusal);
+        return;
+    case SaveResult::Refusal::HostFailed:
+        ui_.messageBox(result.refusal);
+        return;
+    }
+}
+
+void StepPresenter::saveEnded(const SaveResult& result)
+{
+    if (result.picture == SaveResult::Picture::Failed)
+        model_.setStatus(result.pictureFailure);
+    if (!result.incomplete())
+        return;
+    QString text = QStringLiteral("La fiche n°%1 n'a pas été entièrement enregistrée :").arg(result.entry);
+    for (const ColumnNotWritten& column : result.notWritten) {
+        if (column.column == 0)
+            text += QStringLiteral("\r\n- aucune colonne : %1").arg(column.reason);
+        else if (column.caption.isEmpty())
+            text += QStringLiteral("\r\n- colonne %1 : %2").arg(column.column).arg(column.reason);
+        else
+            text += QStringLiteral("\r\n- colonne %1 (« %2 ») : %3").arg(column.column).arg(column.caption, column.reason);
+    }
+    if (!result.markFailure.isEmpty())
+        text += QStringLiteral("\r\n- l'application n'a pas pu noter la modification : %1").arg(result.markFailure);
+    model_.setStatus(QStringLiteral("Fiche n°%1 : enregistrement incomplet").arg(result.entry));
+    ui_.messageBox(text);
+}
+
+} // namespace trouvel::wizard
