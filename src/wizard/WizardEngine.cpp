@@ -7,6 +7,7 @@
 #include "text/TextCodec.h"
 #include "wizard/Extraction.h"
 #include "wizard/HostEntries.h"
+#include "wizard/PictureStep.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -624,7 +625,11 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     if (!address.error.isEmpty())
         model_.setPictureError(address.error);
     model_.setStopOffered(false);
-    if (!fetchPicture(picture.address, result.page->httpNote(), generation, picture)) {
+    PictureStep pictureStep(model_, presenter_, {services_.downloadPicture, services_.decodePicture, pictureFile(),
+                                                 pictureOptions(services_.network)});
+    const bool pictureDone = pictureStep.run(picture, result.page->httpNote(), state_.StopDownload,
+                                             [this, generation] { return stillOn(generation); }, [this] { return closed_; });
+    if (!pictureDone) {
         result.end = stillOn(generation) ? StepEnd::Stopped : StepEnd::MovedAway;
         return result;
     }
@@ -658,58 +663,6 @@ void WizardEngine::mapFieldsToColumns(std::vector<FieldResult>& fields)
         for (FieldResult& field : fields)
             field.column = 0;
     }
-}
-
-bool WizardEngine::fetchPicture(const QString& address, const QString& httpNote, std::uint64_t generation,
-                                PictureResult& picture)
-{
-    if (address.isEmpty()) {
-        presenter_.pictureEnded(picture, httpNote);
-        model_.setPicture({});
-        model_.setPictureTicked(false);
-        return true;
-    }
-    model_.setStopOffered(true);
-    picture.fetched = true;
-    model_.setDownloading(true);
-    try {
-        picture.fetchFailure = services_.downloadPicture(address, pictureFile(), state_.StopDownload,
-                                                         pictureOptions(services_.network));
-    } catch (const std::exception& error) {
-        picture.fetchFailure = QString::fromUtf8(error.what());
-        if (picture.fetchFailure.isEmpty())
-            picture.fetchFailure = QStringLiteral("échec du téléchargement");
-    }
-    model_.setDownloading(false);
-    if (!stillOn(generation) || (!picture.fetchFailure.isEmpty() && state_.StopDownload != 0)) {
-        // Moved away, closed or stopped by the user: the step ends there.
-        presenter_.pictureAbandoned(picture, closed_);
-        return false;
-    }
-    model_.setStopOffered(false);
-    picture::Picture image;
-    if (picture.fetchFailure.isEmpty()) {
-        image = services_.decodePicture ? services_.decodePicture(pictureFile())
-                                        : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images")};
-        picture.unreadable = image.isNull() ? image.error : QString();
-    } else {
-        // A poster that answers 404 or arrives cut short: the fields still count.
-        model_.setPictureError(picture.fetchFailure);
-    }
-    picture.shown = !image.isNull();
-    if (!picture.shown) {
-        if (!image.error.isEmpty())
-            model_.setPictureError(image.error);
-        presenter_.pictureEnded(picture, httpNote);
-        QFile::remove(pictureFile());
-        model_.setPicture({});
-        model_.setPictureTicked(false);
-    } else {
-        presenter_.pictureEnded(picture, httpNote);
-        model_.setPicture(image);
-        model_.setPictureTicked(true);
-    }
-    return true;
 }
 
 WizardEngine::Step WizardEngine::saveStep()

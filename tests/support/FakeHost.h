@@ -14,6 +14,7 @@ struct FakeEntry : ListItem {
     std::vector<std::string> columns; // column 1 is Text
     std::string tag;
     bool failSelected = false;
+    int failColumn = 0; // SubItems(failColumn - 1, ...) throws, as a host member that refuses a value
 
     bool Selected() const override { return selected; }
     void Selected(bool on) override
@@ -29,6 +30,8 @@ struct FakeEntry : ListItem {
     {
         if (k < 1 || static_cast<std::size_t>(k) >= columns.size())
             throw Error("SubItems : colonne inexistante");
+        if (k + 1 == failColumn)
+            throw Error("SubItems : valeur refusée");
         columns[static_cast<std::size_t>(k)] = text;
     }
     std::string Tag() const override { return tag; }
@@ -41,6 +44,7 @@ struct FakeHost : HostApplication, ListView, ListItemCollection {
     std::string folder;
     std::string hostIni;
     int mustSaveCount = 0;
+    bool failMustSave = false;
 
     FakeHost(int count, const std::string& tmpfolder, int columns = 3)
         : entries(static_cast<std::size_t>(count))
@@ -60,7 +64,12 @@ struct FakeHost : HostApplication, ListView, ListItemCollection {
     std::int32_t ColCount() const override { return colCount; }
     std::string tmpfolder() const override { return folder; }
     std::string CadrelleIni() const override { return hostIni; }
-    void ilfautsauver(bool mustSave) override { mustSaveCount += mustSave ? 1 : 0; }
+    void ilfautsauver(bool mustSave) override
+    {
+        if (failMustSave)
+            throw Error("ilfautsauver a échoué");
+        mustSaveCount += mustSave ? 1 : 0;
+    }
     // ListView
     ListItemCollection& ListItems() override { return *this; }
     std::string ColumnHeaders(std::int16_t k) const override { return "Col " + std::to_string(k); }

@@ -69,6 +69,54 @@ INSTANTIATE_TEST_SUITE_P(
                       MappingCase{"EmptyTickedFieldEmptiesColumn", "Col4=3", {"t", "a", "b", ""}, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct RefusedColumnCase {
+    const char* name;
+    int failColumn;     // FakeEntry::failColumn
+    bool failMustSave;
+    std::vector<std::string> expected;
+    const char* listed; // in the message and the save result
+};
+
+class SaveRefusedByTheHost : public Save, public ::testing::WithParamInterface<RefusedColumnCase> {};
+
+// A host member that throws while a column is written: the other columns and the picture are
+// still saved, the refused ones are listed in one message and in the result, and the wizard
+// stays on the entry.
+TEST_P(SaveRefusedByTheHost, ListsWhatWasNotWrittenAndStays)
+{
+    const RefusedColumnCase& c = GetParam();
+    start(QStringLiteral("Col2=1\nCol3=2"));
+    host->entry(1).failColumn = c.failColumn;
+    host->failMustSave = c.failMustSave;
+    engine().model().setTitle(QStringLiteral("Heat"));
+    putPicture();
+    engine().save();
+    EXPECT_EQ(host->entry(1).columns, c.expected);
+    EXPECT_EQ(host->entry(1).tag, "Heat.jpg");
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages.first().contains(QString::fromUtf8(c.listed))) << ui.messages.first().toStdString();
+    const SaveResult& result = *engine().lastSave();
+    EXPECT_TRUE(result.incomplete());
+    EXPECT_FALSE(result.movedOn);
+    EXPECT_EQ(state.CurrentItem, 1);
+    // What an unattended walk reports for it: the save's failure, not "filled".
+    EntrySteps filled;
+    filled.search = SearchResult{StepEnd::Done, {}, PageResult{}, {Candidate{}}, {}, {}};
+    filled.search->page->report.status = 200;
+    filled.detail = DetailResult{StepEnd::Done, {}, filled.search->page, {}, true, PictureResult{}, {}};
+    ASSERT_EQ(outcomeOf(filled).kind, EntryOutcome::Kind::Filled);
+    const EntryOutcome outcome = outcomeOf(filled, &result);
+    EXPECT_EQ(outcome.kind, EntryOutcome::Kind::Failed);
+    EXPECT_EQ(outcome.stage, kStageSave);
+    EXPECT_TRUE(outcome.reason.startsWith(QStringLiteral("non enregistré : "))) << outcome.reason.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SaveRefusedByTheHost,
+    ::testing::Values(RefusedColumnCase{"OneColumn", 3, false, {"t", "Heat", "b", "c"}, "colonne 3 (« Col 3 ») : SubItems : valeur refusée"},
+                      RefusedColumnCase{"ChangeNotNoted", 0, true, {"t", "Heat", "1995", "c"}, "ilfautsauver a échoué"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
 {
     start(QStringLiteral("Col1=0"));
