@@ -9,7 +9,7 @@
 //   outcome.json          what the steps gave (the `try --json` object, indented)
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 
 #include "Arguments.h"
 
-#include "net/DownloadWinsock.h"
+#include "net/Address.h"
 
 #include <QDir>
 #include <QHostAddress>

@@ -1,7 +1,6 @@
-// The HTTP status of a stored response, read from its status line.
+// The HTTP status of a page fetch's final response.
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 
 namespace trouvel::cli {
@@ -11,8 +10,5 @@ struct HttpStatus {
     QString reason;
     bool success() const { return code >= 200 && code < 300; }
 };
-
-// From the first line of a response ("HTTP/1.1 503 Service Unavailable").
-HttpStatus parseStatusLine(const QByteArray& response);
 
 } // namespace trouvel::cli

@@ -5,7 +5,7 @@
 #include "Arguments.h"
 #include "HttpStatus.h"
 #include "WizardSession.h"
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 #include "wizard/WizardModel.h"
 
 #include <QString>

@@ -75,7 +75,7 @@ WizardSession::WizardSession(const SessionOptions& options)
             net::WireObserver observer;
             if (keep)
                 observer = [this](const net::WireExchange& hop) { wire_.push_back(hop); };
-            return wizard::makeWinsockPageClient(stop, std::move(observer));
+            return wizard::makeSocketPageClient(stop, std::move(observer));
         };
     if (!pictureDownload_)
         pictureDownload_ = wizard::netPictureDownload();

@@ -2,7 +2,7 @@
 // paired with curl's own transfer time, the CPU used while a slow server says nothing, and a keep-alive server with and without a framed response.
 #include "ThreadedServer.h"
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 #include "support/ZlibCompress.h"
 
 #include <QCoreApplication>
@@ -41,7 +41,7 @@ struct Fixture {
     QTemporaryDir dir;
     QString target = dir.filePath(QStringLiteral("tmp.txt"));
     std::int16_t stop = 0;
-    cDownloadWinsock client{stop};
+    SocketPageClient client{stop};
 };
 
 QByteArray chunkedResponse(const QByteArray& body, qsizetype chunk)

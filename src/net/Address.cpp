@@ -1,5 +1,4 @@
 #include "net/Address.h"
-#include "net/DownloadWinsock.h"
 
 #include "text/RegExp.h"
 

@@ -1,10 +1,12 @@
-// Where the page client connects for an address on the direct path.
+// Addresses as the page client reads them: their parts, the query as sent, and where the
+// client connects on the direct path.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace trouvel::net {
 
@@ -27,5 +29,18 @@ QByteArray encodeTargetPart(const QString& text, bool query);
 
 // True when the text holds a byte that would break the request apart (CR, LF or NUL).
 bool hasLineBreakingCharacters(const QString& text);
+
+// Every " " replaced by "+"; nothing else is encoded.
+QString SpacesToPlus(const QString& text);
+
+// The parts of an address, as the address pattern cuts them out.
+struct AddressParts {
+    QString scheme;
+    QString authority;
+    QString path;
+    QString query; // after SpacesToPlus
+};
+// Nothing when the address does not match the address pattern (empty, begins with "&").
+std::optional<AddressParts> parseAddress(const QString& url);
 
 } // namespace trouvel::net

@@ -1,5 +1,4 @@
-#include "net/Address.h"
-#include "net/DownloadWinsock.h"
+#include "net/Request.h"
 
 namespace trouvel::net {
 

@@ -1,4 +1,4 @@
-#include "net/DownloadWinsock.h"
+#include "net/Address.h"
 
 namespace trouvel::net {
 

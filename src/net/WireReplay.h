@@ -3,7 +3,7 @@
 // its redirects reported. What a fixture replays instead of going to the network.
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 
 #include <QIODevice>
 

@@ -111,17 +111,17 @@ std::string TrouvelPlugin::Description() const
 
 std::string TrouvelPlugin::VersionMajor() const
 {
-    return "1";
+    return TROUVEL_VERSION_MAJOR;
 }
 
 std::string TrouvelPlugin::VersionMinor() const
 {
-    return "1";
+    return TROUVEL_VERSION_MINOR;
 }
 
 std::string TrouvelPlugin::VersionRevision() const
 {
-    return "2";
+    return TROUVEL_VERSION_PATCH;
 }
 
 std::string TrouvelPlugin::AuthorUrl() const

@@ -20,7 +20,7 @@ void ShowForm(ModuleState& state, const Environment& env)
     services.workFolder = env.workFolder;
     // The host's proxy and the per-user time limit, read once as the window opens.
     services.network = readNetworkSettings(QString::fromStdString(state.HostApp->CadrelleIni()), *env.settings);
-    services.pageClient = makeWinsockPageClient(state.StopDownload);
+    services.pageClient = makeSocketPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
     services.decodePicture = picture::decodePictureFile;
 

@@ -3,7 +3,7 @@
 // tests and tools may bind them to anything that behaves the same.
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/PageReport.h"
 #include "net/NetOptions.h"
 
 #include <QString>
@@ -38,9 +38,9 @@ public:
 using PictureDownload = std::function<QString(const QString& address, const QString& target,
                                               const std::int16_t& stopDownload, const net::NetOptions& options)>;
 
-// The network layer's client (cDownloadWinsock) behind PageClient, sharing the stop flag;
+// The network layer's client (SocketPageClient) behind PageClient, sharing the stop flag;
 // wireObserver, when set, is told of every hop as it went over the wire.
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver = {});
+std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver = {});
 // net::DownloadToFile.
 PictureDownload netPictureDownload();
 

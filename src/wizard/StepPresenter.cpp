@@ -1,6 +1,6 @@
 #include "wizard/StepPresenter.h"
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 
 namespace trouvel::wizard {
 

@@ -3,7 +3,7 @@
 // why in French; a step that ran says what it fetched, found and wrote.
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/PageReport.h"
 #include "wizard/WizardModel.h"
 
 #include <QString>

@@ -22,36 +22,6 @@ using namespace trouvel::cli;
 
 namespace {
 
-struct StatusCase {
-    const char* name;
-    QByteArray response;
-    int code;
-    QString reason;
-    bool success;
-};
-
-class StatusLine : public ::testing::TestWithParam<StatusCase> {};
-
-TEST_P(StatusLine, ReadsCodeAndReason)
-{
-    const HttpStatus s = parseStatusLine(GetParam().response);
-    EXPECT_EQ(s.code, GetParam().code);
-    EXPECT_EQ(s.reason, GetParam().reason);
-    EXPECT_EQ(s.success(), GetParam().success);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Responses, StatusLine,
-    ::testing::Values(StatusCase{"Ok", "HTTP/1.1 200 OK\r\r\nServer: x", 200, "OK", true},
-                      StatusCase{"Busy", "HTTP/1.0 503 Service Unavailable\r\n", 503, "Service Unavailable", false},
-                      StatusCase{"TooMany", "HTTP/1.1 429 Too Many Requests", 429, "Too Many Requests", false},
-                      StatusCase{"NoReason", "HTTP/1.1 404\r\n", 404, "", false},
-                      StatusCase{"NoContent", "HTTP/1.1 204 No Content\r\n", 204, "No Content", true},
-                      StatusCase{"NotHttp", "<html>hello</html>", 0, "", false},
-                      StatusCase{"Empty", "", 0, "", false},
-                      StatusCase{"BadCode", "HTTP/1.1 20 OK", 0, "", false}),
-    [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
-
 struct LoopbackCase {
     const char* name;
     const char* url;

@@ -4,7 +4,8 @@
 #include "FuzzCheck.h"
 
 #include "net/Address.h"
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
+#include "net/Request.h"
 #include "text/TextCodec.h"
 
 #include <QByteArray>

@@ -2,7 +2,8 @@
 #include "NetTestSupport.h"
 
 #include "net/Address.h"
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
+#include "net/Request.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "LoopbackServer.h"
 #include "NetTestSupport.h"
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 #include "net/LineEnds.h"
 
 #include <QFile>
@@ -32,7 +32,7 @@ protected:
     QTemporaryDir dir;
     QString target = dir.filePath(QStringLiteral("tmp.txt"));
     std::int16_t stop = 0;
-    cDownloadWinsock client{stop};
+    SocketPageClient client{stop};
     // The connection error the caller would show for the last fetch, if any.
     QStringList messages() const { return connectionMessages(client); }
 };

@@ -3,7 +3,7 @@
 #include "LoopbackServer.h"
 #include "NetTestSupport.h"
 
-#include "net/Download.h"
+#include "net/PictureDownload.h"
 
 #include <QDir>
 #include <QFileInfo>

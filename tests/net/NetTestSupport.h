@@ -1,7 +1,7 @@
 // Helpers shared by the network tests.
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 #include "net/LineEnds.h"
 
 #include <QByteArray>
@@ -15,7 +15,7 @@
 namespace trouvel::net::test {
 
 // The connection error message of the client's last fetch, as a list of what would be shown.
-inline QStringList connectionMessages(const cDownloadWinsock& client)
+inline QStringList connectionMessages(const SocketPageClient& client)
 {
     const QString message = connectionErrorMessage(client.lastReport());
     return message.isEmpty() ? QStringList{} : QStringList{message};

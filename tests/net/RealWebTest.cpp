@@ -5,8 +5,8 @@
 #include "support/ZlibCompress.h"
 
 #include "common/QtTranslations.h"
-#include "net/Download.h"
-#include "net/DownloadWinsock.h"
+#include "net/PictureDownload.h"
+#include "net/SocketPageClient.h"
 #include "net/LineEnds.h"
 #include "net/ResponseFraming.h"
 
@@ -170,7 +170,7 @@ protected:
     QTemporaryDir dir;
     QString target = dir.filePath(QStringLiteral("tmp.txt"));
     std::int16_t stop = 0;
-    cDownloadWinsock client{stop};
+    SocketPageClient client{stop};
     // The connection error the caller would show for the last fetch, if any.
     QStringList messages() const { return connectionMessages(client); }
 };

@@ -104,7 +104,7 @@ WizardServices WizardTest::services()
     WizardServices s;
     s.scripts = config::ScriptSource::pluginFolder(pluginFolder);
     s.workFolder = workFolder;
-    s.pageClient = makeWinsockPageClient(state.StopDownload);
+    s.pageClient = makeSocketPageClient(state.StopDownload);
     s.downloadPicture = netPictureDownload();
     s.decodePicture = picture::decodePictureFile;
     s.openMappingDialog = [this](const QString&) {

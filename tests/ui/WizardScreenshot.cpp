@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     WizardServices services;
     services.scripts = config::ScriptSource::pluginFolder(plugin);
     services.workFolder = work;
-    services.pageClient = makeWinsockPageClient(state.StopDownload);
+    services.pageClient = makeSocketPageClient(state.StopDownload);
     services.downloadPicture = netPictureDownload();
     services.decodePicture = picture::decodePictureFile;
     services.openMappingDialog = [](const QString&) {};

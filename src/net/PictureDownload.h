@@ -3,7 +3,7 @@
 // names one and by the proxy variables (http_proxy, no_proxy, ...) otherwise.
 #pragma once
 
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
 #include "net/NetOptions.h"
 
 #include <QString>

@@ -1,15 +1,15 @@
 #include "wizard/PageClient.h"
 
-#include "net/Download.h"
-#include "net/DownloadWinsock.h"
+#include "net/PictureDownload.h"
+#include "net/SocketPageClient.h"
 
 namespace trouvel::wizard {
 
 namespace {
 
-class WinsockPageClient : public PageClient {
+class NetPageClient : public PageClient {
 public:
-    WinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
+    NetPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
         : dl_(stopDownload)
     {
         dl_.setWireObserver(std::move(wireObserver));
@@ -37,14 +37,14 @@ public:
     net::PageReport lastReport() const override { return dl_.lastReport(); }
 
 private:
-    net::cDownloadWinsock dl_;
+    net::SocketPageClient dl_;
 };
 
 } // namespace
 
-std::unique_ptr<PageClient> makeWinsockPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
+std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
 {
-    return std::make_unique<WinsockPageClient>(stopDownload, std::move(wireObserver));
+    return std::make_unique<NetPageClient>(stopDownload, std::move(wireObserver));
 }
 
 PictureDownload netPictureDownload()

@@ -1,4 +1,5 @@
-#include "net/DownloadWinsock.h"
+#include "net/SocketPageClient.h"
+#include "net/Request.h"
 
 #include "net/Address.h"
 #include "net/EventWait.h"
@@ -167,7 +168,7 @@ QString redirectTarget(const QString& from, const QByteArray& location)
     return QUrl(from).resolved(QUrl(text::decodeText(location))).toString(QUrl::FullyEncoded);
 }
 
-struct cDownloadWinsock::Private {
+struct SocketPageClient::Private {
     std::int16_t& stopDownload;
     qint64 maxResponseBytes = kDefaultMaxDownloadBytes;
     int timeLimitMs = kDefaultTimeLimitMs;
@@ -180,37 +181,37 @@ struct cDownloadWinsock::Private {
     void run(Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
-cDownloadWinsock::cDownloadWinsock(std::int16_t& stopDownload, QObject* parent)
+SocketPageClient::SocketPageClient(std::int16_t& stopDownload, QObject* parent)
     : QObject(parent), d(new Private{stopDownload, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}})
 {
 }
 
-cDownloadWinsock::~cDownloadWinsock()
+SocketPageClient::~SocketPageClient()
 {
     delete d;
 }
 
-void cDownloadWinsock::setMaxResponseBytes(qint64 bytes)
+void SocketPageClient::setMaxResponseBytes(qint64 bytes)
 {
     d->maxResponseBytes = bytes;
 }
 
-void cDownloadWinsock::setTimeLimit(int milliseconds)
+void SocketPageClient::setTimeLimit(int milliseconds)
 {
     d->timeLimitMs = std::max(milliseconds, 1);
 }
 
-const PageReport& cDownloadWinsock::lastReport() const
+const PageReport& SocketPageClient::lastReport() const
 {
     return d->report;
 }
 
-void cDownloadWinsock::setWireObserver(WireObserver observer)
+void SocketPageClient::setWireObserver(WireObserver observer)
 {
     d->wireObserver = std::move(observer);
 }
 
-void cDownloadWinsock::closeSocket()
+void SocketPageClient::closeSocket()
 {
     Transfer* transfer = d->current;
     if (!transfer)
@@ -220,7 +221,7 @@ void cDownloadWinsock::closeSocket()
         transfer->socket->abort();
 }
 
-void cDownloadWinsock::Private::run(Transfer& transfer, const Route& route,
+void SocketPageClient::Private::run(Transfer& transfer, const Route& route,
                                     const QByteArray& request)
 {
     const Endpoint& endpoint = route.endpoint;
@@ -301,7 +302,7 @@ void cDownloadWinsock::Private::run(Transfer& transfer, const Route& route,
     current = outer;
 }
 
-std::int16_t cDownloadWinsock::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
+std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& SaveAs, const std::int16_t& usesGet,
                                            const std::int16_t& HttpVersion)
 {
     d->report = PageReport{};

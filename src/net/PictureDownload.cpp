@@ -1,4 +1,4 @@
-#include "net/Download.h"
+#include "net/PictureDownload.h"
 
 #include "net/EnvironmentProxy.h"
 #include "net/EventWait.h"
