@@ -10,6 +10,7 @@
 #include "WizardSession.h"
 
 #include "catalogue/CatalogueFile.h"
+#include "common/BoundedRead.h"
 #include "catalogue/CatalogueHost.h"
 #include "config/MappingCaptions.h"
 #include "config/MappingFile.h"
@@ -121,10 +122,10 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
 
     cadrelle::Catalogue catalogue;
     {
-        QFile file(cataloguePath);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("catalogue illisible : %1").arg(cataloguePath));
-        if (const QString error = cadrelle::parseCatalogue(file.readAll(), catalogue); !error.isEmpty())
+        const FileRead read = readRegularFile(cataloguePath, cadrelle::kMaxCatalogueBytes);
+        if (!read.bytes)
+            return fail(QStringLiteral("catalogue illisible : %1 (%2)").arg(cataloguePath, read.problem));
+        if (const QString error = cadrelle::parseCatalogue(*read.bytes, catalogue); !error.isEmpty())
             return fail(QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(cataloguePath, error));
     }
     if (catalogue.entryCount() == 0)
@@ -146,11 +147,12 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
     files.journal = journalPath(cataloguePath);
     BatchSummary summary;
     if (options.resume) {
-        QFile journalIn(files.journal);
-        if (!journalIn.open(QIODevice::ReadOnly))
+        if (!QFileInfo::exists(files.journal))
             return fail(QStringLiteral("pas de journal de reprise pour « %1 » (%2) : rien à reprendre").arg(cataloguePath, files.journal));
-        QString error;
-        const std::optional<BatchJournal> journal = parseJournal(journalIn.readAll(), &error);
+        // A journal lists one line per entry: bounded like the catalogue it goes with.
+        const FileRead journalIn = readRegularFile(files.journal, cadrelle::kMaxCatalogueBytes);
+        QString error = journalIn.problem;
+        const std::optional<BatchJournal> journal = journalIn.bytes ? parseJournal(*journalIn.bytes, &error) : std::nullopt;
         if (!journal)
             return fail(QStringLiteral("journal de reprise « %1 » illisible : %2").arg(files.journal, error));
         if (const QString mismatch = journalMismatch(*journal, cataloguePath, files.script, files.scriptDigest, catalogue.entryCount());
@@ -162,7 +164,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
             QFile::remove(files.journal);
             summary.write(printOut);
             std::printf("Reprise : toutes les entrées avaient été traitées.\n");
-            return 0;
+            return summary.incomplete() ? 1 : 0;
         }
         from = journal->nextRow + 1;
         std::fprintf(stderr, "trouvel batch : reprise à l'entrée %d\n", from);
@@ -220,6 +222,9 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
     try {
         if (!session->start(host))
             return fail(QStringLiteral("l'assistant n'a pas démarré"), 1);
+        // Nothing is searched, and the catalogue is left alone, with a script that did not load.
+        if (!session->engine().scriptLoadError().isEmpty())
+            return fail(session->engine().scriptLoadError());
         session->engine().setKeepFilledColumns(options.onlyEmpty);
         const BatchWalk::End end = walk.run(catalogue.entryCount() - from + 1);
         broken = end == BatchWalk::End::Broken;
@@ -233,7 +238,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         broken = true;
     }
 
-    int status = broken ? 1 : interrupt.interrupted() ? 130 : 0;
+    int status = broken ? 1 : interrupt.interrupted() ? 130 : summary.incomplete() ? 1 : 0;
     if (!options.dryRun && checkpoints.error().isEmpty()) {
         // A run that ends normally needs no journal; a stopped or broken one keeps it, up to date.
         const bool ended = !broken && !summary.interrupted;

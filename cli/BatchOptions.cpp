@@ -4,6 +4,7 @@
 #include "BatchReport.h"
 #include "CliText.h"
 #include "HostProfile.h"
+#include "TryCommand.h"
 
 #include "config/Script.h"
 #include "config/ScriptFile.h"
@@ -29,17 +30,26 @@ std::nullopt_t fail(const QString& message)
 
 } // namespace
 
-QString findScript(const QString& nameOrFile)
+QString findScript(const QString& nameOrFile, QString* problem)
 {
-    if (QFileInfo(nameOrFile).isFile())
-        return nameOrFile;
-    if (nameOrFile.contains(QLatin1Char('/')))
-        return {};
-    for (const QString& root : cadrelle::pluginRoots(QCoreApplication::applicationDirPath())) {
-        const QString candidate = config::scriptPath(QDir(root).filePath(QStringLiteral("Trouvel")), nameOrFile);
-        if (QFileInfo(candidate).isFile())
-            return candidate;
+    // A path, or a name that is there as given: that file, whatever it is (checked below).
+    const auto usable = [&](const QString& file) {
+        if (const QString why = scriptProblem(file); !why.isEmpty()) {
+            *problem = QStringLiteral("script illisible : %1 (%2)").arg(file, why);
+            return QString();
+        }
+        return file;
+    };
+    if (QFileInfo::exists(nameOrFile))
+        return usable(nameOrFile);
+    if (!nameOrFile.contains(QLatin1Char('/'))) {
+        for (const QString& root : cadrelle::pluginRoots(QCoreApplication::applicationDirPath())) {
+            const QString candidate = config::scriptPath(QDir(root).filePath(QStringLiteral("Trouvel")), nameOrFile);
+            if (QFileInfo::exists(candidate))
+                return usable(candidate);
+        }
     }
+    *problem = QStringLiteral("script introuvable : %1").arg(nameOrFile);
     return {};
 }
 
@@ -60,11 +70,10 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
     options.resume = arguments.isSet(QStringLiteral("resume"));
     options.onlyEmpty = arguments.isSet(QStringLiteral("only-empty"));
     options.cataloguePath = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
-    options.script = findScript(arguments.value(QStringLiteral("script")));
+    QString problem;
+    options.script = findScript(arguments.value(QStringLiteral("script")), &problem);
     if (options.script.isEmpty())
-        return fail(QStringLiteral("script introuvable : %1").arg(arguments.value(QStringLiteral("script"))));
-    if (QFile f(options.script); !f.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("script illisible : %1").arg(options.script));
+        return fail(problem);
     if (arguments.isSet(QStringLiteral("from")))
         options.fromText = arguments.value(QStringLiteral("from"));
     // Checkpoints: the catalogue written every so many entries and at least every so many

@@ -24,6 +24,23 @@ int BatchSummary::count(Outcome outcome) const
     return n;
 }
 
+namespace {
+
+bool pictureMissing(const EntryResult& r)
+{
+    return r.outcome == Outcome::Filled && r.stage == wizard::kStagePicture;
+}
+
+} // namespace
+
+int BatchSummary::picturesMissing() const
+{
+    int n = 0;
+    for (const EntryResult& r : entries)
+        n += pictureMissing(r);
+    return n;
+}
+
 void BatchSummary::write(const std::function<void(const QString&)>& line) const
 {
     // Titles and reasons come from the catalogue and the pages: shown with their controls escaped.
@@ -39,6 +56,12 @@ void BatchSummary::write(const std::function<void(const QString&)>& line) const
     if (const int n = count(Outcome::PictureNotStored); n > 0) {
         line(QStringLiteral("Images non enregistrées : %1\n").arg(n));
         listed(Outcome::PictureNotStored, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
+    }
+    if (const int n = picturesMissing(); n > 0) {
+        line(QStringLiteral("Images non téléchargées : %1\n").arg(n));
+        for (const EntryResult& r : entries)
+            if (pictureMissing(r))
+                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(r.title + QStringLiteral(" : ") + r.detail)));
     }
     line(QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous)));
     listed(Outcome::Ambiguous, [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });

@@ -34,8 +34,8 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         return 2;
     }
     const QString scriptFile = arguments.positional().at(0);
-    if (!readableScript(scriptFile)) {
-        std::fprintf(stderr, "trouvel check : script illisible : %s\n", qPrintable(scriptFile));
+    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
+        std::fprintf(stderr, "trouvel check : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
         return 2;
     }
     const QString root = arguments.positional().size() > 1 ? arguments.positional().at(1) : defaultFixtureRoot(scriptFile);

@@ -33,8 +33,8 @@ int runRecord(const QStringList& args, const picture::PictureDecode& decodePictu
     }
     if (picks.isEmpty())
         picks << 0;
-    if (!readableScript(scriptFile)) {
-        std::fprintf(stderr, "trouvel record : script illisible : %s\n", qPrintable(scriptFile));
+    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
+        std::fprintf(stderr, "trouvel record : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
         return 2;
     }
     std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "record", decodePicture);

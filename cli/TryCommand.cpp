@@ -7,7 +7,9 @@
 #include "PatternExplain.h"
 #include "WizardSession.h"
 
+#include "common/BoundedRead.h"
 #include "common/WholeFile.h"
+#include "config/Script.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueHost.h"
 
@@ -195,8 +197,15 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
         run.exitStatus = 1;
         return run;
     }
-    run.stepsRan = true;
     wizard::WizardEngine& engine = session->engine();
+    if (!engine.scriptLoadError().isEmpty()) {
+        // Shown already as the wizard's message; nothing is fetched with a script that did not load.
+        run.error = engine.scriptLoadError();
+        run.errorShown = !options.quietMessages;
+        run.exitStatus = 2;
+        return run;
+    }
+    run.stepsRan = true;
 
     // The search hands over to the detail step itself when it lists one candidate.
     engine.search();
@@ -228,6 +237,12 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
     }
     run.fetches = session->pageFetches();
     run.pictures = session->pictureFetches();
+    // A page or picture that did not come is a failed run; no candidate, or several, is not.
+    const wizard::EntryOutcome outcome = wizard::outcomeOf(steps);
+    if (run.exitStatus == 0
+        && (outcome.kind == wizard::EntryOutcome::Kind::Failed
+            || (outcome.kind == wizard::EntryOutcome::Kind::Filled && outcome.stage == wizard::kStagePicture)))
+        run.exitStatus = 1;
     session->finish();
     return run;
 }
@@ -255,10 +270,13 @@ std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, con
     return options;
 }
 
-bool readableScript(const QString& scriptFile)
+QString scriptProblem(const QString& scriptFile)
 {
-    QFile file(scriptFile);
-    return !QFileInfo(scriptFile).isDir() && file.open(QIODevice::ReadOnly);
+    // Judged on the file's kind and size before anything opens it: a FIFO would block the
+    // open, a link to a device would be read without end.
+    if (QString problem = config::scriptFileProblem(scriptFile); !problem.isEmpty())
+        return problem;
+    return readRegularFile(scriptFile, config::kMaxScriptBytes).problem;
 }
 
 int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
@@ -280,8 +298,8 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
     }
     const QString scriptFile = arguments.positional().at(0);
     const QString title = arguments.positional().at(1);
-    if (!readableScript(scriptFile)) {
-        std::fprintf(stderr, "trouvel try : script illisible : %s\n", qPrintable(scriptFile));
+    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
+        std::fprintf(stderr, "trouvel try : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
         return 2;
     }
     const bool json = arguments.isSet(QStringLiteral("json"));
@@ -295,7 +313,7 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
     options->scriptFile = scriptFile;
 
     const TitleRun run = runTitle(*options, title, pick, QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
-    if (!run.error.isEmpty())
+    if (!run.error.isEmpty() && !run.errorShown)
         std::fprintf(stderr, "trouvel try : %s\n", qPrintable(run.error));
     if (!run.stepsRan)
         return run.exitStatus;

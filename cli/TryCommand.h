@@ -45,8 +45,9 @@ QString tryReportText(const TryReport& report);
 // The steps of `try` for one title, over a session of their own.
 struct TitleRun {
     bool stepsRan = false; // the wizard started and searched
-    int exitStatus = 0;    // 1: the wizard did not start; 2: the session or --pick was wrong
+    int exitStatus = 0;    // 1: the wizard did not start or a fetch failed; 2: the session, the script or --pick was wrong
     QString error;         // why, in words
+    bool errorShown = false; // the error was shown already (as the wizard's message)
     TryReport report;
     std::vector<PageFetch> fetches; // search first
     std::vector<PictureFetch> pictures;
@@ -60,7 +61,9 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
 std::optional<int> parsePick(const QString& text);
 std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command,
                                                 const picture::PictureDecode& decodePicture);
-bool readableScript(const QString& scriptFile);
+// Why the file cannot be used as a script ("" when it can): missing, not a regular file,
+// too large, unreadable, or with lines ended by CR alone.
+QString scriptProblem(const QString& scriptFile);
 
 // Runs the command; returns the exit status.
 // decodePicture: how pictures are read; empty: each session loads the decoder module itself.

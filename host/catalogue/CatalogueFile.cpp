@@ -1,6 +1,7 @@
 #include "CatalogueFile.h"
 
 #include "Csv.h"
+#include "common/BoundedRead.h"
 #include "common/WholeFile.h"
 #include "text/TextCodec.h"
 
@@ -52,13 +53,10 @@ QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue)
 
 QString loadCatalogue(const QString& path, Catalogue& catalogue)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Impossible d'ouvrir « %1 » : %2").arg(path, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("Impossible de lire « %1 » : %2").arg(path, file.errorString());
-    if (QString error = parseCatalogue(bytes, catalogue); !error.isEmpty())
+    const trouvel::FileRead file = trouvel::readRegularFile(path, kMaxCatalogueBytes);
+    if (!file.bytes)
+        return QStringLiteral("Impossible de lire « %1 » : %2").arg(path, file.problem);
+    if (QString error = parseCatalogue(*file.bytes, catalogue); !error.isEmpty())
         return QStringLiteral("« %1 » n'est pas un catalogue valide (%2)").arg(path, error);
     return {};
 }

@@ -14,9 +14,13 @@ namespace cadrelle {
 // Caption of the reserved last column that holds each entry's Tag.
 inline constexpr char16_t kTagColumn[] = u"#Tag";
 
+// The largest catalogue file read: a catalogue at the host's row limit is a few megabytes.
+inline constexpr qint64 kMaxCatalogueBytes = 64LL * 1024 * 1024;
+
 // Empty on success; otherwise what went wrong, and catalogue is left as it was.
 // A file without a trailing "#Tag" column loads with empty tags; bytes that are not
-// valid UTF-8 are read as Windows-1252.
+// valid UTF-8 are read as Windows-1252. Only a regular file of at most kMaxCatalogueBytes is
+// read (never a FIFO or a device).
 QString loadCatalogue(const QString& path, Catalogue& catalogue);
 QString parseCatalogue(const QByteArray& bytes, Catalogue& catalogue);
 

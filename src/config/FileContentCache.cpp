@@ -1,5 +1,7 @@
 #include "config/FileContentCache.h"
 
+#include "common/BoundedRead.h"
+
 #include <QFile>
 #include <QHash>
 
@@ -42,13 +44,7 @@ QHash<QString, Kept>& kept()
 
 std::optional<QByteArray> readNow(const QString& path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray content = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return content;
+    return readRegularFile(path, kMaxProfileBytes).bytes;
 }
 
 } // namespace
@@ -59,7 +55,7 @@ std::optional<QByteArray> fileContent(const QString& path)
         return std::nullopt;
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return readNow(path);
+        return std::nullopt;
     const Stamp stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
     // File times only move every few milliseconds (or seconds, on some file systems): a file
     // changed that recently could change again under the same times, so it is read afresh.

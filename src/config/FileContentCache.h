@@ -10,8 +10,11 @@
 
 namespace trouvel::config {
 
-// The file's content, or nothing when it cannot be read (missing, a folder, unreadable).
-// Regular files only are kept; anything else is read afresh each time.
+// The largest profile file read (a script, Trouvel.ini, Cadrelle.ini).
+inline constexpr qint64 kMaxProfileBytes = 16 * 1024 * 1024;
+
+// The file's content, or nothing when it cannot be read: missing, unreadable, larger than
+// kMaxProfileBytes, or not a regular file (a folder, a FIFO, a device is never read).
 std::optional<QByteArray> fileContent(const QString& path);
 
 // After a write of our own: the next read takes the file again.

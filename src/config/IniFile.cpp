@@ -1,10 +1,13 @@
 #include "config/IniFile.h"
 
+#include "common/BoundedRead.h"
+
 #include "common/WholeFile.h"
 #include "config/FileContentCache.h"
 #include "text/TextCodec.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -363,20 +366,31 @@ QByteArray iniUpdate(const QByteArray& content, const QString& section, const QS
 
 QString writeIniValue(const QString& file, const QString& section, const QString& key, const QString& value)
 {
-    if (!iniCanStore(section, key, value))
-        return QStringLiteral("Valeur impossible à enregistrer (saut de ligne, ou nom de section ou de clé invalide)");
+    return writeIniValues(file, section, {{key, value}});
+}
+
+QString writeIniValues(const QString& file, const QString& section, const std::vector<std::pair<QString, QString>>& values)
+{
+    if (values.empty())
+        return {};
+    for (const auto& [key, value] : values)
+        if (!iniCanStore(section, key, value))
+            return QStringLiteral("Valeur impossible à enregistrer (saut de ligne, ou nom de section ou de clé invalide)");
     QByteArray content;
-    QFile existing(file);
-    const bool exists = existing.exists();
+    const bool exists = QFileInfo::exists(file);
     if (exists) {
-        if (!existing.open(QIODevice::ReadOnly) || (content = existing.readAll(), existing.error() != QFileDevice::NoError))
-            return QStringLiteral("Lecture impossible : %1").arg(existing.errorString());
-        existing.close();
+        FileRead existing = readRegularFile(file, kMaxProfileBytes);
+        if (!existing.bytes)
+            return QStringLiteral("Lecture impossible : %1").arg(existing.problem);
+        content = std::move(*existing.bytes);
     }
-    const QByteArray updated = iniUpdate(content, section, key, value);
+    QByteArray updated = content;
+    for (const auto& [key, value] : values)
+        updated = iniUpdate(updated, section, key, value);
     if (exists && updated == content)
         return {};
-    // A crash or a full disk leaves the old file or the new one, never a part of it.
+    // A crash or a full disk leaves the old file or the new one, never a part of it: all the
+    // values reach the file in one write.
     QString reason = writeWholeFile(file, updated);
     forgetFileContent(file);
     return reason;

@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 namespace trouvel::config {
 
 // Longest value a read returns; longer stored values are cut.
@@ -25,6 +28,9 @@ bool IniFlag(const QString& text);
 bool WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value);
 // WriteIniString saying why it failed: "" when stored, else the reason in French.
 QString writeIniValue(const QString& file, const QString& section, const QString& key, const QString& value);
+// Several keys of one section in a single write of the file: afterwards the file holds all of
+// them or none. "" when stored, else the reason in French.
+QString writeIniValues(const QString& file, const QString& section, const std::vector<std::pair<QString, QString>>& values);
 
 // The same two operations as pure functions over a file's bytes.
 QString iniLookup(const QByteArray& content, const QString& section, const QString& key, const QString& defaultValue);

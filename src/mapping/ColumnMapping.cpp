@@ -46,14 +46,14 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
 
 QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)
 {
-    QStringList captions;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (QString reason = config::MappingFile(iniFile).writeColumn(section, static_cast<int>(i) + 1, rows[i].nb); !reason.isEmpty())
-            return reason;
-        captions.append(rows[i].columnName);
-    }
-    // The captions the columns have now: a later change in the host is then noticed.
-    return config::writeMappingCaptions(iniFile, section, captions);
+    // Every column's value, then the captions the columns have now (so that a later change in
+    // the host is noticed), in one write: a mapping is never left half old, half new.
+    std::vector<std::pair<QString, QString>> values;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        values.emplace_back(config::MappingFile::columnKey(static_cast<int>(i) + 1), rows[i].nb);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        values.emplace_back(config::captionKey(static_cast<int>(i) + 1), rows[i].columnName);
+    return config::writeIniValues(iniFile, section, values);
 }
 
 QStringList chooserEntries(const QString& scriptPath)

@@ -41,8 +41,8 @@ std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& in
                                         const QString& scriptPath);
 
 // Stores every row's value under Col<i> (i from 1), empty values included, and each row's
-// column caption under Caption<i>. Stops at the first
-// write that fails and returns why (in French); "" when all were written.
+// column caption under Caption<i>, in one write of the file. "" when all were written, else
+// why not (in French), the file left as it was.
 QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows);
 
 // The chooser's entries: "(laisser tel quel)", then the label of each field 1 to Count, a

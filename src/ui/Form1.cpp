@@ -372,6 +372,7 @@ void Form1::bindModel()
             [this, &model] { btStop_->setVisible(model.stopOffered()); });
     connect(&model, &WizardModel::framesChanged, this, &Form1::showFrames);
     connect(&model, &WizardModel::canSaveChanged, this, [this, &model] { btAjouter_->setEnabled(model.canSave()); });
+    connect(&model, &WizardModel::canSearchChanged, this, [this, &model] { btChercher_->setEnabled(model.canSearch()); });
     connect(&model, &WizardModel::defaultButtonChanged, this, &Form1::showDefaultButton);
     connect(&model, &WizardModel::focusRequested, this, [this](FocusTarget target) {
         if (target == FocusTarget::Candidates)
@@ -413,6 +414,7 @@ void Form1::bindModel()
     stbarText_->setText(model.status());
     btStop_->setVisible(model.stopOffered());
     btAjouter_->setEnabled(model.canSave());
+    btChercher_->setEnabled(model.canSearch());
     auto_->setChecked(model.autoSave());
     updateImg_->setChecked(model.pictureTicked());
     showFrames();

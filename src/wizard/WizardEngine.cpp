@@ -198,9 +198,13 @@ bool WizardEngine::loadScriptReporting(const QString& path)
 {
     try {
         loadScript(path);
+        scriptLoadError_.clear();
+        model_.setCanSearch(true);
         return true;
     } catch (const ScriptLoadError& error) {
-        reportLoadError(error);
+        // A script that did not load is not searched with: its rows and options are not its own.
+        scriptLoadError_ = reportLoadError(error);
+        model_.setCanSearch(false);
         return false;
     }
 }
@@ -492,6 +496,10 @@ SearchResult WizardEngine::search(std::uint64_t generation)
     if (script.isEmpty() || !QFileInfo::exists(script)) {
         presenter_.refuse(kNoScript);
         return refuse(kNoScript);
+    }
+    if (!scriptLoadError_.isEmpty()) {
+        presenter_.refuse(scriptLoadError_);
+        return refuse(scriptLoadError_);
     }
     if (const QString problem = config::scriptFileProblem(script); !problem.isEmpty())
         return refuse(reportLoadError({script, {}, problem}));

@@ -107,6 +107,8 @@ public:
     // Loads a script (path, options, field rows). Throws ScriptLoadError.
     void loadScript(const QString& file);
 
+    // Why the script loaded last did not load ("" when it did): no search runs with it.
+    const QString& scriptLoadError() const { return scriptLoadError_; }
     // Options read by the last load.
     std::int16_t usesGet() const { return usesGet_; }
     std::int16_t httpVersion() const { return httpVersion_; }
@@ -199,6 +201,7 @@ private:
     int busyDepth_ = 0;
     std::uint64_t generation_ = 0; // bumped by every move to another entry
     bool closed_ = false;
+    QString scriptLoadError_;
     EntrySteps steps_;
     std::optional<SaveResult> lastSave_;
     bool keepFilled_ = false;

@@ -163,6 +163,12 @@ void WizardModel::setStatus(const QString& text)
         Q_EMIT statusChanged();
 }
 
+void WizardModel::setCanSearch(bool can)
+{
+    if (assign(canSearch_, can))
+        Q_EMIT canSearchChanged();
+}
+
 void WizardModel::setCanSave(bool can)
 {
     if (assign(canSave_, can))

@@ -94,6 +94,9 @@ public:
 
     bool stopOffered() const { return btStopVisible_; }
     void setStopOffered(bool visible);
+    // "Chercher" is offered while the selected script is loaded.
+    bool canSearch() const { return canSearch_; }
+    void setCanSearch(bool can);
     // "Ajouter" is offered once a detail step has run for the current entry.
     bool canSave() const { return canSave_; }
     void setCanSave(bool can);
@@ -131,6 +134,7 @@ Q_SIGNALS:
     void statusChanged();
     void stopOfferedChanged();
     void canSaveChanged();
+    void canSearchChanged();
     void framesChanged();
     void defaultButtonChanged();
     void downloadingChanged();
@@ -155,6 +159,7 @@ private:
     QString status_;
     bool btStopVisible_ = false;
     bool canSave_ = false;
+    bool canSearch_ = true;
     bool etape2_ = false;
     bool etape3_ = false;
     DefaultButton defaultButton_ = DefaultButton::Search;

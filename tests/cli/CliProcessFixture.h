@@ -52,12 +52,13 @@ protected:
         return runTrouvel(args, home.path(), onErrLine);
     }
 
-    QJsonObject tryJson(const QString& title, const QStringList& extra = {})
+    // exitCode: 0 when every page and the picture came, 1 when one did not.
+    QJsonObject tryJson(const QString& title, const QStringList& extra = {}, int exitCode = 0)
     {
         QStringList args{QStringLiteral("try"), fixture.scriptPath(), title, QStringLiteral("--json")};
         args += extra;
         const ToolRun run = trouvel(args);
-        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.exitCode, exitCode) << run.err.toStdString();
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(run.out.toUtf8(), &error);
         EXPECT_TRUE(doc.isObject()) << error.errorString().toStdString() << run.out.toStdString();

@@ -147,6 +147,18 @@ TEST_F(IniWriteFile, RefusedValueLeavesFileAlone)
     EXPECT_EQ(contents(file), "[S]\nk=1\n");
 }
 
+// Several keys go in one write: all of them, or none when one cannot be stored.
+TEST_F(IniWriteFile, SeveralValuesAreWrittenTogetherOrNotAtAll)
+{
+    const QString file = path("Trouvel.ini");
+    put(file, "[S]\nCol1=1\n");
+    EXPECT_NE(writeIniValues(file, "S", {{"Col1", "2"}, {"Col2", "x\ny"}}), QString());
+    EXPECT_EQ(contents(file), "[S]\nCol1=1\n");
+    EXPECT_EQ(writeIniValues(file, "S", {{"Col1", "2"}, {"Col2", "3"}, {"Caption1", "Titre"}}), QString());
+    EXPECT_EQ(contents(file), "[S]\nCol1=2\nCol2=3\nCaption1=Titre\n");
+    EXPECT_EQ(entries(), QStringList{"Trouvel.ini"});
+}
+
 TEST_F(IniWriteFile, ReadOnlyFolderFailsAndKeepsOldFile)
 {
     if (::geteuid() == 0)
