@@ -25,10 +25,20 @@ QString pictureNameProblem(const QString& name)
 
 QString freePictureName(const QString& base, const std::function<bool(const QString& name)>& heldByAnotherEntry)
 {
-    QString name = base + QStringLiteral(".jpg");
-    for (int n = 2; heldByAnotherEntry(name); ++n)
-        name = QStringLiteral("%1 (%2).jpg").arg(base).arg(n);
-    return name;
+    const QString name = base + QStringLiteral(".jpg");
+    if (!heldByAnotherEntry(name))
+        return name;
+    int next = 2;
+    return freePictureName(base, next, heldByAnotherEntry);
+}
+
+QString freePictureName(const QString& base, int& next, const std::function<bool(const QString& name)>& heldByAnotherEntry)
+{
+    for (;; ++next) {
+        const QString name = QStringLiteral("%1 (%2).jpg").arg(base).arg(next);
+        if (!heldByAnotherEntry(name))
+            return name;
+    }
 }
 
 QString storePicture(const QString& source, const QString& folder, const QString& name, Sync sync)

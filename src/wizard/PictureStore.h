@@ -19,6 +19,9 @@ QString pictureNameProblem(const QString& name);
 // first of "base (2).jpg", "base (3).jpg", ... that no other entry's Tag names, so that a
 // picture never replaces another entry's.
 QString freePictureName(const QString& base, const std::function<bool(const QString& name)>& heldByAnotherEntry);
+// The first of "base (next).jpg", "base (next + 1).jpg", ... that no other entry holds; next
+// is left at its number.
+QString freePictureName(const QString& base, int& next, const std::function<bool(const QString& name)>& heldByAnotherEntry);
 
 // Copies source to folder/name, replacing a file of that name. The copy is written to a
 // temporary file beside the target and renamed over it, so an old picture is never left

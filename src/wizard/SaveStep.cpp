@@ -25,28 +25,73 @@ QString reasonOf(const std::exception& error)
 
 } // namespace
 
-bool TagIndex::heldByAnotherEntry(const HostEntries& entries, int currentRow, const QString& name)
+void TagIndex::read(const HostEntries& entries)
 {
     const int count = entries.count();
-    if (hashes_.size() != std::size_t(count)) {
-        hashes_.clear();
-        hashes_.reserve(std::size_t(count));
-        for (int row = 0; row < count; ++row)
-            hashes_.push_back(tagHash(entries.tag(row)));
+    if (hashes_.size() == std::size_t(count))
+        return;
+    forget();
+    hashes_.reserve(std::size_t(count));
+    rows_.reserve(std::size_t(count));
+    // Entries without a picture are not indexed: no name is looked up as "", and a long list
+    // of them would make one slot of the index as long as the list.
+    for (int row = 0; row < count; ++row) {
+        const std::string tag = entries.tag(row);
+        hashes_.push_back(tag.empty() ? 0 : tagHash(tag));
+        if (!tag.empty())
+            rows_.emplace(hashes_.back(), row);
     }
+}
+
+void TagIndex::forget()
+{
+    hashes_.clear();
+    rows_.clear();
+    nextNumber_.clear();
+}
+
+bool TagIndex::heldByAnotherEntry(const HostEntries& entries, int currentRow, const QString& name)
+{
+    read(entries);
     const std::string wanted = name.toStdString();
-    const std::uint64_t hash = tagHash(wanted);
-    for (std::size_t row = 0; row < hashes_.size(); ++row) {
-        if (int(row) != currentRow && hashes_[row] == hash && entries.tag(int(row)) == wanted)
+    const auto [first, last] = rows_.equal_range(tagHash(wanted));
+    for (auto it = first; it != last; ++it) {
+        if (it->second != currentRow && entries.tag(it->second) == wanted)
             return true;
     }
     return false;
 }
 
+QString TagIndex::freeName(const HostEntries& entries, int currentRow, const QString& base)
+{
+    const QString plain = base + QStringLiteral(".jpg");
+    if (!heldByAnotherEntry(entries, currentRow, plain))
+        return plain;
+    // The entry's own numbered picture of this title is replaced in place.
+    const QString own = QString::fromStdString(entries.tag(currentRow));
+    const QString numbered = base + QStringLiteral(" (");
+    if (own.startsWith(numbered) && own.endsWith(QStringLiteral(").jpg")))
+        return own;
+    int& next = nextNumber_[base];
+    next = std::max(next, 2);
+    QString name = freePictureName(base, next, [&](const QString& candidate) { return heldByAnotherEntry(entries, currentRow, candidate); });
+    return name;
+}
+
 void TagIndex::stored(int row, const std::string& tag)
 {
-    if (row >= 0 && std::size_t(row) < hashes_.size())
-        hashes_[std::size_t(row)] = tagHash(tag);
+    if (row < 0 || std::size_t(row) >= hashes_.size())
+        return;
+    const auto [first, last] = rows_.equal_range(hashes_[std::size_t(row)]);
+    for (auto it = first; it != last; ++it) {
+        if (it->second == row) {
+            rows_.erase(it);
+            break;
+        }
+    }
+    hashes_[std::size_t(row)] = tag.empty() ? 0 : tagHash(tag);
+    if (!tag.empty())
+        rows_.emplace(hashes_[std::size_t(row)], row);
 }
 
 SaveResult SaveStep::run(const SaveRequest& request)
@@ -150,9 +195,7 @@ void SaveStep::storeEntryPicture(const SaveRequest& request, SaveResult& result)
     }
     QString name;
     try {
-        name = freePictureName(text::stripFileName(request.title), [&](const QString& candidate) {
-            return tags_.heldByAnotherEntry(entries, request.row, candidate);
-        });
+        name = tags_.freeName(entries, request.row, text::stripFileName(request.title));
     } catch (const std::exception& error) {
         failed(QStringLiteral("image non enregistrée : ") + reasonOf(error));
         return;

@@ -10,10 +10,12 @@
 
 #include <trouvel/Trouvel.h>
 
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 namespace trouvel::wizard {
@@ -21,15 +23,24 @@ namespace trouvel::wizard {
 // Which entries hold which picture name. The host's Tags are read once and then kept up to
 // date by the saves, which are their only writers while the wizard is open: asking the host
 // for every Tag at every save made a walk quadratic in the length of the list. Only hashes
-// are kept, and a match is confirmed with the host, so a long list is not held twice.
+// are kept (a match is confirmed with the host, so a long list is not held twice), indexed so
+// that a name is looked up in constant time; and the numbered names already handed out for a
+// title are remembered, so that a title met hundreds of times does not try each of them again.
 class TagIndex {
 public:
-    bool heldByAnotherEntry(const HostEntries& entries, int currentRow, const QString& name);
+    // A name for the picture of entry currentRow titled `base` that no other entry holds:
+    // "base.jpg", the entry's own numbered name of that title, or the next free "base (n).jpg".
+    QString freeName(const HostEntries& entries, int currentRow, const QString& base);
     void stored(int row, const std::string& tag);
-    void forget() { hashes_.clear(); }
+    void forget();
 
 private:
-    std::vector<std::uint64_t> hashes_; // row 0 first
+    bool heldByAnotherEntry(const HostEntries& entries, int currentRow, const QString& name);
+    void read(const HostEntries& entries);
+
+    std::vector<std::uint64_t> hashes_; // row 0 first; 0 for no picture
+    std::unordered_multimap<std::uint64_t, int> rows_; // hash -> rows holding it
+    QHash<QString, int> nextNumber_; // base -> the number after the last one handed out
 };
 
 struct SaveRequest {
