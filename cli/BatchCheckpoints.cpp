@@ -6,6 +6,8 @@
 #include "common/WholeFile.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 
 namespace trouvel::cli {
 
@@ -32,24 +34,36 @@ BatchCheckpoints::BatchCheckpoints(const cadrelle::Catalogue& catalogue, Checkpo
 {
 }
 
+void BatchCheckpoints::entrySaved(const QString& newPicture)
+{
+    savedSinceWrite_ = true;
+    if (!newPicture.isEmpty() && !dryRun_)
+        newPictures_.append(newPicture);
+}
+
 bool BatchCheckpoints::writeCatalogue(BatchSummary& summary)
 {
     if (dryRun_ || !savedSinceWrite_)
         return true;
     const QByteArray updated = catalogueDigest(catalogue_);
     if (updated != onDisk_) {
+        const auto failed = [&](const QString& why) {
+            error_ = why;
+            const QDir folder(files_.workFolder);
+            for (const QString& name : std::as_const(newPictures_))
+                QFile::remove(folder.filePath(name));
+            newPictures_.clear();
+            return false;
+        };
         // The pictures it names reach the disk before the catalogue does.
-        if (const QString reason = trouvel::syncFileSystem(files_.workFolder); !reason.isEmpty()) {
-            error_ = QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(files_.workFolder, reason);
-            return false;
-        }
-        if (const QString error = cadrelle::saveCatalogue(files_.catalogue, catalogue_); !error.isEmpty()) {
-            error_ = error;
-            return false;
-        }
+        if (const QString reason = trouvel::syncFileSystem(files_.workFolder); !reason.isEmpty())
+            return failed(QStringLiteral("Impossible d'enregistrer les images dans « %1 » : %2").arg(files_.workFolder, reason));
+        if (const QString error = cadrelle::saveCatalogue(files_.catalogue, catalogue_); !error.isEmpty())
+            return failed(error);
         onDisk_ = updated;
         summary.written = true;
     }
+    newPictures_.clear();
     savedSinceWrite_ = false;
     return true;
 }

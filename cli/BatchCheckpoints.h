@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace trouvel::cli {
 
@@ -24,8 +25,9 @@ class BatchCheckpoints {
 public:
     BatchCheckpoints(const cadrelle::Catalogue& catalogue, CheckpointFiles files, bool dryRun);
 
-    // An entry was saved into the catalogue in memory.
-    void entrySaved() { savedSinceWrite_ = true; }
+    // An entry was saved into the catalogue in memory; newPicture: the file name of a picture
+    // it stored where there was none ("" for none).
+    void entrySaved(const QString& newPicture);
     // The catalogue, when an entry changed it since it was last written. false once a write
     // failed (error() says why).
     bool writeCatalogue(BatchSummary& summary);
@@ -43,6 +45,9 @@ private:
     // long catalogue is not held twice.
     QByteArray onDisk_;
     bool savedSinceWrite_ = false;
+    // New pictures not yet named by the catalogue on disk: removed if it cannot be written, so
+    // that no picture is left that the saved catalogue does not name.
+    QStringList newPictures_;
     QString error_;
 };
 

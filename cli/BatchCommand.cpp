@@ -168,6 +168,8 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         }
         from = journal->nextRow + 1;
         std::fprintf(stderr, "trouvel batch : reprise à l'entrée %d\n", from);
+        // What the killed run was writing when it stopped (a catalogue, a journal, a picture).
+        removeStaleTempFiles(QFileInfo(cataloguePath).absolutePath());
     } else if (!options.dryRun && QFileInfo::exists(files.journal)) {
         std::fprintf(stderr,
                      "trouvel batch : un journal de reprise existe (%s) : cette nouvelle exécution le remplace (--resume pour "
@@ -247,6 +249,8 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
                 QFile::remove(files.journal);
         }
     }
+    if (!options.dryRun)
+        removeStaleTempFiles(files.workFolder);
     const QString& saveError = checkpoints.error();
     if (!saveError.isEmpty()) {
         std::fprintf(stderr, "trouvel batch : %s\n", qPrintable(saveError));

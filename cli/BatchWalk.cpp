@@ -78,8 +78,9 @@ EntryResult BatchWalk::walkEntry(int row, const QString& title, bool& userStoppe
     // The save moves on to the next entry, which forgets this one's steps: read them first.
     const wizard::EntrySteps steps = engine.steps();
     engine.save();
-    checkpoints_.entrySaved();
     const std::optional<wizard::SaveResult>& save = engine.lastSave();
+    checkpoints_.entrySaved(save && save->picture == wizard::SaveResult::Picture::Stored && save->pictureIsNew ? save->pictureName
+                                                                                                             : QString());
     result = entryResultOf(row, title, steps, save ? &*save : nullptr);
     // A save that could not write everything stays on its entry: the walk goes on past it.
     if (save && !save->movedOn && !engine.isClosed() && session_.state().CurrentItem == row + 1)

@@ -1,12 +1,16 @@
 #include "common/WholeFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -59,12 +63,46 @@ QString syncFileSystem(const QString& folder)
     return result == 0 ? QString() : fileErrorReason(error);
 }
 
+namespace {
+
+// ".<name>.trouvel-" for a target: the start of every temporary name beside it. The target's
+// name is shortened so that a name near the 255-byte limit still has one.
+QByteArray tempPrefixFor(const QByteArray& fileName)
+{
+    return '.' + fileName.left(200) + ".trouvel-";
+}
+
+} // namespace
+
 QByteArray tempNameBeside(const QByteArray& target)
 {
-    // The target's name shortened so that a name near the 255-byte limit still has one.
+    // Hidden, and named after the writing process, so that one left by a killed run is known
+    // for what it is and removed by a later one (removeStaleTempFiles).
     const qsizetype slash = target.lastIndexOf('/');
-    return target.left(slash + 1) + target.mid(slash + 1).left(200) + '.'
+    return target.left(slash + 1) + tempPrefixFor(target.mid(slash + 1)) + QByteArray::number(qint64(::getpid())) + '-'
            + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+int removeStaleTempFiles(const QString& folderPath)
+{
+    const QDir folder(folderPath);
+    int removed = 0;
+    for (const QString& name : folder.entryList({QStringLiteral(".*.trouvel-*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        // "<pid>-<random>" after the last ".trouvel-": only a writer that is gone leaves its
+        // file to be removed.
+        const QByteArray bytes = QFile::encodeName(name);
+        const QByteArray rest = bytes.mid(bytes.lastIndexOf(".trouvel-") + 9);
+        const qsizetype dash = rest.indexOf('-');
+        bool ok = false;
+        const qint64 pid = dash > 0 ? rest.left(dash).toLongLong(&ok) : 0;
+        const QByteArray random = rest.mid(dash + 1);
+        const bool ours = ok && pid > 0 && !random.isEmpty()
+                          && std::all_of(random.begin(), random.end(), [](char c) { return std::isdigit(uchar(c)) || std::islower(uchar(c)); });
+        if (!ours || ::kill(pid_t(pid), 0) == 0 || errno == EPERM)
+            continue;
+        removed += QFile::remove(folder.filePath(name)) ? 1 : 0;
+    }
+    return removed;
 }
 
 namespace {

@@ -21,8 +21,13 @@ QString fileErrorReason(int error);
 // that names the group is written).
 enum class Sync { Now, Deferred };
 
-// A fresh name beside target (same folder, a random ending) for a version being written.
+// A fresh name beside target for a version being written: hidden, with this process's id and
+// a random ending (".catalogue.csv.trouvel-1234-k3j9x").
 QByteArray tempNameBeside(const QByteArray& target);
+// Removes the temporary files in folder that writers now gone left behind (a kill in the
+// middle of a write); those of running processes, and every other file, stay. Returns how
+// many went.
+int removeStaleTempFiles(const QString& folder);
 
 // Syncs the file system holding `folder` (the pictures written with Sync::Deferred). "" or why not.
 QString syncFileSystem(const QString& folder);

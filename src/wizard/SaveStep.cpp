@@ -200,6 +200,7 @@ void SaveStep::storeEntryPicture(const SaveRequest& request, SaveResult& result)
         failed(QStringLiteral("image non enregistrée : ") + reasonOf(error));
         return;
     }
+    result.pictureIsNew = !QFileInfo::exists(entries.workFolder() + u'/' + name);
     if (const QString failure = storePicture(request.pictureFile, entries.workFolder(), name, request.pictureSync);
         !failure.isEmpty()) {
         failed(failure);

@@ -99,6 +99,7 @@ struct SaveResult {
     enum class Picture { None, Stored, Kept, Declined, Failed };
     Picture picture = Picture::None;
     QString pictureName;        // the stored picture's file name, when Stored
+    bool pictureIsNew = false;  // no file of that name was there before
     QString pictureFailure;     // why it was not stored, when Failed
     QString markFailure;        // the host could not be told that its list changed
     bool movedOn = false;       // the wizard went on to the next entry

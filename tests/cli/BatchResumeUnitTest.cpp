@@ -1,11 +1,14 @@
 // The pieces of a resumable batch run that need no site: the journal's round trip and the
-// reasons it refuses to resume, the answers --ask understands, and the clean-up of private
-// folders left by killed runs.
+// reasons it refuses to resume, the answers --ask understands, the clean-up of private
+// folders left by killed runs, and of pictures a failed checkpoint would leave unnamed.
 #include "AskCandidate.h"
+#include "BatchCheckpoints.h"
 #include "BatchJournal.h"
 #include "StaleFolders.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -123,3 +126,32 @@ TEST(StaleFolders, OnlyThoseOfDeadProcessesGo)
 }
 
 } // namespace
+
+// A catalogue that cannot be written takes the pictures stored for it since the last write
+// along: none is left that the catalogue on disk does not name. Pictures that were there
+// before stay.
+TEST(BatchCheckpoints, FailedWriteRemovesTheNewPicturesItWouldHaveNamed)
+{
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    cadrelle::Catalogue catalogue;
+    catalogue.addColumn(QStringLiteral("Titre"));
+    catalogue.addEntry({QStringLiteral("Heat")}, QStringLiteral("Heat.jpg"));
+    for (const char* name : {"Heat.jpg", "Ancienne.jpg"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    CheckpointFiles files;
+    files.catalogue = folder.filePath(QStringLiteral("absent/demo.csv")); // its folder is missing
+    files.workFolder = dir.path();
+    files.journal = files.catalogue + QStringLiteral(".trouvel-journal");
+    BatchCheckpoints checkpoints(catalogue, files, false);
+    catalogue.setCell(0, 0, QStringLiteral("Heat (1995)"));
+    checkpoints.entrySaved(QStringLiteral("Heat.jpg"));
+    BatchSummary summary;
+    EXPECT_FALSE(checkpoints.writeCatalogue(summary));
+    EXPECT_FALSE(checkpoints.error().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("Heat.jpg"))));
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("Ancienne.jpg"))));
+    EXPECT_FALSE(summary.written);
+}

@@ -4,6 +4,7 @@
 #include "KilledWriterContents.h"
 
 #include "catalogue/CatalogueFile.h"
+#include "common/WholeFile.h"
 #include "config/IniFile.h"
 #include "wizard/PictureStore.h"
 
@@ -18,6 +19,7 @@
 #include <csignal>
 #include <random>
 #include <thread>
+#include <unistd.h>
 
 namespace trouvel::hardening {
 namespace {
@@ -103,6 +105,22 @@ TEST_P(KilledWriter, FileIsAlwaysTheOldOrTheNewVersion)
         ASSERT_TRUE(left == versions[0] || left == versions[1])
             << "round " << round << ": " << left.size() << " bytes, neither version";
     }
+
+    // What the killed writers left beside the file goes with a later run's clean-up, and only
+    // that: the user's own files and a running writer's temporary file stay.
+    const QDir data(dir.filePath(QStringLiteral("data")));
+    const QString name = QString::fromLatin1(GetParam().fileName);
+    const QString running = QStringLiteral(".%1.trouvel-%2-abc").arg(name).arg(::getpid());
+    for (const QString& kept : {name + QStringLiteral(".bak"), QStringLiteral(".%1.trouvel-notapid").arg(name), running}) {
+        QFile file(data.filePath(kept));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    removeStaleTempFiles(data.path());
+    QStringList expected{name, name + QStringLiteral(".bak"), QStringLiteral(".%1.trouvel-notapid").arg(name), running};
+    expected.sort();
+    QStringList left = data.entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, KilledWriter,
