@@ -77,8 +77,13 @@ QString parse(QStringView text, const std::function<QString(QStringList& record)
                 field.append(c);
                 ++i;
             }
-            if (i < n && text[i] != u',' && text[i] != u'\n' && text[i] != u'\r')
+            if (i < n && text[i] != u',' && text[i] != u'\n' && text[i] != u'\r') {
+                // A quote that ran over lines was most likely never meant to open a field: say
+                // where it opened, not only where another quote happened to close it.
+                if (openedAt != line)
+                    return errorAt(openedAt, QStringLiteral("guillemet ouvert ici et refermé ligne %1, suivi de texte (guillemet en trop ?)").arg(line));
                 return errorAt(line, QStringLiteral("texte après un guillemet fermant"));
+            }
         } else {
             const qsizetype start = i;
             while (i < n && text[i] != u',' && text[i] != u'\n' && text[i] != u'\r') {

@@ -508,6 +508,12 @@ SearchResult WizardEngine::search(std::uint64_t generation)
         presenter_.refuse(kNothingToSearch);
         return refuse(kNothingToSearch);
     }
+    // Such a title would cut the request apart: the page client refuses it with its code 3.
+    if (title.contains(u'\n') || title.contains(u'\r') || title.contains(QChar(0))) {
+        const QString why = QStringLiteral("Le titre contient un saut de ligne ou un caractère nul : il ne peut pas être envoyé au site.");
+        presenter_.refuse(why);
+        return refuse(why);
+    }
     model_.clearCandidates();
     model_.setCandidatesShown(false);
     presenter_.fetchStarting();

@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadCase{"unterminated_quote", u"a,b\r\n\"open,\r\nx\r\n"_qs, u"ligne 2 "_qs},
                       BadCase{"text_after_closing_quote", u"a\r\nb\r\n\"x\"y,z\r\n"_qs, u"ligne 3 "_qs},
                       BadCase{"quote_inside_plain_field", u"ab\"c,d\r\n"_qs, u"ligne 1 "_qs},
-                      BadCase{"line_count_follows_quoted_breaks", u"\"1\n2\n3\",x\r\nq\"\r\n"_qs, u"ligne 4 "_qs}),
+                      BadCase{"line_count_follows_quoted_breaks", u"\"1\n2\n3\",x\r\nq\"\r\n"_qs, u"ligne 4 "_qs},
+                      BadCase{"runaway_quote_named_where_it_opens", u"a,b\r\n\"x,y\r\nc,d\r\n\"e,f\r\n"_qs, u"ligne 2 : guillemet ouvert ici et refermé ligne 4"_qs}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CsvFormat, QuotesOnlyWhatNeedsIt)

@@ -138,6 +138,18 @@ TEST_F(Steps, RefusedStartsChangeNothing)
     EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
     engine().fetchDetails(); // empty list
     EXPECT_EQ(ui.messages.last(), QStringLiteral("Rien à chercher"));
+    for (const char16_t breaking : {u'\n', u'\r', u'\0'}) {
+        engine().model().setTitle(QStringLiteral("Tom") + QChar(breaking) + QStringLiteral("Lola"));
+        engine().search();
+        EXPECT_TRUE(ui.messages.last().startsWith(QStringLiteral("Le titre contient un saut de ligne"))) << ui.messages.last().toStdString();
+    }
+    // A script that did not load is not searched with.
+    writeScript(QStringLiteral("Demo"), QStringLiteral("[FilmPage]\nCount=500\n"));
+    engine().selectScript(0);
+    EXPECT_FALSE(engine().model().canSearch());
+    engine().model().setTitle(QStringLiteral("Film 1"));
+    engine().search();
+    EXPECT_TRUE(ui.messages.last().contains(QStringLiteral("dépasse 110"))) << ui.messages.last().toStdString();
     EXPECT_TRUE(site.requestLines.isEmpty());
 }
 
