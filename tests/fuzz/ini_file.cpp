@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QFile>
 #include <QList>
 #include <QPair>
@@ -66,7 +67,9 @@ bool sameName(const QString& a, const QString& b)
 
 QString scratchFile()
 {
-    static const QString path = QDir::tempPath() + QStringLiteral("/trouvel-fuzz-ini-%1.ini").arg(::getpid());
+    // A private folder, removed with the process when the fuzzer ends.
+    static const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/trouvel-fuzz-ini-XXXXXX"));
+    static const QString path = folder.filePath(QStringLiteral("scratch.ini"));
     return path;
 }
 

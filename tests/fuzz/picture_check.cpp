@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
@@ -19,11 +20,9 @@ namespace {
 
 QString pictureFile()
 {
-    static const QString path = [] {
-        const QString dir = QDir::tempPath() + QStringLiteral("/trouvel-fuzz-picture-%1").arg(::getpid());
-        QDir().mkpath(dir);
-        return dir + QStringLiteral("/image.jpg");
-    }();
+    // A private folder, removed with the process when the fuzzer ends.
+    static const QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/trouvel-fuzz-picture-XXXXXX"));
+    static const QString path = folder.filePath(QStringLiteral("image.jpg"));
     return path;
 }
 

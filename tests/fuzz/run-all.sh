@@ -15,14 +15,16 @@ targets=()
 for dir in "$here"/corpus/*/; do targets+=("fuzz_$(basename "$dir")"); done
 cmake --build "$build" --target "${targets[@]}" -j"${TROUVEL_FUZZ_JOBS:-2}"
 failed=()
+logs="$build/fuzz-logs" # beside the build, not in the shared temporary folder
+mkdir -p "$logs"
 for dir in "$here"/corpus/*/; do
   target=$(basename "$dir")
   echo "== fuzz $target ($seconds s)"
-  if ! "$here/run.sh" "$target" "$seconds" 2>"${TMPDIR:-/tmp}/fuzz-$target.log"; then
-    tail -n 60 "${TMPDIR:-/tmp}/fuzz-$target.log" >&2
+  if ! "$here/run.sh" "$target" "$seconds" 2>"$logs/$target.log"; then
+    tail -n 60 "$logs/$target.log" >&2
     failed+=("$target")
   else
-    grep -E '^stat::number_of_executed_units|^Done ' "${TMPDIR:-/tmp}/fuzz-$target.log" || true
+    grep -E '^stat::number_of_executed_units|^Done ' "$logs/$target.log" || true
   fi
 done
 if [[ ${#failed[@]} -gt 0 ]]; then
