@@ -77,6 +77,14 @@ TEST(ScriptFiles, PathsAndListing)
     ASSERT_TRUE(big.open(QIODevice::WriteOnly));
     ASSERT_TRUE(big.resize(kMaxScriptBytes + 1));
     EXPECT_TRUE(scriptFileProblem(big.fileName()).startsWith(QStringLiteral("le fichier fait 1048577 octets")));
+
+    // The sources the wizard is handed: the plug-in's folder, or one file listed by its name.
+    EXPECT_EQ(ScriptSource::pluginFolder(plugin.path()).names(), listScripts(plugin.path()));
+    EXPECT_EQ(ScriptSource::pluginFolder(plugin.path()).pathOf("upper"), plugin.path() + "/scripts/upper.TVS");
+    const ScriptSource one = ScriptSource::singleFile(dir.filePath("scripts/my.site.tvs"));
+    EXPECT_EQ(one.names(), QStringList{"my.site"});
+    EXPECT_EQ(one.pathOf("my.site"), dir.filePath("scripts/my.site.tvs"));
+    EXPECT_EQ(one.pathOf("other"), dir.filePath("scripts/other.tvs")); // where it would be: not found
 }
 
 } // namespace
