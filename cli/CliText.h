@@ -92,7 +92,9 @@ inline constexpr char kHelp[] =
     "    --proxy HÔTE:PORT     passe par ce proxy (sinon la section « Internet » de\n"
     "                          Cadrelle.ini dans le dossier de configuration)\n"
     "    --timeout S           délai en secondes (30 par défaut) pour établir une connexion\n"
-    "                          et entre deux morceaux reçus ; au-delà, « Le site ne répond pas »\n"
+    "                          et entre deux morceaux reçus ; au-delà, « Le site ne répond pas ».\n"
+    "                          Une page ou une image prend au plus quatre fois ce délai en tout\n"
+    "                          (120 s par défaut) ; au-delà, « Le site envoie trop lentement »\n"
     "    --yes | --no          réponse aux questions « voulez vous remplacer l'image ? »\n"
     "                          (oui par défaut)\n"
     "    --help, --version\n";

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace trouvel::net {
@@ -12,6 +13,12 @@ namespace trouvel::net {
 constexpr qint64 kDefaultMaxDownloadBytes = 64LL * 1024 * 1024;
 // A connection not set up, or a response silent, for this long ends the transfer.
 constexpr int kDefaultTimeLimitMs = 30000;
+// And a transfer ends after this long in all, however steadily the bytes come: four times the
+// silence limit (120 s by default).
+constexpr int overallLimitMs(int timeLimitMs)
+{
+    return timeLimitMs > std::numeric_limits<int>::max() / 4 ? std::numeric_limits<int>::max() : timeLimitMs * 4;
+}
 
 struct ProxySetting {
     QString host;

@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <QUrl>
 
 namespace trouvel::net {
@@ -116,6 +117,7 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
     QString httpReason;
     bool writeFailed = false;
     bool finished = false;
+    bool tooSlow = false;
 
     // The reply goes when this call ends (the session stays); the context object is declared
     // after it so that it goes first and takes the connections, which refer to locals, along.
@@ -160,10 +162,17 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
         finished = true;
     });
 
-    waitForEvents([&] { return finished || tooLarge || httpError || writeFailed || stopDownload != 0; });
+    // Qt's time-out restarts on every byte: a site trickling its picture (or endless headers)
+    // is ended by a bound on the whole transfer.
+    QTimer overall;
+    overall.setSingleShot(true);
+    QObject::connect(&overall, &QTimer::timeout, &context, [&] { tooSlow = true; });
+    overall.start(overallLimitMs(options.timeLimitMs));
+    waitForEvents([&] { return finished || tooLarge || httpError || writeFailed || tooSlow || stopDownload != 0; });
+    overall.stop();
 
     QObject::disconnect(reply, nullptr, &context, nullptr);
-    const bool completed = finished && !tooLarge && !httpError && !writeFailed;
+    const bool completed = finished && !tooLarge && !httpError && !writeFailed && !tooSlow;
     if (!completed)
         reply->abort();
     const QNetworkReply::NetworkError error = reply->error();
@@ -176,6 +185,9 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
         file.cancelWriting();
         if (tooLarge)
             return tooLargeMessage(maxBytes);
+        if (tooSlow)
+            return withReason(kCannotDownload, QStringLiteral("le site envoie trop lentement : l'image n'est pas arrivée en %1")
+                                                   .arg(durationText(overallLimitMs(options.timeLimitMs))));
         if (stopDownload != 0 && !finished)
             return kInterrupted;
         if (isSessionError(error))

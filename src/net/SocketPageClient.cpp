@@ -57,6 +57,7 @@ struct Transfer {
     PieceBuffers* buffers = nullptr;
     QByteArray* raw = nullptr; // every byte read, for the wire observer
     QTimer limit; // the connection's set-up, then the silence between two pieces
+    QTimer overall; // the whole transfer: a site trickling bytes does not hold it for ever
 
     bool connected = false;
     bool ended = false;        // closed by the server or reported an error
@@ -64,6 +65,7 @@ struct Transfer {
     bool overLimit = false;
     bool writeFailed = false;
     bool timedOut = false;
+    bool tooSlow = false;
     QString writeError;
     bool hasError = false;
     int errorNumber = 0;
@@ -71,7 +73,7 @@ struct Transfer {
 
     bool finished() const
     {
-        return ended || closedByUs || overLimit || writeFailed || timedOut || framing.complete();
+        return ended || closedByUs || overLimit || writeFailed || timedOut || tooSlow || framing.complete();
     }
 
     void readAvailable()
@@ -278,11 +280,15 @@ void SocketPageClient::Private::run(Transfer& transfer, const Route& route,
     transfer.limit.setSingleShot(true);
     transfer.limit.setInterval(timeLimitMs);
     QObject::connect(&transfer.limit, &QTimer::timeout, socket, [&transfer] { transfer.timedOut = true; });
+    transfer.overall.setSingleShot(true);
+    transfer.overall.setInterval(overallLimitMs(timeLimitMs));
+    QObject::connect(&transfer.overall, &QTimer::timeout, socket, [&transfer] { transfer.tooSlow = true; });
 
     Transfer* const outer = current;
     current = &transfer;
 
     transfer.limit.start();
+    transfer.overall.start();
     if (endpoint.tls)
         static_cast<QSslSocket*>(socket)->connectToHostEncrypted(endpoint.host, endpoint.port);
     else
@@ -297,6 +303,7 @@ void SocketPageClient::Private::run(Transfer& transfer, const Route& route,
     }
 
     transfer.limit.stop();
+    transfer.overall.stop();
     QObject::disconnect(socket, nullptr, socket, nullptr);
     socket->abort();
     current = outer;
@@ -396,6 +403,12 @@ std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& S
         }
         if (stop != 0 || transfer.closedByUs)
             break;
+        if (transfer.tooSlow) {
+            code = kDownloadTimedOut;
+            report.problem = QStringLiteral("Le site envoie trop lentement : %1 n'a pas tout envoyé en %2")
+                                 .arg(hostText(route.endpoint), durationText(overallLimitMs(d->timeLimitMs)));
+            break;
+        }
         if (transfer.timedOut) {
             code = kDownloadTimedOut;
             const QString limit = durationText(d->timeLimitMs);

@@ -16,6 +16,7 @@ Step pieces(QByteArray bytes) { return {Step::Pieces, std::move(bytes)}; }
 Step closeStep() { return {Step::Close, {}}; }
 Step resetStep() { return {Step::Reset, {}}; }
 Step holdStep() { return {Step::Hold, {}}; }
+Step trickle(QByteArray bytes, int intervalMs) { return {Step::Trickle, std::move(bytes), intervalMs}; }
 
 QByteArray httpResponse(const QByteArray& body, const QByteArray& status, const QByteArray& extraHeaders)
 {
@@ -140,12 +141,13 @@ void LoopbackServer::run(QTcpSocket* socket, qsizetype stepIndex, qsizetype offs
             socket->flush();
             break;
         case Step::Pieces:
-            // One byte now, the next one on a later turn of the event loop.
+        case Step::Trickle:
+            // One byte now, the next one on a later turn of the event loop (or after the interval).
             if (offset >= step.bytes.size())
                 break;
             socket->write(step.bytes.mid(offset, 1));
             socket->flush();
-            QTimer::singleShot(0, this, [this, guard, i, offset] {
+            QTimer::singleShot(step.kind == Step::Trickle ? step.intervalMs : 0, this, [this, guard, i, offset] {
                 if (guard)
                     run(guard, i, offset + 1);
             });

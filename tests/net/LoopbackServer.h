@@ -21,9 +21,11 @@ struct Step {
         Close,  // orderly close
         Reset,  // abortive close: the client sees a connection reset
         Hold,   // keep the connection open and say nothing more (closed by a safety timer)
+        Trickle, // write the bytes one at a time, each after intervalMs
     };
     Kind kind = Send;
     QByteArray bytes;
+    int intervalMs = 0;
 };
 
 Step send(QByteArray bytes);
@@ -31,6 +33,7 @@ Step pieces(QByteArray bytes);
 Step closeStep();
 Step resetStep();
 Step holdStep();
+Step trickle(QByteArray bytes, int intervalMs);
 
 // A response with a Content-Length header.
 QByteArray httpResponse(const QByteArray& body, const QByteArray& status = "200 OK",

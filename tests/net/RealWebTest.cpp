@@ -10,6 +10,7 @@
 #include "net/LineEnds.h"
 #include "net/ResponseFraming.h"
 
+#include <QFileInfo>
 #include <QNetworkProxy>
 #include <QTemporaryDir>
 
@@ -314,6 +315,46 @@ TEST(PictureTimeLimit, SilentServerEndsWithTheReason)
     const QString result = DownloadToFile(server.url(QStringLiteral("/x.jpg")), dir.filePath(QStringLiteral("i.jpg")), stop, options);
     EXPECT_EQ(result, QStringLiteral("Le fichier specifié ne peut être telechargé (le site ne répond pas : rien reçu en 150 ms)"));
 }
+
+// A site that never stays silent long enough for the silence limit, but never finishes: the
+// page and the picture alike end after four times the limit in all, with the reason.
+struct TrickleCase {
+    const char* name;
+    bool picture;
+    bool inTheHeaders;
+};
+
+class Trickling : public RealWeb, public ::testing::WithParamInterface<TrickleCase> {};
+
+TEST_P(Trickling, EndsAtTheOverallLimit)
+{
+    const TrickleCase& c = GetParam();
+    const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n";
+    LoopbackServer server(c.inTheHeaders ? QList<Step>{trickle(head + QByteArray(100000, 'x'), 10)}
+                                         : QList<Step>{send(head + "\r\n"), trickle(QByteArray(100000, 'x'), 10)});
+    const int limitMs = 100; // never reached between two bytes; 400 ms in all
+    if (c.picture) {
+        QTemporaryDir dir;
+        NetOptions options;
+        options.timeLimitMs = limitMs;
+        const std::int16_t stop = 0;
+        const QString result = DownloadToFile(server.url(QStringLiteral("/x.jpg")), dir.filePath(QStringLiteral("i.jpg")), stop, options);
+        EXPECT_EQ(result, QStringLiteral("Le fichier specifié ne peut être telechargé (le site envoie trop lentement : "
+                                         "l'image n'est pas arrivée en 400 ms)"));
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("i.jpg"))));
+    } else {
+        client.setTimeLimit(limitMs);
+        EXPECT_EQ(download(server.url()), kDownloadTimedOut);
+        EXPECT_TRUE(client.lastReport().problem.startsWith(QStringLiteral("Le site envoie trop lentement : 127.0.0.1:")))
+            << client.lastReport().problem.toStdString();
+        EXPECT_TRUE(client.lastReport().problem.endsWith(QStringLiteral("n'a pas tout envoyé en 400 ms")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sites, Trickling,
+                         ::testing::Values(TrickleCase{"PageBody", false, false}, TrickleCase{"PageHeaders", false, true},
+                                           TrickleCase{"PictureBody", true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- proxies ----
 
