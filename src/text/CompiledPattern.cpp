@@ -41,6 +41,8 @@ std::shared_ptr<const CompiledPattern> compileNow(const QString& pattern, bool i
         options |= PCRE2_NO_START_OPTIMIZE;
     if (compiled->translated.countChecks)
         options |= PCRE2_NO_AUTO_POSSESS;
+    // RegExp scans a long text a window of start positions at a time (pcre2_set_offset_limit).
+    options |= PCRE2_USE_OFFSET_LIMIT;
     std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(pcre2_compile_context_create(nullptr));
     pcre2_set_parens_nest_limit(compileContext.get(), kParensNestLimit);
     int error = 0;
@@ -48,8 +50,12 @@ std::shared_ptr<const CompiledPattern> compileNow(const QString& pattern, bool i
     const std::u16string& pcre = compiled->translated.pcre;
     compiled->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pcre.data()), pcre.size(), options, &error, &offset,
                                    compileContext.get());
+    // PCRE2's offset is one in our translation, not in the script's pattern: none is given.
     if (!compiled->code)
         throw RegExpError(QStringLiteral("Expression régulière invalide : %1").arg(pcre2ErrorMessage(error)));
+    uint32_t allOptions = 0;
+    pcre2_pattern_info(compiled->code, PCRE2_INFO_ALLOPTIONS, &allOptions);
+    compiled->anchored = (allOptions & PCRE2_ANCHORED) != 0;
     // PCRE2 10.42's JIT ignores Unicode case rules in back-references outside UTF mode (its
     // interpreter does not): such rare patterns run interpreted.
     compiled->jitPossible = !compiled->translated.unicodeCaseless;
@@ -93,9 +99,43 @@ private:
 
 QString pcre2ErrorMessage(int code)
 {
-    PCRE2_UCHAR buffer[256];
-    const int n = pcre2_get_error_message(code, buffer, 256);
-    return n > 0 ? QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer), n) : QStringLiteral("erreur %1").arg(code);
+    switch (code) {
+    // Compiling: the translation has already refused what the dialect refuses, so only
+    // PCRE2's own bounds remain.
+    case PCRE2_ERROR_PATTERN_TOO_LARGE:
+        return QStringLiteral("motif trop grand une fois compilé (répétitions trop nombreuses ou trop longues)");
+    case PCRE2_ERROR_PATTERN_TOO_COMPLICATED:
+        return QStringLiteral("motif trop compliqué");
+    case PCRE2_ERROR_PARENTHESES_NEST_TOO_DEEP:
+    case PCRE2_ERROR_PARENTHESES_STACK_CHECK:
+    case PCRE2_ERROR_QUERY_BARJX_NEST_TOO_DEEP:
+        return QStringLiteral("parenthèses trop profondément imbriquées");
+    case PCRE2_ERROR_TOO_MANY_CAPTURES:
+        return QStringLiteral("trop de groupes (65535 au plus)");
+    case PCRE2_ERROR_QUANTIFIER_TOO_BIG:
+        return QStringLiteral("nombre trop grand dans un quantificateur { }");
+    case PCRE2_ERROR_CODE_POINT_TOO_BIG:
+        return QStringLiteral("code de caractère trop grand");
+    case PCRE2_ERROR_LOOKBEHIND_TOO_COMPLICATED:
+    case PCRE2_ERROR_LOOKBEHIND_TOO_LONG:
+        return QStringLiteral("regard en arrière trop compliqué");
+    case PCRE2_ERROR_HEAP_FAILED:
+        return QStringLiteral("mémoire insuffisante pour compiler le motif");
+    // Matching.
+    case PCRE2_ERROR_MATCHLIMIT:
+        return QStringLiteral("limite d'essais atteinte");
+    case PCRE2_ERROR_DEPTHLIMIT:
+        return QStringLiteral("limite de profondeur atteinte");
+    case PCRE2_ERROR_HEAPLIMIT:
+        return QStringLiteral("limite de mémoire atteinte");
+    case PCRE2_ERROR_JIT_STACKLIMIT:
+        return QStringLiteral("pile des retours en arrière pleine");
+    case PCRE2_ERROR_NOMEMORY:
+        return QStringLiteral("mémoire insuffisante");
+    default:
+        // Any other would be a fault of ours (a translation PCRE2 refuses, a bad argument).
+        return QStringLiteral("code d'erreur PCRE2 %1").arg(code);
+    }
 }
 
 CompiledPattern::~CompiledPattern()

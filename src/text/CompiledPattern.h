@@ -24,6 +24,7 @@ struct CompiledPattern {
     TranslatedPattern translated;
     pcre2_code* code = nullptr; // interpreted; matching with it is thread-safe; owned
     bool jitPossible = false;   // the JIT may run this pattern (see jitCode)
+    bool anchored = false;      // PCRE2 tries it at the start offset only
     // Walks begun with this pattern, counted by RegExp to choose between the interpreter
     // and the JIT.
     mutable std::atomic<unsigned> walks{0};
@@ -43,7 +44,7 @@ private:
     mutable pcre2_code* jitCode_ = nullptr;
 };
 
-// PCRE2's text for an error code.
+// The French text for a PCRE2 error code (compiling or matching); PCRE2's own are English.
 QString pcre2ErrorMessage(int code);
 
 // The compiled pattern, from the process's cache (the most recently used few hundred) or

@@ -3,7 +3,9 @@
 #include "text/CompiledPattern.h"
 #include "text/PatternTranslator.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <exception>
 #include <optional>
@@ -15,11 +17,12 @@ namespace {
 // Bounds on one Test, Execute or Replace, so that a pattern that backtracks without end
 // (catastrophic backtracking) on a large page fails instead of freezing the wizard.
 // JIT code gets through roughly 0.5-0.7e9 units of the match limit a second on a desktop
-// core (a lazy "[\s\S]*?" costs one unit a character): one pcre2_match call is held to about
-// 0.15-0.2 s, enough for ten scans of a 10 MiB page. The empty-iteration check runs as a
-// callout, which costs several units each: a call is also held to kCalloutLimit of them,
-// about the same time. A walk over the page (a global Execute, many calls) is held to
-// kTimeBudget by the clock, checked between calls and inside callouts.
+// core (a lazy "[\s\S]*?" costs one unit a character): the try from one start position is
+// held to about 0.15-0.2 s, enough for ten scans of a 10 MiB page. The empty-iteration check
+// runs as a callout, which costs several units each: a call is also held to kCalloutLimit of
+// them, about the same time. A walk over the page (a global Execute, or a long scan cut into
+// windows, see kFirstScanWindow) is held to kTimeBudget by the clock, checked between calls
+// and inside callouts.
 constexpr uint32_t kMatchLimit = 100'000'000;
 constexpr uint64_t kCalloutLimit = 15'000'000;
 constexpr uint32_t kDepthLimit = 10'000'000;      // interpreter only (no JIT available)
@@ -38,6 +41,16 @@ constexpr PCRE2_SIZE kJitStackMax = 32 * 1024 * 1024;
 constexpr auto kTimeBudget = std::chrono::milliseconds(1500);
 // How often the caller's keep-going check runs while a match goes on.
 constexpr auto kKeepGoingEvery = std::chrono::milliseconds(50);
+// PCRE2 counts its match limit afresh at each start position, and a pattern without callouts
+// has nowhere else to stop, so one call over a long text could run for minutes unseen
+// ("[a]{1,5000}[#!]" over a page of "a": 2 us a position). A text longer than kFirstScanWindow
+// is scanned a window of start positions at a time (PCRE2's offset limit), the budgets looked
+// at between calls; each call is sized to last about kScanCallTime at the pace of the last,
+// growing at most kScanWindowGrowth times a call. An ordinary page takes two or three calls.
+constexpr PCRE2_SIZE kFirstScanWindow = 4 * 1024;
+constexpr auto kScanCallTime = std::chrono::milliseconds(20); // well within kKeepGoingEvery
+constexpr double kScanWindowGrowth = 16;
+constexpr PCRE2_SIZE kLargestScanWindow = 1024 * 1024; // so that a page turning costly is seen soon
 // Callouts between two looks at the clock.
 constexpr uint64_t kCalloutsPerLook = 1024;
 // Match data kept for the last few patterns of this object (the programs themselves are
@@ -118,6 +131,55 @@ struct CoarseClock {
     }
 };
 
+// The windows of one scan (see kFirstScanWindow), each timed from the end of the call before
+// by the walk's looks at the coarse clock: its few milliseconds are fine against kScanCallTime.
+class ScanWindow {
+public:
+    PCRE2_SIZE size() const { return size_; }
+    bool begun() const { return since_.has_value(); }
+    void begin() { since_ = CoarseClock::now(); }
+
+    // After a call over the window (or up to a match found in it), at `now`.
+    void paced(CoarseClock::time_point now)
+    {
+        // Within one tick, the common case: kept cheap, as a global walk comes here after
+        // every match.
+        if (now == *since_) {
+            lastSize_ = size_;
+            lastTook_ = 1;
+            size_ = std::max(size_, std::min(size_ * PCRE2_SIZE(kScanWindowGrowth), kLargestScanWindow));
+            return;
+        }
+        const double took = double(std::chrono::nanoseconds(now - *since_).count());
+        const double target = double(std::chrono::nanoseconds(kScanCallTime).count());
+        // A slow call shrinks the window four times at least, so that the next tells whether
+        // the time follows the window.
+        double scale = took < target ? std::min(kScanWindowGrowth, target / took) : std::min(0.25, target / took);
+        double largest = double(kLargestScanWindow);
+        const double sizeRatio = lastSize_ > 0 ? double(size_) / double(lastSize_) : 1;
+        const double timeRatio2 = std::pow(took / lastTook_, 2);
+        // Time that does not follow the window (a quarter of it, not half the time; four times
+        // it, not twice) goes where no window helps, such as a first try that reads the rest
+        // of the text, which PCRE2 skips within one call only: smaller windows would never end.
+        const bool unfollowed =
+            (sizeRatio >= 4 && timeRatio2 < sizeRatio) || (sizeRatio <= 0.25 && timeRatio2 > sizeRatio);
+        if (took >= target && unfollowed) {
+            scale = kScanWindowGrowth;
+            largest = 1e18;
+        }
+        lastSize_ = size_;
+        lastTook_ = took;
+        size_ = PCRE2_SIZE(std::clamp(double(size_) * scale, 1.0, std::max(largest, double(size_))));
+        since_ = now;
+    }
+
+private:
+    PCRE2_SIZE size_ = kFirstScanWindow;
+    PCRE2_SIZE lastSize_ = 0; // none yet
+    double lastTook_ = 1;     // ns
+    std::optional<CoarseClock::time_point> since_;
+};
+
 } // namespace
 
 // The state of one Test, Execute or Replace: its budgets, shared with the callouts.
@@ -133,10 +195,13 @@ struct RegExp::Walk {
     // What the keep-going check threw inside a callout, carried past PCRE2's C frames.
     std::exception_ptr thrown;
 
+    CoarseClock::time_point lastLook; // by goesOn
+
     // false once a budget is spent or the caller said to stop (`stop` tells which).
     bool goesOn()
     {
         const auto now = CoarseClock::now();
+        lastLook = now;
         if (now > deadline) {
             stop = Stop::TimeUp;
             return false;
@@ -228,6 +293,7 @@ struct RegExp::Compiled {
     std::shared_ptr<const CompiledPattern> program; // shared by the process
     std::unique_ptr<pcre2_match_data, MatchDataFree> matchData;
     std::unique_ptr<pcre2_match_context, MatchContextFree> context;
+    PCRE2_SIZE offsetLimit = PCRE2_UNSET; // set in `context`
 };
 
 RegExp::RegExp() = default;
@@ -343,6 +409,7 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
         giveUp(QStringLiteral("l'expression régulière a dépassé le temps permis sur ce texte"));
     };
 
+    ScanWindow window;
     pcre2_match_data* matchData = compiled_->matchData.get();
     const PCRE2_SIZE length = PCRE2_SIZE(text.size());
     PCRE2_SIZE start = 0;
@@ -358,6 +425,15 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
     }
     while (start <= length) {
         walk.callouts = 0;
+        // An anchored pattern is tried at `start` alone: one call is one try.
+        const bool windowed = !program.anchored && length - start > window.size();
+        const PCRE2_SIZE limit = windowed ? start + window.size() : PCRE2_UNSET;
+        if (limit != compiled_->offsetLimit) {
+            pcre2_set_offset_limit(context, limit);
+            compiled_->offsetLimit = limit;
+        }
+        if (windowed && !window.begun())
+            window.begin();
         int rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
         if (tryingInterpreter && (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT)) {
             tryingInterpreter = false;
@@ -367,8 +443,15 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
             walk.callouts = 0;
             rc = pcre2_match(code, units(text), length, start, 0, matchData, context);
         }
-        if (rc == PCRE2_ERROR_NOMATCH)
-            return;
+        if (rc == PCRE2_ERROR_NOMATCH) {
+            if (!windowed)
+                return;
+            start = limit + 1; // no match begins in this window
+            if (!walk.goesOn())
+                stopped();
+            window.paced(walk.lastLook);
+            continue;
+        }
         if (rc == PCRE2_ERROR_CALLOUT && walk.thrown)
             std::rethrow_exception(walk.thrown);
         if (rc == PCRE2_ERROR_CALLOUT && walk.stop != Walk::Stop::None)
@@ -383,6 +466,8 @@ void RegExp::forEachMatch(const QString& text, bool all, Visit&& visit)
         start = ovector[1] > ovector[0] ? ovector[1] : ovector[1] + 1;
         if (!walk.goesOn())
             stopped();
+        if (windowed)
+            window.paced(walk.lastLook);
     }
 }
 

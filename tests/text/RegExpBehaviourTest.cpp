@@ -245,7 +245,8 @@ TEST_P(RegExpLongMatch, KeepGoingIsAskedAndItsNoInterrupts)
 INSTANTIATE_TEST_SUITE_P(
     Shapes, RegExpLongMatch,
     ::testing::Values(LongMatchCase{"RepeatedGroupThatMayBeEmpty", "<h1>([\\s\\S]*?)+=/h1>", false, 46},
-                      LongMatchCase{"GlobalWalkOfManyMatches", "a|(?:x+x+)+y", true, 4 * 1024 * 1024}),
+                      LongMatchCase{"GlobalWalkOfManyMatches", "a|(?:x+x+)+y", true, 4 * 1024 * 1024},
+                      LongMatchCase{"OneScanWithoutMatch", "[a]{1,5000}[#!]", false, 4 * 1024 * 1024}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegExpLongMatch, CheckThatUsesTheSameObjectIsRefused)
@@ -319,6 +320,86 @@ TEST(RegExpLongMatch, HeavyBacktrackingOnASmallTextIsStillMatched)
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(m[0].SubMatches(1), QString(22, u'x'));
 }
+
+struct GiveUpRow {
+    const char* name;
+    const char* pattern;
+    QString subject;
+    const char* message;
+};
+
+class RegExpGivesUp : public ::testing::TestWithParam<GiveUpRow> {};
+
+// Whatever stops it, PCRE2's own bounds or the time budget (also over one long scan that
+// fails cheaply at every start position, with no callout to look at the clock), in French.
+TEST_P(RegExpGivesUp, WithItsMessage)
+{
+    const GiveUpRow& row = GetParam();
+    RegExp re;
+    re.Pattern(QString::fromLatin1(row.pattern));
+    re.IgnoreCase(true);
+    try {
+        re.Test(row.subject);
+        FAIL() << "no error";
+    } catch (const RegExpError& e) {
+        EXPECT_EQ(e.message(), QString::fromUtf8(row.message));
+    }
+}
+
+const QString kPageOfA(4 * 1024 * 1024, u'a');
+const char* const kTimeUp = "Recherche abandonnée : l'expression régulière a dépassé le temps permis sur ce texte";
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RegExpGivesUp,
+    ::testing::Values(
+        GiveUpRow{"TooLargeOnceCompiled", "(?:(?:a{100}){100}){100}", QString(),
+                  "Expression régulière invalide : motif trop grand une fois compilé "
+                  "(répétitions trop nombreuses ou trop longues)"},
+        GiveUpRow{"BacktrackingLimit", "(x+x+)+y", QString(40, u'x') + QStringLiteral("zy"),
+                  "Recherche abandonnée : l'expression régulière demande trop de retours en arrière sur ce texte "
+                  "(limite d'essais atteinte)"},
+        GiveUpRow{"LongScan", "[a]{1,5000}[#!]", kPageOfA, kTimeUp},
+        // A back-reference without case keeps the pattern off the JIT.
+        GiveUpRow{"LongScanInterpreted", "([a])[a]{1,5000}[#!]\\1", kPageOfA, kTimeUp}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct LongTextRow {
+    const char* name;
+    const char* pattern;
+    QString text;
+    qsizetype index; // of the only match
+    qsizetype length;
+};
+
+class RegExpLongText : public ::testing::TestWithParam<LongTextRow> {};
+
+// A long text is scanned in windows of start positions, the first ending 4 Ki characters on:
+// a match at a window's edge, or reaching far past it, is found as by one scan.
+TEST_P(RegExpLongText, FindsWhatOneScanFinds)
+{
+    RegExp re;
+    re.Pattern(QString::fromLatin1(GetParam().pattern));
+    re.Multiline(true);
+    re.Global(true);
+    const Matches m = re.Execute(GetParam().text);
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].FirstIndex, GetParam().index);
+    EXPECT_EQ(m[0].Length, GetParam().length);
+}
+
+const QString kTail(100000, u'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RegExpLongText,
+    ::testing::Values(
+        LongTextRow{"AtTheFirstWindowsLastStart", "b", QString(4096, u'x') + u'b' + kTail, 4096, 1},
+        LongTextRow{"JustPastTheFirstWindow", "b", QString(4097, u'x') + u'b' + kTail, 4097, 1},
+        LongTextRow{"LineStartPastTheFirstWindow", "^b",
+                    QString(100, u'x') + u'b' + QString(3995, u'x') + QStringLiteral("\nb") + kTail, 4097, 1},
+        LongTextRow{"ReachingFarPastItsWindow", "<h1>[\\s\\S]*?</h1>",
+                    QString(4000, u'x') + QStringLiteral("<h1>") + kTail + kTail + QStringLiteral("</h1>") + kTail,
+                    4000, 200009}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegExpText, PositionsAreQStringPositions)
 {
