@@ -7,7 +7,6 @@
 #include "PatternExplain.h"
 #include "WizardSession.h"
 
-#include "common/BoundedRead.h"
 #include "common/WholeFile.h"
 #include "config/Script.h"
 #include "catalogue/Catalogue.h"
@@ -274,9 +273,7 @@ QString scriptProblem(const QString& scriptFile)
 {
     // Judged on the file's kind and size before anything opens it: a FIFO would block the
     // open, a link to a device would be read without end.
-    if (QString problem = config::scriptFileProblem(scriptFile); !problem.isEmpty())
-        return problem;
-    return readRegularFile(scriptFile, config::kMaxScriptBytes).problem;
+    return config::scriptFileProblem(scriptFile);
 }
 
 int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)

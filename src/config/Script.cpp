@@ -89,7 +89,10 @@ QString scriptFileProblem(const QString& path)
         return QStringLiteral("le fichier fait %1 octets, plus que les %2 permis").arg(info.size()).arg(kMaxScriptBytes);
     // Lines end at LF (CR LF read alike): a file whose lines end at CR alone would read as one
     // line, every key lost.
-    if (const std::optional<QByteArray> content = fileContent(path); content && content->contains('\r') && !content->contains('\n'))
+    const std::optional<QByteArray> content = fileContent(path);
+    if (!content)
+        return QStringLiteral("lecture impossible");
+    if (content->contains('\r') && !content->contains('\n'))
         return QStringLiteral("ses lignes finissent par un CR seul : enregistrez-le avec des fins de ligne LF ou CR LF");
     return {};
 }

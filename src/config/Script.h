@@ -32,7 +32,8 @@ QString scriptPath(const QString& pluginFolder, const QString& name);
 // The largest script file read: real scripts are a few kilobytes, and every step reads it.
 inline constexpr qint64 kMaxScriptBytes = 1024 * 1024;
 // Why a script file cannot be read as one ("" when it can): missing, not a regular file
-// (a device, a folder), or larger than kMaxScriptBytes.
+// (a device, a folder), larger than kMaxScriptBytes, unreadable, or with lines ended by CR
+// alone.
 QString scriptFileProblem(const QString& path);
 // Script names (file names less their last 4 characters) of the "*.tvs" files in the scripts
 // folder that are regular files (or links to them), the extension in any letter case,

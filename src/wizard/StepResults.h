@@ -17,7 +17,6 @@ namespace trouvel::wizard {
 // One page fetch of a step.
 struct PageResult {
     QString address;
-    bool get = true;
     std::int16_t code = 0;   // the page client's result code (net::DownloadCode)
     QString failure;         // the fetch failed outright, without a code ("" when it had one)
     net::PageReport report;  // redirects, final address, HTTP status

@@ -434,7 +434,6 @@ QString WizardEngine::readPage()
 bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
 {
     page.address = url;
-    page.get = usesGet_ != 0;
     model_.setDownloading(true);
     try {
         page.code = services_.pageClient->DownloadPage(url, pageFile(), usesGet_, httpVersion_);
