@@ -57,7 +57,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
 {
     Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
                          QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds"), QStringLiteral("max-wait"),
-                         QStringLiteral("retry-delay"), QStringLiteral("report")},
+                         QStringLiteral("retry-delay"), QStringLiteral("report"), QStringLiteral("cookies")},
                         {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no"), QStringLiteral("resume"), QStringLiteral("ask"),
                          QStringLiteral("only-empty")});
     if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
@@ -99,7 +99,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
     session.quietMessages = true;     // every entry's outcome says what its steps met
     session.deferPictureSync = true;  // synced once, before the catalogue that names them
     session.keepPages = false;
-    if (QString error; !networkOptionsFrom(arguments, &session.network, &error))
+    if (QString error; !networkOptionsFrom(arguments, &session.network, &error) || !webSessionFrom(arguments, &session.web, &error))
         return fail(error);
 
     walk.delayMs = isLoopbackAddress(config::ScriptFile(options.script).searchUrl(QString())) ? 0 : 1000;

@@ -27,7 +27,7 @@ void print(const QString& text)
 
 int runCheck(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
-    Arguments arguments({QStringLiteral("proxy"), QStringLiteral("timeout")},
+    Arguments arguments({QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies")},
                         {QStringLiteral("live"), QStringLiteral("update"), QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().isEmpty() || arguments.positional().size() > 2) {
         std::fprintf(stderr, "trouvel check : %s\n%s", arguments.error().isEmpty() ? "SCRIPT attendu" : qPrintable(arguments.error()), kUsage);

@@ -48,6 +48,15 @@ bool networkOptionsFrom(const Arguments& arguments, wizard::NetworkSettings* set
     return true;
 }
 
+bool webSessionFrom(const Arguments& arguments, std::shared_ptr<net::WebSession>* web, QString* error)
+{
+    *web = std::make_shared<net::WebSession>();
+    if (!arguments.isSet(QStringLiteral("cookies")))
+        return true;
+    *error = (*web)->loadCookieFile(arguments.value(QStringLiteral("cookies")));
+    return error->isEmpty();
+}
+
 bool isLoopbackAddress(const QString& url)
 {
     const auto parts = net::parseAddress(url);

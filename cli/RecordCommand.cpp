@@ -14,7 +14,7 @@ namespace trouvel::cli {
 
 int runRecord(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
-    Arguments arguments({QStringLiteral("pick"), QStringLiteral("to"), QStringLiteral("proxy"), QStringLiteral("timeout")},
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("to"), QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies")},
                         {QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().size() != 2) {
         std::fprintf(stderr, "trouvel record : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);

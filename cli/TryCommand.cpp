@@ -262,7 +262,7 @@ std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, con
     options.decodePicture = decodePicture;
     options.yesNoAnswer = arguments.isSet(QStringLiteral("no")) ? MsgAnswer::No : MsgAnswer::Yes;
     QString error;
-    if (!networkOptionsFrom(arguments, &options.network, &error)) {
+    if (!networkOptionsFrom(arguments, &options.network, &error) || !webSessionFrom(arguments, &options.web, &error)) {
         std::fprintf(stderr, "trouvel %s : %s\n", command, qPrintable(error));
         return std::nullopt;
     }
@@ -278,7 +278,7 @@ QString scriptProblem(const QString& scriptFile)
 
 int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
-    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout")},
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies")},
                         {QStringLiteral("json"), QStringLiteral("explain"), QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().size() != 2) {
         std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);

@@ -67,7 +67,7 @@ private:
 };
 
 WizardSession::WizardSession(const SessionOptions& options)
-    : folder_(privateFolderTemplate(QDir::tempPath())), scriptFile_(options.scriptFile), network_(options.network), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire), keepPages_(options.keepPages),
+    : folder_(privateFolderTemplate(QDir::tempPath())), scriptFile_(options.scriptFile), network_(options.network), web_(options.web ? options.web : std::make_shared<net::WebSession>()), deferPictureSync_(options.deferPictureSync), keepWire_(options.keepWire), keepPages_(options.keepPages),
       makePageClient_(options.pageClient), pictureDownload_(options.pictureDownload), decodePicture_(options.decodePicture), ui_(options.yesNoAnswer, options.quietMessages)
 {
     if (!makePageClient_)
@@ -75,10 +75,10 @@ WizardSession::WizardSession(const SessionOptions& options)
             net::WireObserver observer;
             if (keep)
                 observer = [this](const net::WireExchange& hop) { wire_.push_back(hop); };
-            return wizard::makeSocketPageClient(stop, std::move(observer));
+            return wizard::makeSocketPageClient(stop, web_, std::move(observer));
         };
     if (!pictureDownload_)
-        pictureDownload_ = wizard::netPictureDownload();
+        pictureDownload_ = wizard::netPictureDownload(web_);
     if (!decodePicture_) {
         pictureModule_ = std::make_unique<PictureModule>(PictureModule::besideProgram());
         decodePicture_ = pictureModule_->decoder();
@@ -103,6 +103,7 @@ bool WizardSession::start(std::shared_ptr<HostApplication> host)
     services.scripts = config::ScriptSource::singleFile(scriptFile_);
     services.workFolder = folder_.path();
     services.network = network_;
+    services.web = web_;
     services.deferPictureSync = deferPictureSync_;
     services.decodePicture = decodePicture_;
     services.pageClient = std::make_unique<RecordingPageClient>(*this, makePageClient_(state_.StopDownload));

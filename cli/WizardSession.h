@@ -47,6 +47,7 @@ struct PictureFetch {
 struct SessionOptions {
     QString scriptFile;
     wizard::NetworkSettings network; // the proxy and the downloads' time limit
+    std::shared_ptr<net::WebSession> web; // its cookies (--cookies); empty: a fresh session
     MsgAnswer yesNoAnswer = MsgAnswer::Yes;
     bool quietMessages = false;
     bool deferPictureSync = false; // the caller syncs the pictures before writing the catalogue
@@ -95,6 +96,7 @@ private:
     QString scriptFile_;
     QString scriptName_;
     wizard::NetworkSettings network_;
+    std::shared_ptr<net::WebSession> web_;
     bool deferPictureSync_ = false;
     bool keepWire_ = false;
     bool keepPages_ = true;

@@ -123,14 +123,14 @@ void BM_UnattendedWalk(benchmark::State& state)
         WizardServices services;
         services.scripts = config::ScriptSource::pluginFolder(plugin);
         services.workFolder = work;
-        services.pageClient = makeSocketPageClient(module.StopDownload);
+        services.pageClient = makeSocketPageClient(module.StopDownload, services.web);
         services.decodePicture = trouvel::picture::decodePictureFile;
         if (state.range(1) == 0) {
-            services.downloadPicture = netPictureDownload();
+            services.downloadPicture = netPictureDownload(services.web);
         } else {
             // Diagnostic variant: the picture is fetched with the page client instead of the
             // URL service, to tell the cost of the steps from the cost of that service.
-            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeSocketPageClient(module.StopDownload)),
+            services.downloadPicture = [client = std::shared_ptr<PageClient>(makeSocketPageClient(module.StopDownload, services.web)),
                                         png](const QString& address, const QString& target, const std::int16_t&,
                                             const net::NetOptions&) {
                 client->DownloadPage(address, target + QStringLiteral(".raw"), kTrue, 0);

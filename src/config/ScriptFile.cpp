@@ -44,6 +44,16 @@ QString ScriptFile::httpVersionText() const
     return read(kOptions, QStringLiteral("HTTP"), QStringLiteral("0"));
 }
 
+QString ScriptFile::userAgent() const
+{
+    return read(kOptions, QStringLiteral("UserAgent")).trimmed();
+}
+
+QString ScriptFile::charset() const
+{
+    return read(kOptions, QStringLiteral("Charset")).trimmed();
+}
+
 QString ScriptFile::searchUrl(const QString& title) const
 {
     return fillTemplate(read(kSearchPage, kUrl), title);

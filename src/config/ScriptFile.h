@@ -1,6 +1,7 @@
 // The keys of a retrieval script (.tvs) and their defaults, in one place:
 //
-//     [Options]    Methode (0 GET, else POST), HTTP (0 HTTP/1.0, else 1.1)
+//     [Options]    Methode (0 GET, else POST), HTTP (0 HTTP/1.0, else 1.1), UserAgent,
+//                  Charset (how the title is sent; empty: UTF-8)
 //     [SearchPage] Url (%1: the title), Pattern, Link, ShortText, LongText (group numbers)
 //     [FilmPage]   Url (%1: the candidate's link), Count, Match1..MatchN ("name|pattern"),
 //                  PatternImg
@@ -31,6 +32,8 @@ public:
     QString methodText() const;      // Methode, "0"
     bool usesPost() const;           // Methode is not exactly "0"
     QString httpVersionText() const; // HTTP, "0"
+    QString userAgent() const;       // UserAgent, "" (the client's own)
+    QString charset() const;         // Charset, "" (UTF-8)
 
     QString searchUrl(const QString& title) const; // Url of [SearchPage], filled
     QString searchPattern() const;

@@ -49,36 +49,14 @@ QString withReason(const QString& message, const QString& reason)
 
 } // namespace
 
-PictureSession::PictureSession() = default;
-PictureSession::~PictureSession() = default;
-
-QNetworkAccessManager& PictureSession::manager(const std::optional<ProxySetting>& proxy)
-{
-    const bool same = proxy_.has_value() == proxy.has_value()
-                      && (!proxy || (proxy_->host == proxy->host && proxy_->port == proxy->port));
-    if (!manager_) {
-        manager_ = std::make_unique<QNetworkAccessManager>();
-        manager_->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
-    }
-    if (configured_ && same)
-        return *manager_;
-    if (proxy)
-        manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, proxy->host, proxy->port));
-    else
-        manager_->setProxyFactory(new EnvironmentProxyFactory);
-    proxy_ = proxy;
-    configured_ = true;
-    return *manager_;
-}
-
 QString DownloadToFile(const QString& address, const QString& target, const std::int16_t& stopDownload,
                        const NetOptions& options)
 {
-    PictureSession session;
+    WebSession session;
     return DownloadToFile(session, address, target, stopDownload, options);
 }
 
-QString DownloadToFile(PictureSession& pictureSession, const QString& address, const QString& target,
+QString DownloadToFile(WebSession& webSession, const QString& address, const QString& target,
                        const std::int16_t& stopDownload, const NetOptions& options)
 {
     const qint64 maxBytes = options.maxBytes;
@@ -97,10 +75,10 @@ QString DownloadToFile(PictureSession& pictureSession, const QString& address, c
     };
     if (const QString unusable = unusableProxy(url); !unusable.isEmpty())
         return withReason(kCannotDownload, QStringLiteral("proxy inutilisable : ") + unusable);
-    QNetworkAccessManager& session = pictureSession.manager(options.proxy);
+    QNetworkAccessManager& session = webSession.pictureManager(options.proxy);
 
     QNetworkRequest request(url);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("VB OpenUrl"));
+    request.setRawHeader("User-Agent", webSession.userAgent());
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     // Qt's transfer time-out counts from the last byte moved, the connection's set-up included.

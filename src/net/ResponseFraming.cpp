@@ -293,6 +293,8 @@ void ResponseFraming::handleHeaderLine()
         location_ = value.toByteArray();
     } else if (equalsIgnoreCase(name, "Retry-After")) {
         retryAfter_ = value.toByteArray();
+    } else if (equalsIgnoreCase(name, "Set-Cookie")) {
+        setCookies_.append(value.toByteArray());
     }
 }
 

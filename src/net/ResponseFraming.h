@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,8 @@ public:
     const QByteArray& location() const { return location_; }
     // The Retry-After header's value as received (trimmed), or empty.
     const QByteArray& retryAfter() const { return retryAfter_; }
+    // Every Set-Cookie header's value, in the order received.
+    const QList<QByteArray>& setCookies() const { return setCookies_; }
     bool isRedirect() const { return redirect_; }
     // The body's gzip or deflate coding does not decode: what decoded before the fault is kept.
     bool decodeFailed() const { return decodeFailed_; }
@@ -97,6 +100,7 @@ private:
     QByteArray reason_;
     QByteArray location_;
     QByteArray retryAfter_;
+    QList<QByteArray> setCookies_;
     QByteArray contentEncoding_;
     QByteArray decodedCoding_;
     int contentEncodings_ = 0;

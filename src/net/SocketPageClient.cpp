@@ -7,6 +7,7 @@
 #include "net/ResponseFraming.h"
 #include "net/SocketErrorNumber.h"
 #include "net/TrustStore.h"
+#include "net/WebSession.h"
 
 #include "text/TextCodec.h"
 
@@ -165,11 +166,6 @@ QString connectionErrorMessage(const PageReport& report)
            + QString::number(report.socketError) + QLatin1String(" : ") + report.socketErrorText;
 }
 
-QString redirectTarget(const QString& from, const QByteArray& location)
-{
-    return QUrl(from).resolved(QUrl(text::decodeText(location))).toString(QUrl::FullyEncoded);
-}
-
 struct SocketPageClient::Private {
     std::int16_t& stopDownload;
     qint64 maxResponseBytes = kDefaultMaxDownloadBytes;
@@ -178,13 +174,14 @@ struct SocketPageClient::Private {
     PageReport report;
     PieceBuffers buffers{};
     WireObserver wireObserver;
+    std::shared_ptr<WebSession> session = std::make_shared<WebSession>();
 
     // Connects, sends the request and stores the response; returns once the transfer is over.
     void run(Transfer& transfer, const Route& route, const QByteArray& request);
 };
 
 SocketPageClient::SocketPageClient(std::int16_t& stopDownload, QObject* parent)
-    : QObject(parent), d(new Private{stopDownload, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}})
+    : QObject(parent), d(new Private{stopDownload, kDefaultMaxDownloadBytes, kDefaultTimeLimitMs, nullptr, {}, {}, {}, std::make_shared<WebSession>()})
 {
 }
 
@@ -211,6 +208,12 @@ const PageReport& SocketPageClient::lastReport() const
 void SocketPageClient::setWireObserver(WireObserver observer)
 {
     d->wireObserver = std::move(observer);
+}
+
+void SocketPageClient::setSession(std::shared_ptr<WebSession> session)
+{
+    if (session)
+        d->session = std::move(session);
 }
 
 void SocketPageClient::closeSocket()
@@ -354,8 +357,8 @@ std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& S
     QString currentUrl = URL;
     bool get = usesGet != 0;
     std::optional<QByteArray> keptBody;
-    const auto requestKey = [&get](const QString& url) { return (get ? QStringLiteral("GET ") : QStringLiteral("POST ")) + url; };
-    QSet<QString> visited{requestKey(URL)};
+    QSet<QString> visited{requestKey(get, URL)};
+    WebSession& session = *d->session;
     PageReport& report = d->report;
     QString failure; // ends the fetch once the file is closed
     std::int16_t code = kDownloadDone;
@@ -366,8 +369,10 @@ std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& S
             break;
         }
         const Route route = routeFor(*address, proxy);
-        const QByteArray request =
-            buildRequest(*address, get, HttpVersion != 0, route.absoluteTarget, keptBody ? &*keptBody : nullptr);
+        const RequestIdentity identity{session.hasScriptUserAgent() ? session.userAgent() : QByteArray(),
+                                       session.cookieHeader(QUrl(currentUrl))};
+        const QByteArray request = buildRequest(*address, get, HttpVersion != 0, route.absoluteTarget,
+                                                keptBody ? &*keptBody : nullptr, identity);
 
         Transfer transfer;
         transfer.file = &file;
@@ -384,6 +389,7 @@ std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& S
             d->wireObserver(WireExchange{currentUrl, request, raw});
 
         const ResponseFraming& framing = transfer.framing;
+        session.keepCookies(QUrl(currentUrl), framing.setCookies());
         if (framing.headComplete()) {
             report.status = framing.status();
             report.reason = QString::fromLatin1(framing.reason());
@@ -426,36 +432,22 @@ std::int16_t SocketPageClient::DownloadPage(const QString& URL, const QString& S
             break;
 
         // A redirect: where to, and with which method.
-        const QString next = redirectTarget(currentUrl, framing.location());
-        const QUrl target(next);
-        const QString scheme = target.scheme().toLower();
-        RedirectHop redirect{framing.status(), report.reason, currentUrl, next};
-        report.redirects.push_back(redirect);
+        const RedirectDecision redirect = decideRedirect(currentUrl, framing.status(), framing.location(), get, hop, visited);
+        report.redirects.push_back(RedirectHop{framing.status(), report.reason, currentUrl, redirect.next});
         report.status = 0;
         report.reason.clear();
         report.retryAfter.clear();
-        if (!target.isValid() || target.host().isEmpty()
-            || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-            failure = QStringLiteral("Redirection vers une adresse non prise en charge : %1")
-                          .arg(QString::fromLatin1(framing.location()));
+        if (!redirect.failure.isEmpty()) {
+            failure = redirect.failure;
             break;
         }
-        if (hop == kMaxRedirects) {
-            failure = QStringLiteral("Trop de redirections (plus de %1) ; la dernière vers %2").arg(kMaxRedirects).arg(next);
-            break;
-        }
-        const int status = framing.status();
-        if (status == 303 || ((status == 301 || status == 302) && !get)) {
-            get = true;
+        if (!redirect.keepBody)
             keptBody.reset();
-        } else if (!get && !keptBody) {
+        else if (!keptBody)
             keptBody = address->query.toUtf8();
-        }
-        const QString key = requestKey(next);
-        if (visited.contains(key)) {
-            failure = QStringLiteral("Boucle de redirection : %1 renvoie vers %2, déjà demandée").arg(currentUrl, next);
-            break;
-        }
+        get = redirect.get;
+        const QString next = redirect.next;
+        const QString key = requestKey(get, next);
         visited.insert(key);
         address = parseAddress(next);
         if (!address) {

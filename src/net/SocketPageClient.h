@@ -6,12 +6,14 @@
 
 #include "net/NetOptions.h"
 #include "net/PageReport.h"
+#include "net/Redirect.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -20,11 +22,7 @@ class QTcpSocket;
 
 namespace trouvel::net {
 
-// Followed at most this many redirects per fetch; one more is a failure.
-constexpr int kMaxRedirects = 10;
-
-// Where a redirect from `from` with this Location header value leads, resolved and encoded.
-QString redirectTarget(const QString& from, const QByteArray& location);
+class WebSession;
 
 class SocketPageClient : public QObject {
     Q_OBJECT
@@ -51,6 +49,9 @@ public:
     const PageReport& lastReport() const;
     // Told of every hop once it is over (redirects included); empty: nothing is kept.
     void setWireObserver(WireObserver observer);
+    // The session whose User-Agent and cookies the requests carry, and which keeps the
+    // cookies the responses set (redirects included). Without one, the client keeps its own.
+    void setSession(std::shared_ptr<WebSession> session);
 
 private:
     struct Private;

@@ -1,6 +1,7 @@
 #include "net/WireReplay.h"
 
 #include "net/LineEnds.h"
+#include "net/Redirect.h"
 #include "net/ResponseFraming.h"
 
 namespace trouvel::net {
@@ -9,7 +10,11 @@ PageReport replayWire(const QString& url, const std::vector<WireExchange>& hops,
 {
     PageReport report;
     QString current = url;
-    for (const WireExchange& hop : hops) {
+    // The method only matters to the redirect decision; the recorded request says which it was.
+    bool get = hops.empty() || hops.front().request.startsWith("GET ");
+    QSet<QString> visited{requestKey(get, url)};
+    for (int index = 0; index < int(hops.size()); ++index) {
+        const WireExchange& hop = hops[std::size_t(index)];
         report.finalAddress = current;
         ResponseFraming framing;
         framing.setStopAtRedirect(true);
@@ -29,11 +34,16 @@ PageReport replayWire(const QString& url, const std::vector<WireExchange>& hops,
         }
         if (!framing.isRedirect())
             break;
-        const QString next = redirectTarget(current, framing.location());
-        report.redirects.push_back(RedirectHop{framing.status(), report.reason, current, next});
+        const RedirectDecision redirect = decideRedirect(current, framing.status(), framing.location(), get, index, visited);
+        report.redirects.push_back(RedirectHop{framing.status(), report.reason, current, redirect.next});
         report.status = 0;
         report.reason.clear();
-        current = next;
+        // The live fetch ended here too; the fixture holds its failure.
+        if (!redirect.failure.isEmpty())
+            break;
+        get = redirect.get;
+        current = redirect.next;
+        visited.insert(requestKey(get, current));
     }
     if (hops.empty())
         report.finalAddress = current;

@@ -20,8 +20,8 @@ void ShowForm(ModuleState& state, const Environment& env)
     services.workFolder = env.workFolder;
     // The host's proxy and the per-user time limit, read once as the window opens.
     services.network = readNetworkSettings(QString::fromStdString(state.HostApp->CadrelleIni()), *env.settings);
-    services.pageClient = makeSocketPageClient(state.StopDownload);
-    services.downloadPicture = netPictureDownload();
+    services.pageClient = makeSocketPageClient(state.StopDownload, services.web);
+    services.downloadPicture = netPictureDownload(services.web);
     services.decodePicture = picture::decodePictureFile;
 
     Form1 form(state, *env.ui, *env.settings, std::move(services));

@@ -9,10 +9,11 @@ namespace {
 
 class NetPageClient : public PageClient {
 public:
-    NetPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
+    NetPageClient(std::int16_t& stopDownload, std::shared_ptr<net::WebSession> session, net::WireObserver wireObserver)
         : dl_(stopDownload)
     {
         dl_.setWireObserver(std::move(wireObserver));
+        dl_.setSession(std::move(session));
     }
 
     void setProxy(std::int16_t useProxy, const QString& host, const QString& port) override
@@ -42,15 +43,16 @@ private:
 
 } // namespace
 
-std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver)
+std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, std::shared_ptr<net::WebSession> session,
+                                                 net::WireObserver wireObserver)
 {
-    return std::make_unique<NetPageClient>(stopDownload, std::move(wireObserver));
+    return std::make_unique<NetPageClient>(stopDownload, std::move(session), std::move(wireObserver));
 }
 
-PictureDownload netPictureDownload()
+PictureDownload netPictureDownload(std::shared_ptr<net::WebSession> session)
 {
-    // One session for all the pictures of this wizard (of the whole walk).
-    auto session = std::make_shared<net::PictureSession>();
+    if (!session)
+        session = std::make_shared<net::WebSession>();
     return [session](const QString& address, const QString& target, const std::int16_t& stopDownload,
                      const net::NetOptions& options) { return net::DownloadToFile(*session, address, target, stopDownload, options); };
 }

@@ -5,6 +5,7 @@
 
 #include "net/PageReport.h"
 #include "net/NetOptions.h"
+#include "net/WebSession.h"
 
 #include <QString>
 
@@ -38,10 +39,11 @@ public:
 using PictureDownload = std::function<QString(const QString& address, const QString& target,
                                               const std::int16_t& stopDownload, const net::NetOptions& options)>;
 
-// The network layer's client (SocketPageClient) behind PageClient, sharing the stop flag;
-// wireObserver, when set, is told of every hop as it went over the wire.
-std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, net::WireObserver wireObserver = {});
-// net::DownloadToFile.
-PictureDownload netPictureDownload();
+// The network layer's client (SocketPageClient) behind PageClient, sharing the stop flag and
+// the web session; wireObserver, when set, is told of every hop as it went over the wire.
+std::unique_ptr<PageClient> makeSocketPageClient(std::int16_t& stopDownload, std::shared_ptr<net::WebSession> session,
+                                                 net::WireObserver wireObserver = {});
+// net::DownloadToFile through the session.
+PictureDownload netPictureDownload(std::shared_ptr<net::WebSession> session);
 
 } // namespace trouvel::wizard

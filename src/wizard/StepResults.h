@@ -45,6 +45,7 @@ struct SearchResult {
     std::vector<Candidate> candidates; // those found before a stop, too
     QString patternError;              // why the pattern found nothing ("" when fine)
     QString status;                    // the status line the step ended with
+    QString resentIn; // the charset the search was sent once more in ("" when sent once)
     bool ranToEnd() const { return end == StepEnd::Done; }
 };
 

@@ -3,6 +3,7 @@
 #include "config/Convert.h"
 #include "config/MappingFile.h"
 #include "config/ScriptFile.h"
+#include "text/FormCharset.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/Extraction.h"
@@ -243,6 +244,11 @@ void WizardEngine::loadScript(const QString& file)
 
     const config::ScriptFile script(file);
     usesGet_ = script.usesPost() ? kFalse : kTrue;
+    charset_ = script.charset();
+    if (const QString problem = text::charsetProblem(charset_); !charset_.isEmpty() && !problem.isEmpty())
+        throw ScriptLoadError{file, QStringLiteral("Charset"), problem};
+    if (services_.web)
+        services_.web->setUserAgent(script.userAgent());
 
     const QString http = script.httpVersionText();
     try {
@@ -425,10 +431,26 @@ void WizardEngine::runSteps(Step first)
 
 QString WizardEngine::readPage()
 {
+    return text::decodeText(readPageBytes());
+}
+
+QByteArray WizardEngine::readPageBytes()
+{
     QFile file(pageFile());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return text::decodeText(file.readAll());
+    return file.readAll();
+}
+
+QString WizardEngine::resendCharset(const QString& title, const CandidateExtraction& found)
+{
+    if (!charset_.isEmpty() || !found.candidates.empty() || !found.error.isEmpty() || found.stopped)
+        return {};
+    const bool ascii = std::all_of(title.begin(), title.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        return {};
+    const QString declared = text::declaredCharset(readPageBytes());
+    return text::isSingleByteCharset(declared) ? declared : QString();
 }
 
 bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
@@ -517,18 +539,27 @@ SearchResult WizardEngine::search(std::uint64_t generation)
     model_.setCandidatesShown(false);
     presenter_.fetchStarting();
     const config::ScriptFile scriptFile(script);
-    const QString url = scriptFile.searchUrl(title);
     model_.setStopOffered(true);
 
     result.page.emplace();
-    if (!fetchPage(url, generation, *result.page)) {
+    if (!fetchPage(scriptFile.searchUrl(text::formEncoded(title, charset_)), generation, *result.page)) {
         result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
         return result;
     }
 
-    const QString page = readPage();
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    CandidateExtraction found = extractCandidates(page, scriptFile, tagPattern_, analysisGoesOn(generation));
+    CandidateExtraction found = extractCandidates(readPage(), scriptFile, tagPattern_, analysisGoesOn(generation));
+    // A site whose form expects its page's charset finds nothing for a title sent in UTF-8;
+    // a browser would have sent it in that charset, so the search goes once more that way.
+    if (const QString declared = resendCharset(title, found); !declared.isEmpty()) {
+        result.resentIn = declared;
+        result.page.emplace();
+        if (!fetchPage(scriptFile.searchUrl(text::formEncoded(title, declared)), generation, *result.page)) {
+            result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
+            return result;
+        }
+        found = extractCandidates(readPage(), scriptFile, tagPattern_, analysisGoesOn(generation));
+    }
     for (const Candidate& candidate : found.candidates)
         model_.addCandidate(candidate);
     result.candidates = std::move(found.candidates);

@@ -50,12 +50,17 @@
 
 namespace trouvel::wizard {
 
+struct CandidateExtraction;
+
 struct WizardServices {
     config::ScriptSource scripts; // the scripts list1 offers
     QString workFolder;   // holds the working files "tmp.txt" and "image.jpg"
     NetworkSettings network; // the host's proxy and the time limit, for both downloads
     std::unique_ptr<PageClient> pageClient; // DL
     PictureDownload downloadPicture;
+    // The User-Agent and cookies both downloads share for the wizard's life (the network
+    // layer's clients are bound to it; the script's User-Agent is set on it as it loads).
+    std::shared_ptr<net::WebSession> web = std::make_shared<net::WebSession>();
     // Shows the mapping dialog (frm3) modally for the current script and the given
     // Trouvel.ini section; may throw trouvel::Error. Empty: no dialog.
     std::function<void(const QString& section)> openMappingDialog;
@@ -183,6 +188,10 @@ private:
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
     HostApplication& host();
     QString readPage();
+    QByteArray readPageBytes();
+    // The charset the search goes once more in: the one the search page declares, when the
+    // script names none, nothing was found and the title is not plain ASCII; else "".
+    QString resendCharset(const QString& title, const CandidateExtraction& found);
     QString mappingFile();
     void hideFieldRowsFrom(int k);
     // Shows why the script did not load; returns the text shown.
@@ -197,6 +206,7 @@ private:
     text::RegExp tagPattern_;
     std::int16_t usesGet_ = 0;
     std::int16_t httpVersion_ = 0;
+    QString charset_; // the script's Charset: how the title is sent ("" UTF-8)
     int loadedCount_ = 0;
     int busyDepth_ = 0;
     std::uint64_t generation_ = 0; // bumped by every move to another entry

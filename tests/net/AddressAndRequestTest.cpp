@@ -5,11 +5,14 @@
 #include "net/SocketPageClient.h"
 #include "net/Request.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace trouvel::net {
 namespace {
 
+using test::getHeaders;
 using test::kPostHeaders;
 
 struct AddressCase {
@@ -65,6 +68,7 @@ struct RequestCase {
     bool http11;
     bool proxy;
     QByteArray expected;
+    RequestIdentity identity = {};
 };
 
 void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
@@ -78,19 +82,34 @@ TEST_P(BuildRequest, WritesTheRequestByteForByte)
     const RequestCase& c = GetParam();
     const std::optional<AddressParts> parts = parseAddress(c.url);
     ASSERT_TRUE(parts);
-    EXPECT_EQ(buildRequest(*parts, c.get, c.http11, c.proxy), c.expected);
+    EXPECT_EQ(buildRequest(*parts, c.get, c.http11, c.proxy, nullptr, c.identity), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, BuildRequest,
     ::testing::Values(
         RequestCase{"ProxyGet", "http://site:8080/p?a=b", true, true, true,
-                    "GET http://site:8080/p?a=b HTTP/1.1\r\nHost: site:8080\r\n\r\n"},
+                    "GET http://site:8080/p?a=b HTTP/1.1\r\nHost: site:8080\r\n" + getHeaders() + "\r\n"},
         RequestCase{"ProxyPost", "http://site/p?a=b", false, false, true,
                     "POST http://site/p HTTP/1.0\r\n" + kPostHeaders + "Host: site\r\nContent-Length: 3\r\n\r\na=b\r\n"},
         RequestCase{"EmptyPathGetsSlash", "http://site?q=1", true, false, false,
-                    "GET /?q=1 HTTP/1.0\r\nHost: site\r\n\r\n"}),
+                    "GET /?q=1 HTTP/1.0\r\nHost: site\r\n" + getHeaders() + "\r\n"},
+        RequestCase{"GetWithScriptAgentAndCookies", "http://site/p", true, false, false,
+                    "GET /p HTTP/1.0\r\nHost: site\r\n" + getHeaders("Robot/2") + "Cookie: a=1; b=2\r\n\r\n",
+                    {"Robot/2", "a=1; b=2"}},
+        RequestCase{"PostWithScriptAgentAndCookies", "http://site/p?a=b", false, false, false,
+                    QByteArray("POST /p HTTP/1.0\r\n") + kPostHeaders.left(kPostHeaders.indexOf("User-Agent:"))
+                        + "User-Agent: Robot/2\r\nHost: site\r\nCookie: s=x\r\nContent-Length: 3\r\n\r\na=b\r\n",
+                    {"Robot/2", "s=x"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DefaultUserAgent, NamesTheSystemAndTheVersion)
+{
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Mozilla/5\\.0 \\(X11; Linux x86_64\\) Trouvel/\\d+\\.\\d+\\.\\d+$"))
+                    .match(QString::fromLatin1(defaultUserAgent()))
+                    .hasMatch())
+        << defaultUserAgent().toStdString();
+}
 
 struct EndpointCase {
     const char* name;

@@ -59,6 +59,7 @@ TEST_P(RequestOnTheWire, ServerReceivesExactlyTheseBytes)
     ASSERT_EQ(server.requests.size(), 1);
     QByteArray expected = c.expected;
     expected.replace("{authority}", "127.0.0.1:" + QByteArray::number(server.port()));
+    expected.replace("{get}", getHeaders());
     EXPECT_EQ(server.requests.front(), expected);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
 }
@@ -67,12 +68,12 @@ TEST_P(RequestOnTheWire, ServerReceivesExactlyTheseBytes)
 INSTANTIATE_TEST_SUITE_P(
     EdgeList, RequestOnTheWire,
     ::testing::Values(
-        RequestCase{"GetQueryWithBlank", "/s?q=a b", -1, 0, "GET /s?q=a+b HTTP/1.0\r\nHost: {authority}\r\n\r\n"},
-        RequestCase{"GetNoQuery", "/s", -1, 0, "GET /s HTTP/1.0\r\nHost: {authority}\r\n\r\n"},
-        RequestCase{"FragmentSentNowhere", "/s?a=1#bas", -1, 0, "GET /s?a=1 HTTP/1.0\r\nHost: {authority}\r\n\r\n"},
-        RequestCase{"Version1", "/v", -1, 1, "GET /v HTTP/1.1\r\nHost: {authority}\r\n\r\n"},
-        RequestCase{"Version2", "/v", -1, 2, "GET /v HTTP/1.1\r\nHost: {authority}\r\n\r\n"},
-        RequestCase{"VersionMinus1", "/v", -1, -1, "GET /v HTTP/1.1\r\nHost: {authority}\r\n\r\n"},
+        RequestCase{"GetQueryWithBlank", "/s?q=a b", -1, 0, "GET /s?q=a+b HTTP/1.0\r\nHost: {authority}\r\n{get}\r\n"},
+        RequestCase{"GetNoQuery", "/s", -1, 0, "GET /s HTTP/1.0\r\nHost: {authority}\r\n{get}\r\n"},
+        RequestCase{"FragmentSentNowhere", "/s?a=1#bas", -1, 0, "GET /s?a=1 HTTP/1.0\r\nHost: {authority}\r\n{get}\r\n"},
+        RequestCase{"Version1", "/v", -1, 1, "GET /v HTTP/1.1\r\nHost: {authority}\r\n{get}\r\n"},
+        RequestCase{"Version2", "/v", -1, 2, "GET /v HTTP/1.1\r\nHost: {authority}\r\n{get}\r\n"},
+        RequestCase{"VersionMinus1", "/v", -1, -1, "GET /v HTTP/1.1\r\nHost: {authority}\r\n{get}\r\n"},
         RequestCase{"PostBody", "/f?x=1&y=2 3", 0, 0,
                     "POST /f HTTP/1.0\r\n" + kPostHeaders
                         + "Host: {authority}\r\nContent-Length: 9\r\n\r\nx=1&y=2+3\r\n"},
@@ -91,7 +92,7 @@ TEST_F(PageClient, ProxyGetsTheAbsoluteAddressAndTheSiteAuthority)
     client.ProxyPort = QString::number(proxy.port());
     ASSERT_EQ(download(QStringLiteral("http://films.example:8080/p?q=a b#x")), kDownloadDone);
     ASSERT_EQ(proxy.requests.size(), 1);
-    EXPECT_EQ(proxy.requests.front(), "GET http://films.example:8080/p?q=a+b HTTP/1.0\r\nHost: films.example:8080\r\n\r\n");
+    EXPECT_EQ(proxy.requests.front(), "GET http://films.example:8080/p?q=a+b HTTP/1.0\r\nHost: films.example:8080\r\n" + getHeaders() + "\r\n");
     EXPECT_EQ(readFile(target), stored("HTTP/1.0 200 OK\r\n\r\nvia proxy"));
 }
 
@@ -405,7 +406,7 @@ TEST_F(PageClient, HttpsFetchesOverTls)
     EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
     ASSERT_EQ(server.requests.size(), 1);
     EXPECT_EQ(server.requests.front(),
-              "GET /s?q=a+b HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n\r\n");
+              "GET /s?q=a+b HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n" + getHeaders() + "\r\n");
     EXPECT_EQ(readFile(target), stored(response));
 }
 

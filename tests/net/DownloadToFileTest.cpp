@@ -200,7 +200,7 @@ TEST_F(PictureDownload, RedirectIsFollowed)
 
 TEST_F(PictureDownload, OneSessionServesPictureAfterPictureAndFollowsTheProxyChoice)
 {
-    PictureSession session;
+    WebSession session;
     LoopbackServer first({send(httpResponse("first", "200 OK", "Connection: close\r\n")), closeStep()});
     EXPECT_EQ(DownloadToFile(session, first.url(QStringLiteral("/1.jpg")), target, stop), QString());
     EXPECT_EQ(readFile(target), "first");

@@ -1,6 +1,8 @@
 // Helpers shared by the network tests.
 #pragma once
 
+#include "net/WebSession.h"
+
 #include "net/SocketPageClient.h"
 #include "net/LineEnds.h"
 
@@ -59,5 +61,13 @@ inline const QByteArray kPostHeaders =
     "Content-Type: application/x-www-form-urlencoded\r\n"
     "Accept-Encoding: gzip, deflate\r\n"
     "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows 98; DigExt)\r\n";
+
+// What every GET sends after Host, with the client's own User-Agent.
+inline QByteArray getHeaders(const QByteArray& userAgent = defaultUserAgent())
+{
+    return "User-Agent: " + userAgent
+           + "\r\nAccept: text/html,application/xhtml+xml,application/json;q=0.9,*/*;q=0.8\r\n"
+             "Accept-Language: fr-FR,fr;q=0.9\r\nAccept-Encoding: gzip, deflate\r\n";
+}
 
 } // namespace trouvel::net::test

@@ -104,8 +104,9 @@ WizardServices WizardTest::services()
     WizardServices s;
     s.scripts = config::ScriptSource::pluginFolder(pluginFolder);
     s.workFolder = workFolder;
-    s.pageClient = makeSocketPageClient(state.StopDownload);
-    s.downloadPicture = netPictureDownload();
+    web = s.web;
+    s.pageClient = makeSocketPageClient(state.StopDownload, s.web);
+    s.downloadPicture = netPictureDownload(s.web);
     s.decodePicture = picture::decodePictureFile;
     s.openMappingDialog = [this](const QString&) {
         ++mappingDialogs;

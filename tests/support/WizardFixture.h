@@ -48,6 +48,7 @@ protected:
     int mappingDialogs = 0;
     bool mappingDialogFails = false; // the dialog throws as a failing host member would
     int closeRequests = 0;
+    std::shared_ptr<net::WebSession> web; // the last services()' session
     std::unique_ptr<WizardEngine> engine_;
 };
 

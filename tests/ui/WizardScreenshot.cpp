@@ -58,8 +58,8 @@ int main(int argc, char** argv)
     WizardServices services;
     services.scripts = config::ScriptSource::pluginFolder(plugin);
     services.workFolder = work;
-    services.pageClient = makeSocketPageClient(state.StopDownload);
-    services.downloadPicture = netPictureDownload();
+    services.pageClient = makeSocketPageClient(state.StopDownload, services.web);
+    services.downloadPicture = netPictureDownload(services.web);
     services.decodePicture = picture::decodePictureFile;
     services.openMappingDialog = [](const QString&) {};
     Form1 form(state, ui, settings, std::move(services));

@@ -101,7 +101,7 @@ TEST_P(SaveRefusedByTheHost, ListsWhatWasNotWrittenAndStays)
     EXPECT_EQ(state.CurrentItem, 1);
     // What an unattended walk reports for it: the save's failure, not "filled".
     EntrySteps filled;
-    filled.search = SearchResult{StepEnd::Done, {}, PageResult{}, {Candidate{}}, {}, {}};
+    filled.search = SearchResult{StepEnd::Done, {}, PageResult{}, {Candidate{}}, {}, {}, {}};
     filled.search->page->report.status = 200;
     filled.detail = DetailResult{StepEnd::Done, {}, filled.search->page, {}, true, PictureResult{}, {}};
     ASSERT_EQ(outcomeOf(filled).kind, EntryOutcome::Kind::Filled);

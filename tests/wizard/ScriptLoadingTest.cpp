@@ -63,6 +63,22 @@ INSTANTIATE_TEST_SUITE_P(Values, ScriptOptions,
                                            OptionCase{"Http0", "[Options]\nHTTP=0\n", kTrue, false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ScriptLoading, UserAgentGoesToTheSessionAndAnUnknownCharsetIsRefused)
+{
+    load(QStringLiteral("[Options]\nUserAgent=Robot/2 (+http://robot.example)\nCharset=windows-1252\n"));
+    EXPECT_EQ(web->userAgent(), QByteArray("Robot/2 (+http://robot.example)"));
+    load(QString(), QStringLiteral("Plain"));
+    EXPECT_EQ(web->userAgent(), net::defaultUserAgent());
+    const QString path = writeScript(QStringLiteral("Klingon"), QStringLiteral("[Options]\nCharset=klingon\n"));
+    try {
+        engine().loadScript(path);
+        ADD_FAILURE() << "loaded";
+    } catch (const ScriptLoadError& error) {
+        EXPECT_EQ(error.key, QStringLiteral("Charset"));
+        EXPECT_TRUE(error.reason.contains(QStringLiteral("« klingon » est inconnu"))) << error.reason.toStdString();
+    }
+}
+
 TEST_F(ScriptLoading, FieldNamesFromMatchKeys)
 {
     load(QStringLiteral("[FilmPage]\nCount=4\nMatch1=Titre|<h1>(.*)</h1>\nMatch2=A|b|c\nMatch3=|(\\d+)\n"));

@@ -71,6 +71,52 @@ TEST_F(Steps, NoMatchAndTwoMatchesBeepTwice)
     EXPECT_EQ(site.requestLines.size(), 2); // no detail fetch
 }
 
+struct CharsetCase {
+    const char* name;
+    const char* scriptCharset; // the script's Charset, or ""
+    const char* pageCharset;   // what the site's pages declare
+    QList<QByteArray> requests; // the search's request lines
+    QString resentIn;
+    size_t candidates;
+};
+
+void PrintTo(const CharsetCase& c, std::ostream* os) { *os << c.name; }
+
+class FormCharset : public Steps, public ::testing::WithParamInterface<CharsetCase> {};
+
+// A site that reads its form in Latin-1 finds "Été" only when sent as %C9t%E9.
+TEST_P(FormCharset, TitleSentInTheCharsetTheSiteReads)
+{
+    const CharsetCase& c = GetParam();
+    const QByteArray meta = QByteArray("<meta charset=\"") + c.pageCharset + "\">";
+    site.pageFunction("/latin?q=", [meta](const QByteArray& path) {
+        return meta + (path.endsWith("=%C9t%E9") ? QByteArray("<a href=\"/film/1\">Film 1</a>") : QByteArray("<p>Aucun film</p>"));
+    });
+    state.ScriptPath = writeDemoScript();
+    replaceInScript(QStringLiteral("/search?q=%1"), QStringLiteral("/latin?q=%1"));
+    replaceInScript(QStringLiteral("HTTP=0\n"), QStringLiteral("HTTP=0\nCharset=%1\n").arg(QLatin1String(c.scriptCharset)));
+    start();
+    engine().model().setTitle(QStringLiteral("Été"));
+    engine().search();
+    QList<QByteArray> searches;
+    for (const QByteArray& line : site.requestLines)
+        if (line.startsWith("GET /latin"))
+            searches << line;
+    EXPECT_EQ(searches, c.requests);
+    ASSERT_TRUE(engine().steps().search);
+    EXPECT_EQ(engine().steps().search->resentIn, c.resentIn);
+    EXPECT_EQ(m().candidates().size(), c.candidates);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormCharset,
+    ::testing::Values(
+        CharsetCase{"ScriptNamesIt", "iso-8859-1", "iso-8859-1", {"GET /latin?q=%C9t%E9 HTTP/1.0"}, {}, 1},
+        CharsetCase{"ResentInThePageCharset", "", "iso-8859-1",
+                    {"GET /latin?q=%C3%89t%C3%A9 HTTP/1.0", "GET /latin?q=%C9t%E9 HTTP/1.0"}, QStringLiteral("iso-8859-1"), 1},
+        CharsetCase{"Utf8PageNotResent", "", "utf-8", {"GET /latin?q=%C3%89t%C3%A9 HTTP/1.0"}, {}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // What the steps came to, as an unattended walk reports it for each entry.
 TEST_F(Steps, OutcomeOfEachEntryAsTheStepsDecideIt)
 {
