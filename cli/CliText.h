@@ -95,6 +95,8 @@ inline constexpr char kHelp[] =
     "                          et entre deux morceaux reçus ; au-delà, « Le site ne répond pas ».\n"
     "                          Une page ou une image prend au plus quatre fois ce délai en tout\n"
     "                          (120 s par défaut) ; au-delà, « Le site envoie trop lentement »\n"
+    "    --cookies FICHIER     cookies à envoyer, lus dans un fichier cookies.txt (format de\n"
+    "                          Netscape, celui de curl et des exports de navigateur)\n"
     "    --yes | --no          réponse aux questions « voulez vous remplacer l'image ? »\n"
     "                          (oui par défaut)\n"
     "    --help, --version\n";
