@@ -2,10 +2,7 @@
 
 #include "TerminalText.h"
 
-#include "net/RetryAfter.h"
-
 #include <QElapsedTimer>
-#include <QLocale>
 
 #include <cstdio>
 #include <unistd.h>
@@ -13,19 +10,6 @@
 namespace trouvel::cli {
 
 namespace {
-
-constexpr int kRefused = 10061;
-constexpr int kReset = 10054;
-
-QString statusText(const PageFetch& fetch)
-{
-    return QStringLiteral("HTTP %1 %2").arg(fetch.http.code).arg(fetch.http.reason).trimmed();
-}
-
-QString secondsText(std::int64_t ms)
-{
-    return QLocale(QLocale::French).toString(double(ms) / 1000, 'g', 4) + QStringLiteral(" s");
-}
 
 void say(const QString& title, const QString& line)
 {
@@ -38,6 +22,7 @@ void say(const QString& title, const QString& line)
 
 QString readRetryLimits(const Arguments& arguments, RetryLimits* limits)
 {
+    limits->maxWaitName = QStringLiteral("--max-wait");
     bool ok = true;
     if (arguments.isSet(QStringLiteral("max-wait"))) {
         limits->maxWaitSeconds = arguments.value(QStringLiteral("max-wait")).toInt(&ok);
@@ -54,36 +39,14 @@ QString readRetryLimits(const Arguments& arguments, RetryLimits* limits)
 
 RetryStep nextRetry(const PageFetch& fetch, RetryCount& count, const RetryLimits& limits, const QDateTime& now)
 {
-    // A time-out (a non-zero code) or a failure without a code is final.
-    if (fetch.code != 0 || !fetch.failure.isEmpty())
+    if (!fetch.failure.isEmpty())
         return {};
-    const int status = fetch.http.code;
-    if (status == 429 || status == 503) {
-        const std::optional<std::int64_t> seconds = net::retryAfterSeconds(fetch.retryAfter, now);
-        if (!seconds)
-            return {};
-        const std::int64_t left = limits.maxWaitSeconds - count.waitedSeconds;
-        if (count.asked >= limits.askedRetries)
-            return {RetryStep::Kind::GiveUp, 0,
-                    QStringLiteral("le site demande encore d'attendre après %1 attentes").arg(count.asked)};
-        // Waiting the bound out and failing then would only lose time.
-        if (*seconds > left)
-            return {RetryStep::Kind::GiveUp, 0,
-                    QStringLiteral("le site demande d'attendre %1 s, au-delà des %2 s permis (--max-wait)").arg(*seconds).arg(left)};
-        ++count.asked;
-        count.waitedSeconds += *seconds;
-        return {RetryStep::Kind::Wait, *seconds * 1000,
-                QStringLiteral("le site demande d'attendre %1 s (%2), nouvel essai ensuite").arg(*seconds).arg(statusText(fetch))};
-    }
-    if (status != 0 || (fetch.socketError != kRefused && fetch.socketError != kReset))
-        return {};
-    const QString what = fetch.socketError == kRefused ? QStringLiteral("connexion refusée") : QStringLiteral("connexion coupée");
-    if (count.connection >= limits.connectionRetries)
-        return {RetryStep::Kind::GiveUp, 0, QStringLiteral("%1 après %2 nouveaux essais").arg(what).arg(count.connection)};
-    const std::int64_t ms = std::int64_t(limits.backoffMs) << count.connection;
-    ++count.connection;
-    return {RetryStep::Kind::Wait, ms,
-            QStringLiteral("%1, nouvel essai dans %2 (%3/%4)").arg(what, secondsText(ms)).arg(count.connection).arg(limits.connectionRetries)};
+    net::PageReport report;
+    report.status = fetch.http.code;
+    report.reason = fetch.http.reason;
+    report.retryAfter = fetch.retryAfter;
+    report.socketError = fetch.socketError;
+    return net::nextRetry(fetch.code, report, count, limits, now);
 }
 
 EntryResult retryEntry(EntryResult first, const WizardSession& session, const RetryLimits& limits,

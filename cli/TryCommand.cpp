@@ -69,7 +69,8 @@ QString keptPictureFolder()
 
 QString tryReportJson(const TryReport& report)
 {
-    QString out = QStringLiteral("{\"search\": {") + stepJson(report.search) + QStringLiteral(", \"candidates\": [");
+    QString out = QStringLiteral("{\"search\": {") + stepJson(report.search) + QStringLiteral(", \"resent_in\": ")
+                  + (report.resentIn.isEmpty() ? QStringLiteral("null") : jsonString(report.resentIn)) + QStringLiteral(", \"candidates\": [");
     for (std::size_t i = 0; i < report.candidates.size(); ++i) {
         const wizard::Candidate& c = report.candidates[i];
         if (i)
@@ -96,6 +97,8 @@ QString tryReportJson(const TryReport& report)
 QString tryReportText(const TryReport& report)
 {
     QString out = stepText(QStringLiteral("Recherche"), report.search);
+    if (!report.resentIn.isEmpty())
+        out += QStringLiteral("  envoyée une seconde fois, le titre en %1 : en UTF-8, le site n'avait rien trouvé\n").arg(report.resentIn);
     if (!report.candidatesError.isEmpty())
         out += QStringLiteral("  motif de recherche en erreur : %1\n").arg(report.candidatesError);
     out += QStringLiteral("  %1 candidat(s)\n").arg(report.candidates.size());
@@ -212,6 +215,7 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
     if (steps.search) {
         report.candidates = steps.search->candidates;
         report.candidatesError = steps.search->patternError;
+        report.resentIn = steps.search->resentIn;
         if (steps.search->page)
             report.search = stepReport(*steps.search->page, steps.search->status);
         else

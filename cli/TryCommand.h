@@ -27,6 +27,7 @@ struct StepReport {
 
 struct TryReport {
     StepReport search;
+    QString resentIn; // the charset the search went in a second time, "" when it went once
     std::vector<wizard::Candidate> candidates;
     QString candidatesError; // the search pattern's error, "" when it compiled
     bool detailRan = false;

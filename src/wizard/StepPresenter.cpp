@@ -37,6 +37,11 @@ void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed
     model_.setStatus(status::kAnalysing);
 }
 
+void StepPresenter::retryWaiting(const QString& why)
+{
+    model_.setStatus(why.left(1).toUpper() + why.mid(1));
+}
+
 void StepPresenter::analysisStopped()
 {
     model_.setStatus(status::kAnalysisStopped);

@@ -48,6 +48,8 @@ public:
     void fetchStarting();
     void connectionError(const PageResult& page);
     void fetchEnded(const PageResult& page, bool current, bool closed);
+    // An unattended walk waits before fetching the page again: why (net::RetryStep::why).
+    void retryWaiting(const QString& why);
     void analysisStopped();
 
     void searchEnded(const SearchResult& result);

@@ -13,23 +13,27 @@ QString httpStatusText(const net::PageReport& report)
 
 QString PageResult::problem() const
 {
+    QString why;
     if (!failure.isEmpty())
-        return failure;
-    if (code != 0)
-        return report.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(code)
-                                        : QStringLiteral("Erreur n°%1 : %2").arg(code).arg(report.problem);
-    if (report.status == 0)
-        return connectionError.isEmpty() ? QStringLiteral("pas de réponse HTTP")
-                                         : connectionError.simplified(); // the message spans lines
-    if (!report.success())
-        return httpStatusText(report);
-    return {};
+        why = failure;
+    else if (code != 0)
+        why = report.problem.isEmpty() ? QStringLiteral("Erreur n°%1").arg(code)
+                                       : QStringLiteral("Erreur n°%1 : %2").arg(code).arg(report.problem);
+    else if (report.status == 0)
+        why = connectionError.isEmpty() ? QStringLiteral("pas de réponse HTTP")
+                                        : connectionError.simplified(); // the message spans lines
+    else if (!report.success())
+        why = httpStatusText(report);
+    if (!why.isEmpty() && !retryNote.isEmpty())
+        why += QStringLiteral(" ; ") + retryNote;
+    return why;
 }
 
 QString PageResult::httpNote() const
 {
     if (code == 0 && failure.isEmpty() && report.status != 0 && !report.success())
-        return QStringLiteral(" (%1)").arg(httpStatusText(report));
+        return retryNote.isEmpty() ? QStringLiteral(" (%1)").arg(httpStatusText(report))
+                                   : QStringLiteral(" (%1 ; %2)").arg(httpStatusText(report), retryNote);
     return {};
 }
 

@@ -21,9 +21,10 @@ struct PageResult {
     QString failure;         // the fetch failed outright, without a code ("" when it had one)
     net::PageReport report;  // redirects, final address, HTTP status
     QString connectionError; // the connection error message shown ("" when there was none)
+    QString retryNote;       // why an unattended walk did not try it again although it might mend
 
     // What went wrong, in words ("" when a page with a 2xx status came): the result code, the
-    // HTTP status, or no response at all.
+    // HTTP status, or no response at all; and why it was not tried again, when it could have been.
     QString problem() const;
     // " (HTTP 404 Not Found)" when an error page came and is analysed all the same, else "".
     QString httpNote() const;

@@ -11,6 +11,7 @@
 #include "wizard/PictureStep.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -453,8 +454,9 @@ QString WizardEngine::resendCharset(const QString& title, const CandidateExtract
     return text::isSingleByteCharset(declared) ? declared : QString();
 }
 
-bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
+void WizardEngine::fetchOnce(const QString& url, PageResult& page)
 {
+    page = PageResult{};
     page.address = url;
     model_.setDownloading(true);
     try {
@@ -466,6 +468,29 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageR
     }
     model_.setDownloading(false);
     page.report = services_.pageClient->lastReport();
+}
+
+bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
+{
+    fetchOnce(url, page);
+    // Unattended, a site that asks for patience or refused the connection is given another
+    // chance before the walk stops on it; by hand, the person at the screen decides.
+    net::RetryCount tries;
+    while (model_.autoSave() && page.failure.isEmpty() && stillOn(generation) && !closed_) {
+        const net::RetryStep step = net::nextRetry(page.code, page.report, tries, services_.retry, QDateTime::currentDateTimeUtc());
+        if (step.kind == net::RetryStep::Kind::GiveUp)
+            page.retryNote = step.why;
+        if (step.kind != net::RetryStep::Kind::Wait)
+            break;
+        presenter_.retryWaiting(step.why);
+        model_.setDownloading(true);
+        const bool waited = services_.pause(step.waitMs, [&] { return state_.StopDownload != 0 || !stillOn(generation) || closed_; });
+        model_.setDownloading(false);
+        if (!waited)
+            break;
+        presenter_.fetchStarting();
+        fetchOnce(url, page);
+    }
     page.connectionError = net::connectionErrorMessage(page.report);
     presenter_.connectionError(page);
     const bool current = stillOn(generation);

@@ -29,6 +29,8 @@
 #include "common/UserInteraction.h"
 #include "config/Script.h"
 #include "config/Settings.h"
+#include "net/Pause.h"
+#include "net/RetryPolicy.h"
 #include "text/RegExp.h"
 #include "wizard/EntryOutcome.h"
 #include "wizard/NetworkSettings.h"
@@ -64,6 +66,11 @@ struct WizardServices {
     // Shows the mapping dialog (frm3) modally for the current script and the given
     // Trouvel.ini section; may throw trouvel::Error. Empty: no dialog.
     std::function<void(const QString& section)> openMappingDialog;
+    // The unattended walk ("Sauvegarde Auto") fetches a page again, as net::nextRetry says,
+    // when the site asks for patience (429, 503 with Retry-After) or refused the connection.
+    net::RetryLimits retry;
+    // Waits ms before such a new try, or less when cancelled() turns true; false then.
+    std::function<bool(std::int64_t ms, const std::function<bool()>& cancelled)> pause = net::pauseFor;
     // Called once when the wizard unloads: the window hides at once. Empty: nothing.
     std::function<void()> requestClose;
     // Pictures stored without a sync of their own: the caller syncs the group (an unattended
@@ -170,6 +177,7 @@ private:
     // Fetches url into tmp.txt, shown as a step's fetch; page.code and page.failure say
     // whether the page came. False when the step must end there.
     bool fetchPage(const QString& url, std::uint64_t generation, PageResult& page);
+    void fetchOnce(const QString& url, PageResult& page);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);

@@ -48,7 +48,7 @@ TEST_F(CliProcessTest, TryJsonOneCandidateFieldByField)
     const QJsonObject search = o[QStringLiteral("search")].toObject();
     EXPECT_EQ(keys(search), QStringList({QStringLiteral("address"), QStringLiteral("candidates"), QStringLiteral("code"),
                                           QStringLiteral("final"), QStringLiteral("http"), QStringLiteral("redirects"),
-                                          QStringLiteral("status")}));
+                                          QStringLiteral("resent_in"), QStringLiteral("status")}));
     EXPECT_EQ(search[QStringLiteral("address")].toString(),
               QStringLiteral("http://127.0.0.1:%1/recherche?titre=Nord/Sud").arg(fixture.site().port()));
     EXPECT_EQ(search[QStringLiteral("code")].toInt(-1), 0);
@@ -95,7 +95,7 @@ TEST_F(CliProcessTest, TryJsonKeepsTheDocumentedKeyOrder)
     EXPECT_EQ(run.out.trimmed(),
               QStringLiteral("{\"search\": {\"address\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"code\": 0, "
                              "\"status\": \"Analyse terminee\", \"http\": 200, \"redirects\": [], "
-                             "\"final\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"candidates\": []}, \"detail\": null}")
+                             "\"final\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"resent_in\": null, \"candidates\": []}, \"detail\": null}")
                   .arg(fixture.site().port()));
 }
 

@@ -41,6 +41,11 @@ void TestSite::hold(const QByteArray& path, std::function<void()> onHeld)
     held_.insert(path, std::move(onHeld));
 }
 
+void TestSite::answerOnce(const QByteArray& path, const QByteArray& response)
+{
+    once_.insert(path, response);
+}
+
 void TestSite::serve(QTcpSocket* socket)
 {
     QByteArray request = socket->property("request").toByteArray() + socket->readAll();
@@ -57,6 +62,11 @@ void TestSite::serve(QTcpSocket* socket)
         if (auto onHeld = held.value())
             onHeld();
         return; // no answer: the client waits until it stops or the socket closes
+    }
+    if (const QByteArray once = once_.take(path); !once.isEmpty()) {
+        socket->write(once);
+        socket->disconnectFromHost();
+        return;
     }
     if (auto found = redirects_.find(path); found != redirects_.end()) {
         socket->write("HTTP/1.0 " + QByteArray::number(found->first) + " Moved\r\nLocation: " + found->second

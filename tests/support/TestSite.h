@@ -25,6 +25,8 @@ public:
     void pageFunction(const QByteArray& prefix, std::function<QByteArray(const QByteArray& path)> body);
     // Requests for path are sent to location with this status (and an empty body).
     void redirect(const QByteArray& path, const QByteArray& location, int status = 301);
+    // The next request for path gets these response bytes as they stand (then the route again).
+    void answerOnce(const QByteArray& path, const QByteArray& response);
     // Requests for this path get no answer; onHeld runs once such a request has arrived.
     void hold(const QByteArray& path, std::function<void()> onHeld);
 
@@ -37,6 +39,7 @@ private:
     QHash<QByteArray, QPair<int, QByteArray>> pages_;
     QList<QPair<QByteArray, std::function<QByteArray(const QByteArray&)>>> functions_;
     QHash<QByteArray, std::function<void()>> held_;
+    QHash<QByteArray, QByteArray> once_;
     QHash<QByteArray, QPair<int, QByteArray>> redirects_;
 };
 

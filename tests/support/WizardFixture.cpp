@@ -114,6 +114,10 @@ WizardServices WizardTest::services()
             throw Error("ColumnHeaders a échoué");
     };
     s.requestClose = [this] { ++closeRequests; };
+    s.pause = [this](std::int64_t ms, const std::function<bool()>&) {
+        pauses.push_back(ms);
+        return pausesComplete;
+    };
     return s;
 }
 

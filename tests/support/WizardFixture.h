@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace trouvel::wizard::test {
 
@@ -48,6 +49,8 @@ protected:
     int mappingDialogs = 0;
     bool mappingDialogFails = false; // the dialog throws as a failing host member would
     int closeRequests = 0;
+    std::vector<std::int64_t> pauses; // each wait before a new try, in ms; it returns at once
+    bool pausesComplete = true;       // false: each wait ends as if Stop was clicked
     std::shared_ptr<net::WebSession> web; // the last services()' session
     std::unique_ptr<WizardEngine> engine_;
 };

@@ -63,6 +63,47 @@ TEST_F(Walk, GoesOnPastAPictureThatCannotBeDownloaded)
     EXPECT_FALSE(host->entry(4).tag.empty());
 }
 
+// A site that asks for patience: the walk waits as asked and goes on, or stops saying why not.
+struct RetryCase {
+    const char* name;
+    const char* retryAfter;
+    bool byHand;       // Sauvegarde Auto off
+    bool pauseEnds;    // false: Stop during the wait
+    std::vector<std::int64_t> pauses;
+    bool walkedPast;   // entry 3 and those after it were filled
+    const char* status; // part of the final status line
+};
+
+class WalkRetry : public Walk, public ::testing::WithParamInterface<RetryCase> {};
+
+TEST_P(WalkRetry, WaitsAsAskedWithinTheBound)
+{
+    const RetryCase& c = GetParam();
+    start(4);
+    pausesComplete = c.pauseEnds;
+    engine().model().setAutoSave(!c.byHand);
+    site.answerOnce("/search?q=Film+3", QByteArray("HTTP/1.0 503 Service Unavailable\r\nRetry-After: ") + c.retryAfter
+                                            + "\r\nConnection: close\r\n\r\nbusy");
+    if (c.byHand)
+        engine().model().setTitle(QStringLiteral("Film 3"));
+    engine().search();
+    EXPECT_EQ(pauses, c.pauses);
+    for (int i = 3; i <= 4; ++i)
+        EXPECT_EQ(saved(i), c.walkedPast) << i;
+    if (!c.walkedPast) {
+        EXPECT_TRUE(engine().model().status().contains(QString::fromUtf8(c.status))) << engine().model().status().toStdString();
+        EXPECT_EQ(ui.beeps, 2); // the walk stopped on a search without one candidate
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WalkRetry,
+    ::testing::Values(RetryCase{"AskedToWait", "2", false, true, {2000}, true, ""},
+                      RetryCase{"BeyondTheBound", "600", false, true, {}, false, "au-delà des 300 s permis"},
+                      RetryCase{"StoppedWhileWaiting", "2", false, false, {2000}, false, "HTTP 503"},
+                      RetryCase{"ByHandNotTriedAgain", "2", true, true, {}, false, "HTTP 503"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 using WhileWaiting = Walk;
 
 TEST_F(WhileWaiting, QuitEndsTheWaitingStepAndNothingMoreIsTouched)

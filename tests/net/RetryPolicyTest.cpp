@@ -1,12 +1,13 @@
-// When a failed try is tried again and after how long; the report's CSV fields.
-#include "BatchReport.h"
-#include "RetryPolicy.h"
+// When a failed fetch is tried again and after how long, and the wait before it.
+#include "net/Pause.h"
+#include "net/RetryPolicy.h"
 
+#include <QTimer>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
 
-using namespace trouvel::cli;
+using namespace trouvel::net;
 
 namespace {
 
@@ -26,18 +27,22 @@ class NextRetry : public ::testing::TestWithParam<RetryCase> {};
 TEST_P(NextRetry, DecidesAndCounts)
 {
     const RetryCase& c = GetParam();
-    PageFetch fetch;
-    fetch.code = c.code;
-    fetch.http = {c.status, QStringLiteral("Raison")};
-    fetch.retryAfter = c.retryAfter;
-    fetch.socketError = c.socketError;
+    PageReport report;
+    report.status = c.status;
+    report.reason = QStringLiteral("Raison");
+    report.retryAfter = c.retryAfter;
+    report.socketError = c.socketError;
     RetryLimits limits;
     limits.maxWaitSeconds = 10;
     limits.backoffMs = 100;
+    limits.maxWaitName = QStringLiteral("--max-wait");
     RetryCount count = c.before;
-    const RetryStep step = nextRetry(fetch, count, limits, QDateTime(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc()));
+    const RetryStep step = nextRetry(c.code, report, count, limits, QDateTime(QDate(2026, 3, 1), QTime(12, 0), QTimeZone::utc()));
     EXPECT_EQ(step.kind, c.kind);
     EXPECT_EQ(step.waitMs, c.waitMs);
+    // The bound is named as the user sets it.
+    const QByteArrayView name(c.name);
+    EXPECT_EQ(step.why.contains(QStringLiteral("(--max-wait)")), name == "BeyondTheBoundGivesUp" || name == "BoundIsForTheWholeEntry");
     EXPECT_EQ(step.why.isEmpty(), step.kind == RetryStep::Kind::None);
     // Only a wait counts as a try.
     const bool waited = step.kind == RetryStep::Kind::Wait;
@@ -62,22 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
                       RetryCase{"OtherSocketErrorIsFinal", 0, 0, "", 11001, {}, RetryStep::Kind::None, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(BatchReport, CsvQuotesWhatNeedsItAndFormatsByExtension)
+TEST(PauseFor, EndsOnItsTimeOrWhenCancelledByAnEvent)
 {
-    EntryResult ambiguous(0, QStringLiteral("Heat, le \"vrai\""), Outcome::Ambiguous, 2, {});
-    ambiguous.candidateTexts = {QStringLiteral("Heat | 1995"), QStringLiteral("Heat | 1986")};
-    EntryResult failed(1, QStringLiteral("Nord"), Outcome::Failed, 0, QStringLiteral("recherche : HTTP 503"));
-    failed.stage = QStringLiteral("recherche");
-    failed.retryNote = QStringLiteral("attente trop longue");
-    const EntryResult unsaved(2, QStringLiteral("Sud"), Outcome::PictureNotStored, 1, QStringLiteral("disque plein"));
-    EXPECT_EQ(QString::fromUtf8(formatReport({ambiguous, failed, unsaved}, ReportFormat::Csv)),
-              QString::fromUtf8("n°,titre,résultat,candidats,étape,raison\r\n"
-                                "1,\"Heat, le \"\"vrai\"\"\",ambigu,\"Heat | 1995\nHeat | 1986\",,\r\n"
-                                "2,Nord,échec,,recherche,recherche : HTTP 503 ; attente trop longue\r\n"
-                                "3,Sud,image non enregistrée,,enregistrement,disque plein\r\n"));
-    EXPECT_EQ(reportFormatFor(QStringLiteral("a/r.JSON")), ReportFormat::Json);
-    EXPECT_EQ(reportFormatFor(QStringLiteral("r.csv")), ReportFormat::Csv);
-    EXPECT_EQ(reportFormatFor(QStringLiteral("r.csv.txt")), std::nullopt);
+    EXPECT_TRUE(pauseFor(1, [] { return false; }));
+    // A click on Stop is an event like this one: the wait ends on it, long before its time.
+    bool stopped = false;
+    QTimer::singleShot(0, [&stopped] { stopped = true; });
+    EXPECT_FALSE(pauseFor(600000, [&stopped] { return stopped; }));
 }
 
 } // namespace
