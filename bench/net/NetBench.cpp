@@ -1,18 +1,22 @@
 // The page client against a loopback server: 1 MiB pages (HTTP/1.0, framed, chunked, gzip)
-// paired with curl's own transfer time, the CPU used while a slow server says nothing, and a keep-alive server with and without a framed response.
+// and a 100 KiB page with cookies both ways paired with curl's own transfer time, the CPU used while a slow server says nothing, and a keep-alive server with and without a framed response.
 #include "ThreadedServer.h"
 
 #include "net/SocketPageClient.h"
+#include "net/WebSession.h"
 #include "support/ZlibCompress.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <ctime>
 
 namespace trouvel::net::bench {
@@ -56,10 +60,13 @@ QByteArray chunkedResponse(const QByteArray& body, qsizetype chunk)
 
 // One page fetched in turn by the page client and by curl, pair by pair in the same run;
 // curl's figure is its own time_total (the transfer, not the process start).
-void pairedWithCurl(benchmark::State& state, const QByteArray& response, std::int16_t version, QStringList curlOptions)
+void pairedWithCurl(benchmark::State& state, const QByteArray& response, std::int16_t version, QStringList curlOptions,
+                    std::shared_ptr<WebSession> session = {})
 {
     ThreadedServer server({response, 0, 0});
     Fixture f;
+    if (session)
+        f.client.setSession(std::move(session));
     QTemporaryDir dir;
     const QString curlTarget = dir.filePath(QStringLiteral("curl.txt"));
     const std::int16_t get = -1;
@@ -110,6 +117,36 @@ void BM_Gzip_1MiB_VsCurl(benchmark::State& state)
                        + QByteArray::number(packed.size()) + "\r\n\r\n" + packed,
                    1, {QStringLiteral("--http1.1"), QStringLiteral("--compressed")});
 }
+// A site's page as a session fetches it: the request carries the User-Agent, the usual
+// headers and the cookies a cookies.txt gave; the response sets three more, kept in the jar.
+// curl does the same with -A, -b and -c over the same file.
+void BM_Session_100KiB_VsCurl(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString cookies = dir.filePath(QStringLiteral("cookies.txt"));
+    QByteArray lines = "# Netscape HTTP Cookie File\n";
+    for (int i = 0; i < 10; ++i)
+        lines += "127.0.0.1\tFALSE\t/\tFALSE\t0\tc" + QByteArray::number(i) + "\tvaleur" + QByteArray::number(i) + "\n";
+    QFile file(cookies);
+    if (!file.open(QIODevice::WriteOnly) || file.write(lines) != lines.size())
+        state.SkipWithError("cookies.txt not written");
+    file.close();
+    auto session = std::make_shared<WebSession>();
+    if (!session->loadCookieFile(cookies).isEmpty())
+        state.SkipWithError("cookies.txt not read");
+    const QByteArray body = page(100 << 10);
+    pairedWithCurl(state,
+                   "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nSet-Cookie: sid=abc123; Path=/; HttpOnly\r\n"
+                   "Set-Cookie: consent=oui; Path=/; Max-Age=3600\r\nSet-Cookie: lang=fr; Path=/\r\nContent-Length: "
+                       + QByteArray::number(body.size()) + "\r\n\r\n" + body,
+                   1,
+                   {QStringLiteral("--http1.1"), QStringLiteral("-A"), QString::fromLatin1(defaultUserAgent()), QStringLiteral("-b"),
+                    cookies, QStringLiteral("-c"), dir.filePath(QStringLiteral("curl-jar.txt"))},
+                   session);
+    // The figures count only if the jar did its work: what the responses set is kept.
+    if (!session->cookieHeader(QUrl(QStringLiteral("http://127.0.0.1/"))).contains("sid=abc123"))
+        state.SkipWithError("the response's cookies were not kept");
+}
 double minimum(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 BENCHMARK(BM_Http10_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
     ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
@@ -118,6 +155,8 @@ BENCHMARK(BM_Plain_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->
 BENCHMARK(BM_Chunked_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
     ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Gzip_1MiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(5)->UseManualTime()
+    ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Session_100KiB_VsCurl)->Unit(benchmark::kMillisecond)->Iterations(50)->Repetitions(5)->UseManualTime()
     ->ComputeStatistics("min", minimum)->ReportAggregatesOnly(true);
 
 // A server that answers after 3 s: the process should sleep, not spin, while it waits.
