@@ -1,13 +1,17 @@
 #include "net/PictureDownload.h"
 
+#include "net/ContentDecoder.h"
 #include "net/EnvironmentProxy.h"
 #include "net/EventWait.h"
+#include "net/Redirect.h"
+#include "net/ReplyErrorText.h"
 #include "net/ScratchFile.h"
 #include "net/TrustStore.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 
@@ -38,7 +42,23 @@ bool isSessionError(QNetworkReply::NetworkError error)
 
 QString withReason(const QString& message, const QString& reason)
 {
-    return reason.isEmpty() ? message : message + QStringLiteral(" (") + reason + QLatin1Char(')');
+    if (reason.isEmpty())
+        return message;
+    // Inside the brackets the reason reads as the rest of the sentence ("HTTP 404" stays).
+    const bool word = reason.size() > 1 && reason.at(1).isLower();
+    return message + QStringLiteral(" (") + (word ? reason.left(1).toLower() + reason.mid(1) : reason) + QLatin1Char(')');
+}
+
+// The coding a response's Content-Encoding names, when it is one we undo; the page client
+// keeps anything else as sent, and so does this download.
+std::unique_ptr<ContentDecoder> decoderFor(const QByteArray& contentEncoding)
+{
+    const QByteArray coding = contentEncoding.trimmed().toLower();
+    if (coding == "gzip" || coding == "x-gzip")
+        return std::make_unique<ContentDecoder>(ContentDecoder::Coding::Gzip);
+    if (coding == "deflate")
+        return std::make_unique<ContentDecoder>(ContentDecoder::Coding::Deflate);
+    return nullptr;
 }
 
 [[noreturn]] void throwWriteError(const QString& target, const ScratchFile& file)
@@ -79,6 +99,13 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
 
     QNetworkRequest request(url);
     request.setRawHeader("User-Agent", webSession.userAgent());
+    request.setRawHeader("Accept", "image/avif,image/webp,image/png,image/jpeg,image/*;q=0.8,*/*;q=0.5");
+    // Named here, the coding is left to us: the body is undone under the size bound, as the
+    // page client does, instead of inflating without one.
+    request.setRawHeader("Accept-Encoding", "gzip, deflate");
+    // Each redirect is looked at before it is followed: the same rules as the page client's.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects + 1);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     // Qt's transfer time-out counts from the last byte moved, the connection's set-up included.
@@ -96,6 +123,17 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
     bool writeFailed = false;
     bool finished = false;
     bool tooSlow = false;
+    std::unique_ptr<ContentDecoder> decoder;
+    bool bodyStarted = false;
+    bool decodeFailed = false;
+    QByteArray coding;
+    QString current = url.toString(QUrl::FullyEncoded);
+    QSet<QString> visited{requestKey(true, current)};
+    int hop = 0;
+    QString redirectFailure;
+    bool requestSent = false;
+    bool headerArrived = false;
+    QList<QSslError> tlsErrors;
 
     // The reply goes when this call ends (the session stays); the context object is declared
     // after it so that it goes first and takes the connections, which refer to locals, along.
@@ -115,25 +153,58 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
             httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return;
         }
+        if (!bodyStarted) {
+            bodyStarted = true;
+            coding = reply->rawHeader("Content-Encoding");
+            decoder = decoderFor(coding);
+        }
+        QByteArray decoded;
         while (reply->bytesAvailable() > 0) {
             const QByteArray piece = reply->read(kReadPiece);
             if (piece.isEmpty())
                 break;
-            if (received + piece.size() > maxBytes) {
+            if (decoder) {
+                decoded.clear();
+                const ContentDecoder::Result result = decoder->feed(piece, decoded, qsizetype(maxBytes - received));
+                if (result == ContentDecoder::Result::OverLimit) {
+                    tooLarge = true;
+                    return;
+                }
+                if (result == ContentDecoder::Result::Corrupt) {
+                    decodeFailed = true;
+                    return;
+                }
+            } else if (received + piece.size() > maxBytes) {
                 tooLarge = true;
                 return;
             }
-            received += piece.size();
+            const QByteArray& bytes = decoder ? decoded : piece;
+            received += bytes.size();
             if (!file.isOpen() && !file.open()) {
                 writeFailed = true;
                 return;
             }
-            if (file.write(piece) != piece.size()) {
+            if (file.write(bytes) != bytes.size()) {
                 writeFailed = true;
                 return;
             }
         }
     };
+    QObject::connect(reply, &QNetworkReply::redirected, &context, [&](const QUrl& to) {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const RedirectDecision next = decideRedirect(current, status, to.toEncoded(), true, hop, visited);
+        if (!next.failure.isEmpty()) {
+            redirectFailure = next.failure;
+            return;
+        }
+        ++hop;
+        current = next.next;
+        visited.insert(requestKey(true, current));
+        Q_EMIT reply->redirectAllowed();
+    });
+    QObject::connect(reply, &QNetworkReply::requestSent, &context, [&] { requestSent = true; });
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &context, [&] { headerArrived = true; });
+    QObject::connect(reply, &QNetworkReply::sslErrors, &context, [&](const QList<QSslError>& errors) { tlsErrors = errors; });
     QObject::connect(reply, &QIODevice::readyRead, &context, readAvailable);
     QObject::connect(reply, &QNetworkReply::finished, &context, [&] {
         readAvailable();
@@ -146,11 +217,15 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
     overall.setSingleShot(true);
     QObject::connect(&overall, &QTimer::timeout, &context, [&] { tooSlow = true; });
     overall.start(overallLimitMs(options.timeLimitMs));
-    waitForEvents([&] { return finished || tooLarge || httpError || writeFailed || tooSlow || stopDownload != 0; });
+    const auto failed = [&] { return tooLarge || httpError || writeFailed || tooSlow || decodeFailed || !redirectFailure.isEmpty(); };
+    waitForEvents([&] { return finished || failed() || stopDownload != 0; });
     overall.stop();
 
     QObject::disconnect(reply, nullptr, &context, nullptr);
-    const bool completed = finished && !tooLarge && !httpError && !writeFailed && !tooSlow;
+    // A compressed body cut short is not the picture either.
+    if (finished && !failed() && decoder && !decoder->ended() && reply->error() == QNetworkReply::NoError)
+        decodeFailed = true;
+    const bool completed = finished && !failed();
     if (!completed)
         reply->abort();
     const QNetworkReply::NetworkError error = reply->error();
@@ -166,10 +241,16 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
         if (tooSlow)
             return withReason(kCannotDownload, QStringLiteral("le site envoie trop lentement : l'image n'est pas arrivée en %1")
                                                    .arg(durationText(overallLimitMs(options.timeLimitMs))));
+        if (!redirectFailure.isEmpty())
+            return withReason(kCannotDownload, redirectFailure);
+        if (decodeFailed)
+            return withReason(kCannotDownload, QStringLiteral("le contenu compressé (%1) de l'image est illisible")
+                                                   .arg(QString::fromLatin1(coding.trimmed())));
         if (stopDownload != 0 && !finished)
             return kInterrupted;
+        const QString host = QUrl(current).host();
         if (isSessionError(error))
-            return withReason(kNoSession, reply->errorString());
+            return withReason(kNoSession, replyErrorText(error, host));
         if (const QString unusable = unusableProxy(reply->url()); !unusable.isEmpty())
             return withReason(kCannotDownload, QStringLiteral("proxy inutilisable : ") + unusable);
         if (httpError || (httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt()) >= 300) {
@@ -177,10 +258,19 @@ QString DownloadToFile(WebSession& webSession, const QString& address, const QSt
                 httpReason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             return withReason(kCannotDownload, QStringLiteral("HTTP %1 %2").arg(httpStatus).arg(httpReason).trimmed());
         }
-        if (error == QNetworkReply::OperationCanceledError)
-            return withReason(kCannotDownload,
-                              QStringLiteral("le site ne répond pas : rien reçu en %1").arg(durationText(options.timeLimitMs)));
-        return withReason(kCannotDownload, reply->errorString());
+        // Qt's time-out: which part of the exchange the site left waiting. Qt's reply does not
+        // show the bytes of a header still arriving, so a header that never ends reads as one
+        // that never came.
+        if (error == QNetworkReply::OperationCanceledError) {
+            const QString limit = durationText(options.timeLimitMs);
+            if (headerArrived)
+                return withReason(kCannotDownload, QStringLiteral("le site ne répond plus : rien reçu pendant %1").arg(limit));
+            if (requestSent)
+                return withReason(kCannotDownload,
+                                  QStringLiteral("le site ne répond pas : pas de réponse complète en %1").arg(limit));
+            return withReason(kCannotDownload, QStringLiteral("le site ne répond pas : pas de connexion à %1 en %2").arg(host, limit));
+        }
+        return withReason(kCannotDownload, replyErrorText(error, host, tlsErrors));
     }
     // A resource of no bytes still replaces the target, with an empty file.
     if (!file.isOpen() && !file.open())

@@ -1,6 +1,7 @@
 #include "picture/ImageDecoder.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
@@ -10,11 +11,30 @@ namespace trouvel::picture {
 
 namespace {
 
+// Why the reader gave no picture, in the words the status tooltip and the tool show.
+QString unreadableReason(const QImageReader& reader)
+{
+    if (QFileInfo(reader.fileName()).size() == 0)
+        return QStringLiteral("le fichier reçu est vide");
+    switch (reader.error()) {
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("le fichier reçu n'est pas une image d'un format connu");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("l'image reçue est endommagée ou incomplète");
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("le fichier de l'image est introuvable");
+    case QImageReader::DeviceError:
+        return QStringLiteral("le fichier de l'image ne peut pas être lu");
+    default:
+        return QStringLiteral("l'image reçue est illisible");
+    }
+}
+
 Picture readPicture(QImageReader& reader)
 {
     QImage image = reader.read();
     if (image.isNull())
-        return {};
+        return {nullptr, unreadableReason(reader)};
     return {std::make_shared<const QImage>(std::move(image)), {}};
 }
 

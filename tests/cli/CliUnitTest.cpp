@@ -173,7 +173,7 @@ TEST(PictureModule, DecodesThroughTheBuiltModuleOrSaysWhyNot)
     EXPECT_EQ(decoded.image->pixelColor(3, 2), QColor(Qt::red));
     const trouvel::picture::Picture refused = built.decode(text);
     EXPECT_TRUE(refused.isNull());
-    EXPECT_TRUE(refused.error.isEmpty());
+    EXPECT_EQ(refused.error, QString::fromUtf8("le fichier reçu n'est pas une image d'un format connu"));
 
     // The tool only checks that a picture reads: a JPEG is decoded at an eighth of its size.
     const QString jpeg = dir.filePath("poster.jpg");

@@ -4,6 +4,7 @@
 #include "NetTestSupport.h"
 
 #include "net/PictureDownload.h"
+#include "support/ZlibCompress.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +21,11 @@ using namespace test;
 const QString kCannotDownload = QStringLiteral("Le fichier specifié ne peut être telechargé");
 
 
+
+QByteArray gzipped(const QByteArray& data)
+{
+    return trouvel::testsupport::zlibCompress(data, 31);
+}
 
 QByteArray pattern(qsizetype size)
 {
@@ -39,10 +45,11 @@ protected:
         writeFile(target, kOldPicture);
     }
 
-    QString download(const QString& url, qint64 maxBytes = kDefaultMaxDownloadBytes)
+    QString download(const QString& url, qint64 maxBytes = kDefaultMaxDownloadBytes, int timeLimitMs = kDefaultTimeLimitMs)
     {
         NetOptions options;
         options.maxBytes = maxBytes;
+        options.timeLimitMs = timeLimitMs;
         return DownloadToFile(url, target, stop, options);
     }
 
@@ -104,6 +111,7 @@ struct FailureCase {
     QString path;
     qint64 maxBytes;
     QString expectedStart;
+    int timeLimitMs = kDefaultTimeLimitMs;
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -114,7 +122,7 @@ TEST_P(PictureFailures, OldPictureStaysInPlace)
 {
     const FailureCase& c = GetParam();
     LoopbackServer server(c.script);
-    const QString message = download(server.url(c.path), c.maxBytes);
+    const QString message = download(server.url(c.path), c.maxBytes, c.timeLimitMs);
     EXPECT_TRUE(message.startsWith(c.expectedStart)) << message.toStdString();
     EXPECT_EQ(readFile(target), kOldPicture);
     EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(',').toStdString();
@@ -133,17 +141,35 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"OverTheLimit", {send(httpResponse(pattern(10000))), holdStep()}, "/x.jpg", 4096,
                     QStringLiteral("Le fichier dépasse la taille maximale autorisée (4096 octets)")},
         FailureCase{"OverTheLimitWithoutLength", {send("HTTP/1.0 200 OK\r\n\r\n" + pattern(10000)), holdStep()},
-                    "/x.jpg", 4096, QStringLiteral("Le fichier dépasse la taille maximale autorisée")}),
+                    "/x.jpg", 4096, QStringLiteral("Le fichier dépasse la taille maximale autorisée")},
+        // A small body that inflates without end stops at the limit at once, whatever the
+        // silence limit: the server holds the connection open after it.
+        FailureCase{"GzipBomb", {send(httpResponse(gzipped(QByteArray(100 << 20, '\0')), "200 OK", "Content-Encoding: gzip\r\n")), holdStep()},
+                    "/x.jpg", kDefaultMaxDownloadBytes, QStringLiteral("Le fichier dépasse la taille maximale autorisée (64 Mio)"), 5000},
+        FailureCase{"CorruptGzip", {send(httpResponse("pas du gzip", "200 OK", "Content-Encoding: gzip\r\n")), closeStep()},
+                    "/x.jpg", kDefaultMaxDownloadBytes,
+                    kCannotDownload + QStringLiteral(" (le contenu compressé (gzip) de l'image est illisible)")},
+        FailureCase{"RedirectLoop", {send(httpResponse("", "302 Found", "Location: /x.jpg\r\n")), closeStep()}, "/x.jpg",
+                    kDefaultMaxDownloadBytes, kCannotDownload + QStringLiteral(" (boucle de redirection")},
+        FailureCase{"EndlessHeaders", {send("HTTP/1.1 200 OK\r\n" + QByteArray("X-Remplissage: aaaaaaaaaaaaaaaaaaaaaaaaa\r\n").repeated(40000)), holdStep()},
+                    "/x.jpg", kDefaultMaxDownloadBytes, kCannotDownload + QStringLiteral(" (le site ne répond pas : pas de réponse complète en 2 s)"), 2000}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PictureDownload, RefusedConnectionCannotDownload)
 {
     const quint16 freePort = closedPort();
     ASSERT_NE(freePort, 0);
-    // The described text first, then the socket's own reason.
+    // The described text first, then the reason in French (not Qt's own text).
     const QString result = download(QStringLiteral("http://127.0.0.1:%1/x.jpg").arg(freePort));
-    EXPECT_TRUE(result.startsWith(kCannotDownload + QStringLiteral(" ("))) << result.toStdString();
-    EXPECT_TRUE(result.endsWith(QLatin1Char(')')));
+    EXPECT_EQ(result, kCannotDownload + QStringLiteral(" (connexion refusée par 127.0.0.1)"));
+    EXPECT_EQ(readFile(target), kOldPicture);
+}
+
+TEST_F(PictureDownload, UnknownCertificateIsNamedInFrench)
+{
+    LoopbackServer server({send(httpResponse("x")), holdStep()}, false, true);
+    const QString result = download(server.url(QStringLiteral("/x.jpg")));
+    EXPECT_TRUE(result.startsWith(kCannotDownload + QStringLiteral(" (connexion sécurisée refusée : certificat "))) << result.toStdString();
     EXPECT_EQ(readFile(target), kOldPicture);
 }
 

@@ -313,7 +313,7 @@ TEST(PictureTimeLimit, SilentServerEndsWithTheReason)
     options.timeLimitMs = 150;
     const std::int16_t stop = 0;
     const QString result = DownloadToFile(server.url(QStringLiteral("/x.jpg")), dir.filePath(QStringLiteral("i.jpg")), stop, options);
-    EXPECT_EQ(result, QStringLiteral("Le fichier specifié ne peut être telechargé (le site ne répond pas : rien reçu en 150 ms)"));
+    EXPECT_EQ(result, QStringLiteral("Le fichier specifié ne peut être telechargé (le site ne répond pas : pas de réponse complète en 150 ms)"));
 }
 
 // A site that never stays silent long enough for the silence limit, but never finishes: the

@@ -314,18 +314,35 @@ TEST_F(Steps, LastPictureMatchWins)
     EXPECT_EQ(m().status(), QStringLiteral("Terminé"));
 }
 
-TEST_F(Steps, PictureThatIsNotAPicture)
+struct NotAPictureCase {
+    const char* name;
+    QByteArray body;
+    const char* reason;
+};
+
+class NotAPicture : public Steps, public ::testing::WithParamInterface<NotAPictureCase> {};
+
+TEST_P(NotAPicture, IsRefusedWithItsReason)
 {
     writeDemoScript();
     start();
-    site.page("/img/1.png", "<html>not a picture</html>");
+    site.page("/img/1.png", GetParam().body);
     engine().model().setAutoSave(false);
     engine().search();
     EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
+    EXPECT_EQ(m().pictureError(), QString::fromUtf8(GetParam().reason));
     EXPECT_FALSE(QFileInfo::exists(engine().pictureFile()));
     EXPECT_FALSE(m().pictureTicked());
     EXPECT_EQ(m().defaultButton(), DefaultButton::Save);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, NotAPicture,
+    ::testing::Values(NotAPictureCase{"Page", "<html>not a picture</html>", "le fichier reçu n'est pas une image d'un format connu"},
+                      // What a chunked answer whose first chunk size overflows comes to.
+                      NotAPictureCase{"Empty", "", "le fichier reçu est vide"},
+                      NotAPictureCase{"CutShort", pngBytes().left(60), "l'image reçue est endommagée ou incomplète"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
 {
