@@ -91,12 +91,9 @@ bool isSingleByteCharset(const QString& name)
 
 QString formEncoded(const QString& text, const QString& charset)
 {
-    if (charset.isEmpty())
-        return text;
-    QStringEncoder encoder(converterName(charset).constData());
-    QStringDecoder decoder(converterName(charset).constData());
-    if (!encoder.isValid() || !decoder.isValid())
-        return text;
+    QStringEncoder encoder(converterName(charset.isEmpty() ? QStringLiteral("utf-8") : charset).constData());
+    QStringDecoder decoder(converterName(charset.isEmpty() ? QStringLiteral("utf-8") : charset).constData());
+    const bool recode = !charset.isEmpty() && encoder.isValid() && decoder.isValid();
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
@@ -106,7 +103,12 @@ QString formEncoded(const QString& text, const QString& charset)
         const qsizetype length = code > 0xFFFF ? 2 : 1;
         const QStringView character = QStringView(text).sliced(i, length);
         i += length;
-        if (code < 0x80) {
+        // What would end the value or the query, or start an escape, is sent as itself.
+        if (code < 0x80 && QStringView(u"&#+%=?").contains(QChar(code))) {
+            out += QStringLiteral("%%1").arg(quint32(code), 2, 16, QLatin1Char('0')).toUpper();
+            continue;
+        }
+        if (code < 0x80 || !recode) {
             out += character;
             continue;
         }

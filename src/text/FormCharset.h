@@ -13,10 +13,12 @@ QString charsetProblem(const QString& name);
 // True for a charset of one byte per character (iso-8859-*, windows-125*, koi8-*, ...).
 bool isSingleByteCharset(const QString& name);
 
-// The text with every non-ASCII character written as %XX of its bytes in `charset`, as a
-// browser sends a form; a character the charset cannot hold as "&#N;" (percent-encoded), as
-// browsers do. ASCII is left as it is. iso-8859-1 and us-ascii are read as windows-1252, as
-// browsers read them. An empty or unknown charset leaves the text unchanged.
+// The text as a form value of the query: "&", "#", "+", "%", "=" and "?" as %XX, so that
+// the whole title reaches the site; every non-ASCII character written as %XX of its bytes in
+// `charset`, as a browser sends a form, and a character the charset cannot hold as "&#N;"
+// (percent-encoded), as browsers do. Other ASCII, blanks included, is left as it is.
+// iso-8859-1 and us-ascii are read as windows-1252, as browsers read them. An empty or
+// unknown charset leaves the non-ASCII characters as they are (sent in UTF-8).
 QString formEncoded(const QString& text, const QString& charset);
 
 // The charset a stored page declares: the final response's Content-Type header, else a

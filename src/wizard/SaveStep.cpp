@@ -149,7 +149,8 @@ void SaveStep::writeColumns(const SaveRequest& request, SaveResult& result)
             const FieldRow& row = rows[std::size_t(k - 1)];
             if (!row.ticked)
                 continue;
-            if (request.keepFilled && !entries.cell(request.row, c - 1).trimmed().isEmpty()) {
+            const bool keep = request.keepFilled || (request.emptyKeepsFilled && row.value.trimmed().isEmpty());
+            if (keep && !entries.cell(request.row, c - 1).trimmed().isEmpty()) {
                 ++result.kept;
                 continue;
             }

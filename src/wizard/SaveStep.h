@@ -52,6 +52,7 @@ struct SaveRequest {
     QString title;           // names the picture
     QString pictureFile;     // the downloaded picture, "" when none is ticked
     bool keepFilled = false; // leave non-blank columns and an existing picture alone
+    bool emptyKeepsFilled = false; // an empty field leaves a non-blank column alone (nobody saw it)
     bool askBeforeReplacing = true; // an entry's own picture is replaced only on Yes
     Sync pictureSync = Sync::Now;
 };

@@ -96,7 +96,7 @@ struct SaveResult {
     int entry = 0;              // the entry saved into (from 1)
     std::vector<int> written;   // columns written (from 1)
     std::vector<ColumnNotWritten> notWritten;
-    int kept = 0;               // filled columns left alone (setKeepFilledColumns)
+    int kept = 0;               // filled columns left alone (setKeepFilledColumns, or an empty field unattended)
     enum class Picture { None, Stored, Kept, Declined, Failed };
     Picture picture = Picture::None;
     QString pictureName;        // the stored picture's file name, when Stored

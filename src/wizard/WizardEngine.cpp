@@ -758,6 +758,7 @@ WizardEngine::Step WizardEngine::saveStep()
     request.title = model_.title();
     request.pictureFile = model_.pictureTicked() ? pictureFile() : QString();
     request.keepFilled = keepFilled_;
+    request.emptyKeepsFilled = unattended_ || model_.autoSave();
     request.askBeforeReplacing = !model_.autoSave();
     request.pictureSync = services_.deferPictureSync ? Sync::Deferred : Sync::Now;
     try {

@@ -151,6 +151,10 @@ public:
     // Save steps leave alone a mapped column that already holds a non-blank value, and store
     // no picture for an entry that has one: the user's own notes are never overwritten.
     void setKeepFilledColumns(bool keep) { keepFilled_ = keep; }
+    // No one looks at the fields before they are saved (the tool's batch; the window's walk is
+    // so whenever "Sauvegarde Auto" is ticked): a field that came out empty leaves a filled
+    // column as it was.
+    void setUnattended(bool unattended) { unattended_ = unattended; }
 
     // stripTag with the wizard's tag pattern (the window's reg2).
     QString stripTag(const QString& str);
@@ -223,6 +227,7 @@ private:
     EntrySteps steps_;
     std::optional<SaveResult> lastSave_;
     bool keepFilled_ = false;
+    bool unattended_ = false;
     TagIndex tags_; // which entries hold which picture name, read once per opening
 };
 

@@ -19,7 +19,7 @@ void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 
 class FormEncoding : public ::testing::TestWithParam<FormCase> {};
 
-TEST_P(FormEncoding, NonAsciiInTheCharsetAsABrowserSendsIt)
+TEST_P(FormEncoding, AsABrowserSendsAFormValue)
 {
     EXPECT_EQ(formEncoded(GetParam().text, GetParam().charset), GetParam().expected);
 }
@@ -34,7 +34,10 @@ INSTANTIATE_TEST_SUITE_P(
         FormCase{"Utf8", QStringLiteral("é"), QStringLiteral("utf-8"), QStringLiteral("%C3%A9")},
         FormCase{"Unmappable", QStringLiteral("Ж ❤"), QStringLiteral("windows-1252"), QStringLiteral("%26%231046%3B %26%2310084%3B")},
         FormCase{"OutsideTheBmp", QStringLiteral("a\U0001F3AC"), QStringLiteral("iso-8859-15"), QStringLiteral("a%26%23127916%3B")},
-        FormCase{"UnknownLeavesTheText", QStringLiteral("é"), QStringLiteral("klingon"), QStringLiteral("é")}),
+        FormCase{"UnknownLeavesTheText", QStringLiteral("é"), QStringLiteral("klingon"), QStringLiteral("é")},
+        // The title is one value whatever it holds: nothing in it ends the value or the query.
+        FormCase{"QuerySeparatorsEncoded", QStringLiteral("#1 = 100% ?+"), {}, QStringLiteral("%231 %3D 100%25 %3F%2B")},
+        FormCase{"SeparatorsWithACharset", QStringLiteral("Été & co"), QStringLiteral("iso-8859-1"), QStringLiteral("%C9t%E9 %26 co")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DeclaredCase {

@@ -137,7 +137,8 @@ TEST_F(Save, PictureStoredUnderTheTitleAndReplaced)
 struct KeepFilledCase {
     const char* name;
     const char* mapping;
-    bool keep;
+    bool keep;       // setKeepFilledColumns
+    bool unattended; // setUnattended
     std::vector<std::string> before, expected;
     int kept;
 };
@@ -148,6 +149,7 @@ TEST_P(SaveKeepingFilled, WritesOnlyBlankColumns)
 {
     start(QString::fromLatin1(GetParam().mapping));
     engine().setKeepFilledColumns(GetParam().keep);
+    engine().setUnattended(GetParam().unattended);
     host->entry(1).columns = GetParam().before;
     engine().save();
     EXPECT_EQ(host->entry(1).columns, GetParam().expected);
@@ -157,10 +159,14 @@ TEST_P(SaveKeepingFilled, WritesOnlyBlankColumns)
 
 INSTANTIATE_TEST_SUITE_P(
     Values, SaveKeepingFilled,
-    ::testing::Values(KeepFilledCase{"Off", "Col2=1\nCol3=2\nCol4=1", false, {"t", "note", " ", ""}, {"t", "Heat", "1995", "Heat"}, 0},
-                      KeepFilledCase{"NoteKeptBlankFilled", "Col2=1\nCol3=2\nCol4=1", true, {"t", "note", " ", ""}, {"t", "note", "1995", "Heat"}, 1},
-                      KeepFilledCase{"TextColumnKept", "Col1=1\nCol2=2", true, {"Le titre", "", "b", "c"}, {"Le titre", "1995", "b", "c"}, 1},
-                      KeepFilledCase{"EmptyFieldLeavesNoteAlone", "Col4=3", true, {"t", "a", "b", "note"}, {"t", "a", "b", "note"}, 1}),
+    ::testing::Values(KeepFilledCase{"Off", "Col2=1\nCol3=2\nCol4=1", false, false, {"t", "note", " ", ""}, {"t", "Heat", "1995", "Heat"}, 0},
+                      KeepFilledCase{"NoteKeptBlankFilled", "Col2=1\nCol3=2\nCol4=1", true, false, {"t", "note", " ", ""}, {"t", "note", "1995", "Heat"}, 1},
+                      KeepFilledCase{"TextColumnKept", "Col1=1\nCol2=2", true, false, {"Le titre", "", "b", "c"}, {"Le titre", "1995", "b", "c"}, 1},
+                      KeepFilledCase{"EmptyFieldLeavesNoteAlone", "Col4=3", true, false, {"t", "a", "b", "note"}, {"t", "a", "b", "note"}, 1},
+                      // The person at the screen saw the empty field and chose Ajouter.
+                      KeepFilledCase{"ByHandEmptyFieldErases", "Col2=1\nCol4=3", false, false, {"t", "a", "b", "note"}, {"t", "Heat", "b", ""}, 0},
+                      KeepFilledCase{"UnattendedEmptyFieldNeverErases", "Col2=1\nCol4=3", false, true, {"t", "a", "b", "note"}, {"t", "Heat", "b", "note"}, 1},
+                      KeepFilledCase{"UnattendedEmptyFieldFillsBlank", "Col4=3", false, true, {"t", "a", "b", " "}, {"t", "a", "b", ""}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Save, KeepingFilledColumnsKeepsTheEntrysPictureWithoutAsking)

@@ -167,8 +167,9 @@ TEST_P(TitleInAddress, IsSentAsTyped)
 
 INSTANTIATE_TEST_SUITE_P(Values, TitleInAddress,
                          ::testing::Values(TitleCase{"OneBlank", " ", "GET /search?q=+ HTTP/1.0"},
-                                           TitleCase{"HashCutsTheAddress", "A#B", "GET /search?q=A HTTP/1.0"},
-                                           TitleCase{"AmpersandAddsAParameter", "A&b=c", "GET /search?q=A&b=c HTTP/1.0"}),
+                                           TitleCase{"HashStaysInTheTitle", "A#B", "GET /search?q=A%23B HTTP/1.0"},
+                                           TitleCase{"AmpersandStaysInTheTitle", "Tom & Lola", "GET /search?q=Tom+%26+Lola HTTP/1.0"},
+                                           TitleCase{"NoParameterAdded", "A&b=c", "GET /search?q=A%26b%3Dc HTTP/1.0"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Steps, RefusedStartsChangeNothing)
