@@ -1,8 +1,20 @@
 #include "wizard/Extraction.h"
 
+#include "text/CharacterReferences.h"
 #include "text/TextCleanup.h"
 
 namespace trouvel::wizard {
+
+namespace {
+
+// What a reader of the page sees of a captured fragment: the tag and blank cleanup, then
+// every character reference it left ("Tom &amp; Lola", "L&#039;Été").
+QString readable(text::RegExp& tagPattern, const QString& captured)
+{
+    return text::decodeCharacterReferences(text::stripTag(tagPattern, captured));
+}
+
+} // namespace
 
 text::RegExp stepPattern(const QString& pattern, KeepGoing keepGoing)
 {
@@ -31,11 +43,11 @@ CandidateExtraction extractCandidates(const QString& page, const config::ScriptF
             const int longText = script.longTextGroup();
             // A group the pattern does not have leaves its cell empty.
             if (link >= 0 && link < match.SubMatchesCount())
-                row.link = match.SubMatches(link);
+                row.link = text::decodeCharacterReferences(match.SubMatches(link), text::ReferenceContext::Attribute);
             if (shortText >= 0 && shortText < match.SubMatchesCount())
-                row.desc1 = text::stripTag(tagPattern, match.SubMatches(shortText));
+                row.desc1 = readable(tagPattern, match.SubMatches(shortText));
             if (longText >= 0 && longText < match.SubMatchesCount())
-                row.desc2 = text::stripTag(tagPattern, match.SubMatches(longText));
+                row.desc2 = readable(tagPattern, match.SubMatches(longText));
             result.candidates.push_back(std::move(row));
         }
     } catch (const text::MatchInterrupted&) {
@@ -68,7 +80,7 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
                 const text::Matches matches = regex.Execute(page);
                 // A pattern without a capture group leaves the row empty and ticked.
                 if (!matches.empty() && matches.front().SubMatchesCount() > 0)
-                    field.value = text::stripTag(tagPattern, matches.front().SubMatches(0));
+                    field.value = readable(tagPattern, matches.front().SubMatches(0));
             } else {
                 field.ticked = false;
             }
@@ -92,7 +104,8 @@ PictureAddress extractPictureAddress(const QString& page, const config::ScriptFi
             // The last match names the picture.
             for (const text::Match& match : regex.Execute(page)) {
                 if (match.SubMatchesCount() > 0)
-                    result.address = script.pictureUrl(match.SubMatches(0));
+                    result.address = script.pictureUrl(
+                        text::decodeCharacterReferences(match.SubMatches(0), text::ReferenceContext::Attribute));
             }
         }
     } catch (const text::MatchInterrupted&) {

@@ -1,6 +1,7 @@
-// stripTag and stripFileName on any text.
+// stripTag, the character references and stripFileName on any text.
 #include "FuzzCheck.h"
 
+#include "text/CharacterReferences.h"
 #include "text/RegExp.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
@@ -27,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         check(!clean.startsWith(u' ') && !clean.endsWith(u' '), "stripTag left blanks at an end");
     } catch (const RegExpError&) {
         // A page fragment so large that a cleanup pattern gave up: reported to the step.
+    }
+
+    // Every reference is longer than what it stands for; a text without "&" is left as it is.
+    for (const ReferenceContext context : {ReferenceContext::Text, ReferenceContext::Attribute}) {
+        const QString decoded = decodeCharacterReferences(text, context);
+        check(decoded.size() <= text.size(), "a reference decoded into more than it was");
+        if (!text.contains(u'&'))
+            check(decoded == text, "a text without references changed");
     }
 
     const QString name = stripFileName(text);

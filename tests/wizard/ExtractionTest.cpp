@@ -81,5 +81,24 @@ TEST_F(Extraction, TheLastPictureMatchNamesThePicture)
     EXPECT_TRUE(broken.error.startsWith(QStringLiteral("PatternImg : ")));
 }
 
+// What is kept is what a reader sees: texts decoded as page text, the link and the picture
+// reference as addresses out of an attribute.
+TEST_F(Extraction, ValuesAreWhatAReaderOfThePageSees)
+{
+    const QString coded = QStringLiteral("<li><a href=\"/f?id=1&amp;lang=fr\">Tom &amp; Lola</a> <i>L&#039;&Eacute;t&eacute;</i></li>\n"
+                                         "<h1>C&oelig;ur &ndash; &laquo;&nbsp;1&nbsp;&raquo;</h1><img src=\"/p.php?id=9&amp;s=l\">");
+    const auto found = extractCandidates(
+        coded, script("[SearchPage]\nPattern=<li><a href=\"(.*?)\">(.*?)</a> <i>(.*?)</i>\nLink=1\nShortText=2\nLongText=3\n"), tags, always());
+    ASSERT_EQ(found.candidates.size(), 1u);
+    EXPECT_EQ(found.candidates[0].link, QStringLiteral("/f?id=1&lang=fr"));
+    EXPECT_EQ(found.candidates[0].desc1, QStringLiteral("Tom & Lola"));
+    EXPECT_EQ(found.candidates[0].desc2, QStringLiteral("L'Été"));
+    const auto fields = extractFields(coded, script("[FilmPage]\nCount=1\nMatch1=Titre|<h1>(.*?)</h1>\n"), 1, tags, always());
+    ASSERT_EQ(fields.fields.size(), 1u);
+    EXPECT_EQ(fields.fields[0].value, QStringLiteral("Cœur – « 1 »"));
+    const auto picture = extractPictureAddress(coded, script("[FilmPage]\nPatternImg=<img src=\"(.*?)\">\n[ImgPage]\nUrl=http://s%1\n"), always());
+    EXPECT_EQ(picture.address, QStringLiteral("http://s/p.php?id=9&s=l"));
+}
+
 } // namespace
 } // namespace trouvel::wizard
