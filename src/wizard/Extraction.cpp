@@ -3,6 +3,8 @@
 #include "text/CharacterReferences.h"
 #include "text/TextCleanup.h"
 
+#include <QUrl>
+
 namespace trouvel::wizard {
 
 namespace {
@@ -95,7 +97,21 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
     return result;
 }
 
-PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing)
+PictureAddress resolvePictureAddress(const QString& filled, const QString& pageAddress)
+{
+    const QString address = filled.trimmed();
+    if (address.startsWith(QLatin1String("data:"), Qt::CaseInsensitive))
+        return {{}, QStringLiteral("l'image est une adresse data: (incluse dans la page, souvent une image d'attente "
+                                   "avant le chargement de la vraie) : le motif PatternImg doit viser la vraie adresse"),
+                false};
+    const QUrl url(address);
+    if (address.isEmpty() || pageAddress.isEmpty() || !url.scheme().isEmpty())
+        return {address, {}, false};
+    return {QUrl(pageAddress).resolved(url).toString(QUrl::FullyEncoded), {}, false};
+}
+
+PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing,
+                                     const QString& pageAddress)
 {
     PictureAddress result;
     try {
@@ -107,6 +123,9 @@ PictureAddress extractPictureAddress(const QString& page, const config::ScriptFi
                     result.address = script.pictureUrl(
                         text::decodeCharacterReferences(match.SubMatches(0), text::ReferenceContext::Attribute));
             }
+            const PictureAddress resolved = resolvePictureAddress(result.address, pageAddress);
+            result.address = resolved.address;
+            result.error = resolved.error;
         }
     } catch (const text::MatchInterrupted&) {
         result.stopped = true;

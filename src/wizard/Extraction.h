@@ -45,9 +45,18 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
 
 struct PictureAddress {
     QString address; // "" when the page names no picture
-    QString error;   // "PatternImg : <why>" when the pattern failed
+    QString error;   // "PatternImg : <why>" when the pattern failed, or why the address cannot be fetched
     bool stopped = false;
 };
-PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing);
+// The last match of PatternImg in the [ImgPage] Url, resolved against pageAddress (the film
+// page's final address) as resolvePictureAddress says.
+PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing,
+                                     const QString& pageAddress = {});
+
+// The filled picture address as a browser reads an <img src> of the page at pageAddress: an
+// absolute address as it stands; a root-relative ("/img/9.jpg"), protocol-relative
+// ("//cdn.example/9.jpg") or relative one resolved against the page; a "data:" reference
+// (a lazy-loading placeholder, the picture inside the page) refused with its reason.
+PictureAddress resolvePictureAddress(const QString& filled, const QString& pageAddress);
 
 } // namespace trouvel::wizard

@@ -685,7 +685,9 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     model_.setDetailShown(true);
     presenter_.pictureStarting();
 
-    const PictureAddress address = extractPictureAddress(page, script, analysisGoesOn(generation));
+    const net::PageReport& report = result.page->report;
+    const PictureAddress address = extractPictureAddress(page, script, analysisGoesOn(generation),
+                                                         report.finalAddress.isEmpty() ? result.page->address : report.finalAddress);
     if (address.stopped)
         return stopped();
     PictureResult& picture = result.picture.emplace();

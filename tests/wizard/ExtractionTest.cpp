@@ -100,5 +100,38 @@ TEST_F(Extraction, ValuesAreWhatAReaderOfThePageSees)
     EXPECT_EQ(picture.address, QStringLiteral("http://s/p.php?id=9&s=l"));
 }
 
+struct PictureAddressRow {
+    const char* name;
+    const char* filled;
+    const char* page; // the film page's final address
+    const char* address;
+    bool refused;
+};
+
+class PictureAddressResolution : public ::testing::TestWithParam<PictureAddressRow> {};
+
+TEST_P(PictureAddressResolution, AsABrowserReadsAnImageSource)
+{
+    const PictureAddressRow& row = GetParam();
+    const PictureAddress resolved = resolvePictureAddress(QString::fromUtf8(row.filled), QString::fromUtf8(row.page));
+    EXPECT_EQ(resolved.address, QString::fromUtf8(row.address));
+    EXPECT_EQ(!resolved.error.isEmpty(), row.refused) << resolved.error.toStdString();
+    if (row.refused) {
+        EXPECT_TRUE(resolved.error.contains(QStringLiteral("data:")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, PictureAddressResolution,
+    ::testing::Values(PictureAddressRow{"AbsoluteAsItStands", "http://s/a b.jpg", "http://site/film/9", "http://s/a b.jpg", false},
+                      PictureAddressRow{"RootRelative", "/img/9.jpg", "http://site:8080/film/9?v=2", "http://site:8080/img/9.jpg", false},
+                      PictureAddressRow{"ProtocolRelative", "//cdn.example/9.jpg", "https://site/film/9", "https://cdn.example/9.jpg", false},
+                      PictureAddressRow{"PageRelative", "affiches/9.jpg", "http://site/films/9.html", "http://site/films/affiches/9.jpg", false},
+                      PictureAddressRow{"UpAFolder", "../img/9.jpg", "http://site/films/9/", "http://site/films/img/9.jpg", false},
+                      PictureAddressRow{"LazyPlaceholder", "data:image/gif;base64,R0lGODlhAQABAAAAACw=", "http://site/f", "", true},
+                      PictureAddressRow{"NoPageAddress", "/img/9.jpg", "", "/img/9.jpg", false},
+                      PictureAddressRow{"Nothing", "", "http://site/f", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace trouvel::wizard
