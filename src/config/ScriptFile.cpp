@@ -113,6 +113,16 @@ QStringList ScriptFile::fieldNames() const
     return names;
 }
 
+bool ScriptFile::searchUnescapesJson() const
+{
+    return read(kSearchPage, QStringLiteral("Unescape")).trimmed().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+}
+
+bool ScriptFile::filmUnescapesJson() const
+{
+    return read(kFilmPage, QStringLiteral("Unescape")).trimmed().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0;
+}
+
 QString ScriptFile::picturePattern() const
 {
     return read(kFilmPage, QStringLiteral("PatternImg"));

@@ -37,6 +37,9 @@ public:
 
     QString searchUrl(const QString& title) const; // Url of [SearchPage], filled
     QString searchPattern() const;
+    // Unescape=json in [SearchPage] / [FilmPage]: the values cut out are JSON strings.
+    bool searchUnescapesJson() const;
+    bool filmUnescapesJson() const;
     // Link, ShortText and LongText as 0-based sub-match indexes; negative (no group) when
     // missing or not a number.
     int linkGroup() const;

@@ -1,5 +1,7 @@
 #include "text/FormCharset.h"
 
+#include "text/StoredPage.h"
+
 #include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -126,33 +128,13 @@ QString formEncoded(const QString& text, const QString& charset)
 
 QString declaredCharset(const QByteArray& storedPage)
 {
-    // The page file holds each response's status line and headers (redirects first), then
-    // the final response's body; its line ends are CR LF, or CR CR LF where the server sent
-    // CR LF.
-    qsizetype at = 0;
-    QList<QByteArray> finalHead;
-    while (QByteArrayView(storedPage).sliced(at).startsWith("HTTP/")) {
-        finalHead.clear();
-        for (;;) {
-            const qsizetype end = storedPage.indexOf('\n', at);
-            if (end < 0)
-                return {};
-            QByteArray line = storedPage.sliced(at, end - at);
-            at = end + 1;
-            while (line.endsWith('\r'))
-                line.chop(1);
-            if (line.isEmpty())
-                break;
-            finalHead.append(line);
-        }
-    }
-    for (const QByteArray& line : finalHead) {
-        const QByteArray lower = line.trimmed().toLower();
-        if (lower.startsWith("content-type:")) {
-            if (const QString found = charsetParameter(QByteArrayView(lower).sliced(13)); !found.isEmpty())
-                return found;
-        }
-    }
+    const StoredHead head = finalHead(storedPage);
+    if (!head.complete)
+        return {};
+    const QByteArray type = headerValue(head, "content-type").toLower();
+    if (const QString found = charsetParameter(type); !found.isEmpty())
+        return found;
+    const qsizetype at = head.bodyAt;
     // As browsers do, only the top of the body is looked at for a <meta>.
     constexpr qsizetype kMetaWindow = 8 * 1024;
     const QByteArray top = storedPage.sliced(at, std::min(kMetaWindow, storedPage.size() - at)).toLower();

@@ -1,6 +1,7 @@
 #include "wizard/Extraction.h"
 
 #include "text/CharacterReferences.h"
+#include "text/JsonText.h"
 #include "text/TextCleanup.h"
 
 #include <QUrl>
@@ -11,9 +12,15 @@ namespace {
 
 // What a reader of the page sees of a captured fragment: the tag and blank cleanup, then
 // every character reference it left ("Tom &amp; Lola", "L&#039;Été").
-QString readable(text::RegExp& tagPattern, const QString& captured)
+QString readable(text::RegExp& tagPattern, const QString& captured, bool json)
 {
-    return text::decodeCharacterReferences(text::stripTag(tagPattern, captured));
+    return text::decodeCharacterReferences(text::stripTag(tagPattern, json ? text::jsonUnescaped(captured) : captured));
+}
+
+// An address cut out of the page, as a browser reads it from an attribute (or a JSON string).
+QString address(const QString& captured, bool json)
+{
+    return text::decodeCharacterReferences(json ? text::jsonUnescaped(captured) : captured, text::ReferenceContext::Attribute);
 }
 
 } // namespace
@@ -30,7 +37,7 @@ text::RegExp stepPattern(const QString& pattern, KeepGoing keepGoing)
 }
 
 CandidateExtraction extractCandidates(const QString& page, const config::ScriptFile& script, text::RegExp& tagPattern,
-                                      KeepGoing keepGoing)
+                                      KeepGoing keepGoing, bool json)
 {
     CandidateExtraction result;
     text::RegExp regex = stepPattern(script.searchPattern(), std::move(keepGoing));
@@ -45,11 +52,11 @@ CandidateExtraction extractCandidates(const QString& page, const config::ScriptF
             const int longText = script.longTextGroup();
             // A group the pattern does not have leaves its cell empty.
             if (link >= 0 && link < match.SubMatchesCount())
-                row.link = text::decodeCharacterReferences(match.SubMatches(link), text::ReferenceContext::Attribute);
+                row.link = address(match.SubMatches(link), json);
             if (shortText >= 0 && shortText < match.SubMatchesCount())
-                row.desc1 = readable(tagPattern, match.SubMatches(shortText));
+                row.desc1 = readable(tagPattern, match.SubMatches(shortText), json);
             if (longText >= 0 && longText < match.SubMatchesCount())
-                row.desc2 = readable(tagPattern, match.SubMatches(longText));
+                row.desc2 = readable(tagPattern, match.SubMatches(longText), json);
             result.candidates.push_back(std::move(row));
         }
     } catch (const text::MatchInterrupted&) {
@@ -62,7 +69,7 @@ CandidateExtraction extractCandidates(const QString& page, const config::ScriptF
 }
 
 FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
-                               text::RegExp& tagPattern, KeepGoing keepGoing)
+                               text::RegExp& tagPattern, KeepGoing keepGoing, bool json)
 {
     FieldsExtraction result;
     result.rows = std::min(script.fieldCount(), rowLimit);
@@ -82,7 +89,7 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
                 const text::Matches matches = regex.Execute(page);
                 // A pattern without a capture group leaves the row empty and ticked.
                 if (!matches.empty() && matches.front().SubMatchesCount() > 0)
-                    field.value = readable(tagPattern, matches.front().SubMatches(0));
+                    field.value = readable(tagPattern, matches.front().SubMatches(0), json);
             } else {
                 field.ticked = false;
             }
@@ -111,7 +118,7 @@ PictureAddress resolvePictureAddress(const QString& filled, const QString& pageA
 }
 
 PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing,
-                                     const QString& pageAddress)
+                                     const QString& pageAddress, bool json)
 {
     PictureAddress result;
     try {
@@ -120,8 +127,7 @@ PictureAddress extractPictureAddress(const QString& page, const config::ScriptFi
             // The last match names the picture.
             for (const text::Match& match : regex.Execute(page)) {
                 if (match.SubMatchesCount() > 0)
-                    result.address = script.pictureUrl(
-                        text::decodeCharacterReferences(match.SubMatches(0), text::ReferenceContext::Attribute));
+                    result.address = script.pictureUrl(address(match.SubMatches(0), json));
             }
             const PictureAddress resolved = resolvePictureAddress(result.address, pageAddress);
             result.address = resolved.address;

@@ -26,8 +26,9 @@ struct CandidateExtraction {
     bool stopped = false;
 };
 // tagPattern strips the markup of the two descriptions (the window's reg2).
+// json: the values cut out are JSON strings (a JSON page, or Unescape=json), unescaped first.
 CandidateExtraction extractCandidates(const QString& page, const config::ScriptFile& script, text::RegExp& tagPattern,
-                                      KeepGoing keepGoing);
+                                      KeepGoing keepGoing, bool json = false);
 
 struct FieldExtraction {
     QString value;
@@ -41,7 +42,7 @@ struct FieldsExtraction {
 };
 // Fields 1..min(count, rowLimit) of the script.
 FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
-                               text::RegExp& tagPattern, KeepGoing keepGoing);
+                               text::RegExp& tagPattern, KeepGoing keepGoing, bool json = false);
 
 struct PictureAddress {
     QString address; // "" when the page names no picture
@@ -51,7 +52,7 @@ struct PictureAddress {
 // The last match of PatternImg in the [ImgPage] Url, resolved against pageAddress (the film
 // page's final address) as resolvePictureAddress says.
 PictureAddress extractPictureAddress(const QString& page, const config::ScriptFile& script, KeepGoing keepGoing,
-                                     const QString& pageAddress = {});
+                                     const QString& pageAddress = {}, bool json = false);
 
 // The filled picture address as a browser reads an <img src> of the page at pageAddress: an
 // absolute address as it stands; a root-relative ("/img/9.jpg"), protocol-relative

@@ -4,6 +4,7 @@
 #include "config/MappingFile.h"
 #include "config/ScriptFile.h"
 #include "text/FormCharset.h"
+#include "text/StoredPage.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/Extraction.h"
@@ -470,6 +471,13 @@ void WizardEngine::fetchOnce(const QString& url, PageResult& page)
     page.report = services_.pageClient->lastReport();
 }
 
+CandidateExtraction WizardEngine::searchCandidates(const config::ScriptFile& script, std::uint64_t generation)
+{
+    const QByteArray bytes = readPageBytes();
+    const bool json = text::isJsonPage(bytes) || script.searchUnescapesJson();
+    return extractCandidates(text::decodeText(bytes), script, tagPattern_, analysisGoesOn(generation), json);
+}
+
 bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
 {
     fetchOnce(url, page);
@@ -573,7 +581,7 @@ SearchResult WizardEngine::search(std::uint64_t generation)
     }
 
     tagPattern_.keepGoing(analysisGoesOn(generation));
-    CandidateExtraction found = extractCandidates(readPage(), scriptFile, tagPattern_, analysisGoesOn(generation));
+    CandidateExtraction found = searchCandidates(scriptFile, generation);
     // A site whose form expects its page's charset finds nothing for a title sent in UTF-8;
     // a browser would have sent it in that charset, so the search goes once more that way.
     if (const QString declared = resendCharset(title, found); !declared.isEmpty()) {
@@ -583,7 +591,7 @@ SearchResult WizardEngine::search(std::uint64_t generation)
             result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
             return result;
         }
-        found = extractCandidates(readPage(), scriptFile, tagPattern_, analysisGoesOn(generation));
+        found = searchCandidates(scriptFile, generation);
     }
     for (const Candidate& candidate : found.candidates)
         model_.addCandidate(candidate);
@@ -653,10 +661,12 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
         return result;
     }
 
-    const QString page = readPage();
+    const QByteArray pageBytes = readPageBytes();
+    const QString page = text::decodeText(pageBytes);
+    const bool json = text::isJsonPage(pageBytes) || script.filmUnescapesJson();
     tagPattern_.keepGoing(analysisGoesOn(generation));
     const FieldsExtraction fields =
-        extractFields(page, script, model_.fieldRowCount(), tagPattern_, analysisGoesOn(generation));
+        extractFields(page, script, model_.fieldRowCount(), tagPattern_, analysisGoesOn(generation), json);
     for (std::size_t i = 0; i < fields.fields.size(); ++i) {
         const FieldExtraction& field = fields.fields[i];
         model_.setFieldValue(int(i), field.value);
@@ -687,7 +697,7 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
 
     const net::PageReport& report = result.page->report;
     const PictureAddress address = extractPictureAddress(page, script, analysisGoesOn(generation),
-                                                         report.finalAddress.isEmpty() ? result.page->address : report.finalAddress);
+                                                         report.finalAddress.isEmpty() ? result.page->address : report.finalAddress, json);
     if (address.stopped)
         return stopped();
     PictureResult& picture = result.picture.emplace();

@@ -28,6 +28,7 @@
 #include "common/ModuleState.h"
 #include "common/UserInteraction.h"
 #include "config/Script.h"
+#include "config/ScriptFile.h"
 #include "config/Settings.h"
 #include "net/Pause.h"
 #include "net/RetryPolicy.h"
@@ -182,6 +183,8 @@ private:
     // whether the page came. False when the step must end there.
     bool fetchPage(const QString& url, std::uint64_t generation, PageResult& page);
     void fetchOnce(const QString& url, PageResult& page);
+    // The search page's candidates, its values unescaped when it is JSON (or the script says so).
+    CandidateExtraction searchCandidates(const config::ScriptFile& script, std::uint64_t generation);
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);

@@ -100,6 +100,24 @@ TEST_F(Extraction, ValuesAreWhatAReaderOfThePageSees)
     EXPECT_EQ(picture.address, QStringLiteral("http://s/p.php?id=9&s=l"));
 }
 
+// A JSON page's strings are unescaped before the cleanup: the values, the link and the picture.
+TEST_F(Extraction, JsonValuesAreUnescaped)
+{
+    const QString json = QStringLiteral("{\"films\": [{\"id\": \"9\", \"titre\": \"L\\u2019\\u00c9t\\u00e9 \\\"1983\\\"\"}],\n"
+                                        " \"realisation\": \"No\\u00e9mie Daun\\u00e8s\", \"affiche\": \"http:\\/\\/s\\/affiches\\/9.jpg\"}");
+    const auto found = extractCandidates(
+        json, script("[SearchPage]\nPattern=\"id\": \"(.*?)\", \"titre\": \"((?:[^\"\\\\]|\\\\.)*)\"\nLink=1\nShortText=2\n"), tags,
+        always(), true);
+    ASSERT_EQ(found.candidates.size(), 1u);
+    EXPECT_EQ(found.candidates[0].desc1, QStringLiteral("L’Été \"1983\""));
+    const auto fields = extractFields(json, script("[FilmPage]\nCount=1\nMatch1=Réalisation|\"realisation\": \"(.*?)\"\n"), 1, tags,
+                                      always(), true);
+    EXPECT_EQ(fields.fields.at(0).value, QStringLiteral("Noémie Daunès"));
+    const auto picture = extractPictureAddress(json, script("[FilmPage]\nPatternImg=affiche\": \"(.*?)\"\n[ImgPage]\nUrl=%1\n"),
+                                               always(), {}, true);
+    EXPECT_EQ(picture.address, QStringLiteral("http://s/affiches/9.jpg"));
+}
+
 struct PictureAddressRow {
     const char* name;
     const char* filled;
