@@ -5,6 +5,7 @@
 #include "config/IniFile.h"
 #include "config/ScriptFile.h"
 #include "text/RegExp.h"
+#include "text/PageText.h"
 #include "text/TextCodec.h"
 
 namespace trouvel::cli {
@@ -66,12 +67,12 @@ QString explainPatterns(const QString& scriptFile, const std::vector<PageFetch>&
     const auto line = [&out](const QString& label, const QString& pattern, const QString& page) {
         out += QStringLiteral("  %1 : %2\n").arg(label, explainMatch(pattern, page));
     };
-    const QString search = text::decodeText(pages[0].page);
     const config::ScriptFile script(scriptFile);
+    const QString search = text::decodePage(pages[0].page, script.charset());
     line(QStringLiteral("Recherche (Pattern)"), script.searchPattern(), search);
     if (!detailRan || pages.size() < 2)
         return out;
-    const QString detail = text::decodeText(pages[1].page);
+    const QString detail = text::decodePage(pages[1].page, script.charset());
     const int count = script.fieldCount();
     for (int k = 1; k <= count; ++k) {
         const config::FieldSpec spec = script.field(k);

@@ -126,6 +126,11 @@ QString formEncoded(const QString& text, const QString& charset)
     return out;
 }
 
+QString pageConverterName(const QString& charset)
+{
+    return QString::fromLatin1(converterName(charset));
+}
+
 QString declaredCharset(const QByteArray& storedPage)
 {
     const StoredHead head = finalHead(storedPage);
@@ -135,8 +140,15 @@ QString declaredCharset(const QByteArray& storedPage)
     if (const QString found = charsetParameter(type); !found.isEmpty())
         return found;
     const qsizetype at = head.bodyAt;
+    const QByteArrayView body = QByteArrayView(storedPage).sliced(at);
+    if (body.startsWith("\xEF\xBB\xBF"))
+        return QStringLiteral("utf-8");
+    if (body.startsWith("\xFE\xFF"))
+        return QStringLiteral("utf-16be");
+    if (body.startsWith("\xFF\xFE"))
+        return QStringLiteral("utf-16le");
     // As browsers do, only the top of the body is looked at for a <meta>.
-    constexpr qsizetype kMetaWindow = 8 * 1024;
+    constexpr qsizetype kMetaWindow = 1024;
     const QByteArray top = storedPage.sliced(at, std::min(kMetaWindow, storedPage.size() - at)).toLower();
     qsizetype meta = top.indexOf("<meta");
     while (meta >= 0) {

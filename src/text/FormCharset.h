@@ -22,8 +22,12 @@ bool isSingleByteCharset(const QString& name);
 QString formEncoded(const QString& text, const QString& charset);
 
 // The charset a stored page declares: the final response's Content-Type header, else a
-// <meta charset> or <meta http-equiv="Content-Type"> near the top of the body. Lower case;
-// empty when none is declared.
+// byte order mark, else a <meta charset> or <meta http-equiv="Content-Type"> in the body's
+// first 1024 bytes. Lower case; empty when none is declared.
 QString declaredCharset(const QByteArray& storedPage);
+
+// The name Qt's converters read `charset` by, as browsers read it (iso-8859-1 and us-ascii
+// as windows-1252).
+QString pageConverterName(const QString& charset);
 
 } // namespace trouvel::text

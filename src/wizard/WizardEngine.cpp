@@ -4,6 +4,7 @@
 #include "config/MappingFile.h"
 #include "config/ScriptFile.h"
 #include "text/FormCharset.h"
+#include "text/PageText.h"
 #include "text/StoredPage.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
@@ -433,7 +434,7 @@ void WizardEngine::runSteps(Step first)
 
 QString WizardEngine::readPage()
 {
-    return text::decodeText(readPageBytes());
+    return text::decodePage(readPageBytes(), charset_);
 }
 
 QByteArray WizardEngine::readPageBytes()
@@ -475,7 +476,7 @@ CandidateExtraction WizardEngine::searchCandidates(const config::ScriptFile& scr
 {
     const QByteArray bytes = readPageBytes();
     const bool json = text::isJsonPage(bytes) || script.searchUnescapesJson();
-    return extractCandidates(text::decodeText(bytes), script, tagPattern_, analysisGoesOn(generation), json);
+    return extractCandidates(text::decodePage(bytes, charset_), script, tagPattern_, analysisGoesOn(generation), json);
 }
 
 bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageResult& page)
@@ -662,7 +663,7 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     }
 
     const QByteArray pageBytes = readPageBytes();
-    const QString page = text::decodeText(pageBytes);
+    const QString page = text::decodePage(pageBytes, charset_);
     const bool json = text::isJsonPage(pageBytes) || script.filmUnescapesJson();
     tagPattern_.keepGoing(analysisGoesOn(generation));
     const FieldsExtraction fields =

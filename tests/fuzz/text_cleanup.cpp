@@ -1,7 +1,8 @@
-// stripTag, the character references and stripFileName on any text.
+// stripTag, the character references, JSON escapes and stripFileName on any text.
 #include "FuzzCheck.h"
 
 #include "text/CharacterReferences.h"
+#include "text/JsonText.h"
 #include "text/RegExp.h"
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
@@ -37,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         if (!text.contains(u'&'))
             check(decoded == text, "a text without references changed");
     }
+
+    // Every JSON escape is longer than what it stands for.
+    check(jsonUnescaped(text).size() <= text.size(), "a JSON escape read into more than it was");
 
     const QString name = stripFileName(text);
     for (const char16_t c : u"\\/:*?<>|") {

@@ -51,7 +51,7 @@ void PrintTo(const DeclaredCase& c, std::ostream* os) { *os << c.name; }
 
 class DeclaredCharset : public ::testing::TestWithParam<DeclaredCase> {};
 
-TEST_P(DeclaredCharset, HeaderFirstThenMeta)
+TEST_P(DeclaredCharset, HeaderFirstThenByteOrderMarkThenMeta)
 {
     EXPECT_EQ(declaredCharset(GetParam().page), GetParam().expected);
     EXPECT_EQ(isSingleByteCharset(GetParam().expected), GetParam().singleByte);
@@ -72,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         DeclaredCase{"HttpEquiv", "HTTP/1.0 200 OK\r\n\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=koi8-r\">",
                      "koi8-r", true},
         DeclaredCase{"MultiByte", "HTTP/1.0 200 OK\r\n\r\n<meta charset=\"shift_jis\">", "shift_jis", false},
-        DeclaredCase{"MetaFarDownIgnored", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(9000, ' ') + "<meta charset=latin1>", "", false},
+        DeclaredCase{"MetaPastTheFirstKiBIgnored", "HTTP/1.0 200 OK\r\n\r\n" + QByteArray(1020, ' ') + "<meta charset=latin1>", "", false},
+        DeclaredCase{"ByteOrderMarkBeatsMeta", "HTTP/1.0 200 OK\r\n\r\n\xEF\xBB\xBF<meta charset=latin1>", "utf-8", false},
         DeclaredCase{"None", "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>charset</p>", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
