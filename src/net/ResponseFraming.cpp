@@ -1,5 +1,7 @@
 #include "net/ResponseFraming.h"
 
+#include "text/HexDigit.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -41,14 +43,8 @@ bool parseHex(QByteArrayView text, std::uint64_t& value)
         return false;
     std::uint64_t v = 0;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
+        const int digit = text::hexDigitValue(char16_t(static_cast<unsigned char>(c)));
+        if (digit < 0)
             return false;
         if (v > kMaxBelievedLength / 16)
             return false;

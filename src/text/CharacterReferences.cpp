@@ -1,5 +1,7 @@
 #include "text/CharacterReferences.h"
 
+#include "text/HexDigit.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -57,13 +59,7 @@ qsizetype numericReference(QStringView text, QString& out)
     const qsizetype digitsFrom = at;
     for (; at < text.size(); ++at) {
         const char16_t c = text[at].unicode();
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = hex ? hexDigitValue(c) : (c >= u'0' && c <= u'9' ? c - u'0' : -1);
         if (digit < 0)
             break;
         code = std::min<char32_t>(code * (hex ? 16 : 10) + char32_t(digit), 0x110000); // saturates past the last

@@ -1,5 +1,7 @@
 #include "text/JsonText.h"
 
+#include "text/HexDigit.h"
+
 namespace trouvel::text {
 
 namespace {
@@ -11,14 +13,7 @@ int hex4(QStringView text, qsizetype at)
         return -1;
     int value = 0;
     for (qsizetype i = at; i < at + 4; ++i) {
-        const char16_t c = text[i].unicode();
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
+        const int digit = hexDigitValue(text[i].unicode());
         if (digit < 0)
             return -1;
         value = value * 16 + digit;
