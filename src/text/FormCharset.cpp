@@ -126,9 +126,9 @@ QString formEncoded(const QString& text, const QString& charset)
     return out;
 }
 
-QString pageConverterName(const QString& charset)
+QByteArray pageConverterName(const QString& charset)
 {
-    return QString::fromLatin1(converterName(charset));
+    return converterName(charset);
 }
 
 QString declaredCharset(const QByteArray& storedPage)

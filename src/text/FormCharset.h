@@ -28,6 +28,6 @@ QString declaredCharset(const QByteArray& storedPage);
 
 // The name Qt's converters read `charset` by, as browsers read it (iso-8859-1 and us-ascii
 // as windows-1252).
-QString pageConverterName(const QString& charset);
+QByteArray pageConverterName(const QString& charset);
 
 } // namespace trouvel::text

@@ -19,7 +19,7 @@ QString decodePage(const QByteArray& storedPage, const QString& scriptCharset)
     const QString charset = pageCharset(storedPage, scriptCharset);
     if (charset.isEmpty() || charset == QLatin1String("utf-8") || charset == QLatin1String("utf8"))
         return decodeText(storedPage);
-    QStringDecoder decoder(pageConverterName(charset).toLatin1().constData());
+    QStringDecoder decoder(pageConverterName(charset).constData());
     if (!decoder.isValid())
         return decodeText(storedPage);
     const qsizetype bodyAt = finalHead(storedPage).bodyAt;

@@ -432,11 +432,6 @@ void WizardEngine::runSteps(Step first)
     }
 }
 
-QString WizardEngine::readPage()
-{
-    return text::decodePage(readPageBytes(), charset_);
-}
-
 QByteArray WizardEngine::readPageBytes()
 {
     QFile file(pageFile());

@@ -202,7 +202,6 @@ private:
     // False once the window closed or the entry changed since `generation`.
     bool stillOn(std::uint64_t generation) const { return !closed_ && generation == generation_; }
     HostApplication& host();
-    QString readPage();
     QByteArray readPageBytes();
     // The charset the search goes once more in: the one the search page declares, when the
     // script names none, nothing was found and the title is not plain ASCII; else "".
