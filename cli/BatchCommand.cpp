@@ -229,6 +229,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
             return fail(session->engine().scriptLoadError());
         session->engine().setKeepFilledColumns(options.onlyEmpty);
         session->engine().setUnattended(true);
+        session->engine().setTitleCheck(!options.acceptDifferentTitle);
         const BatchWalk::End end = walk.run(catalogue.entryCount() - from + 1);
         broken = end == BatchWalk::End::Broken;
         summary.interrupted = end == BatchWalk::End::Stopped;

@@ -24,6 +24,7 @@ constexpr OutcomeName kOutcomeNames[] = {
     {Outcome::NotFound, "not-found"},
     {Outcome::Failed, "failed"},
     {Outcome::PictureNotStored, "picture-not-stored"},
+    {Outcome::OtherFilm, "other-film"},
 };
 
 QString outcomeName(Outcome outcome)

@@ -59,7 +59,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
                          QStringLiteral("timeout"), QStringLiteral("checkpoint"), QStringLiteral("checkpoint-seconds"), QStringLiteral("max-wait"),
                          QStringLiteral("retry-delay"), QStringLiteral("report"), QStringLiteral("cookies")},
                         {QStringLiteral("dry-run"), QStringLiteral("yes"), QStringLiteral("no"), QStringLiteral("resume"), QStringLiteral("ask"),
-                         QStringLiteral("only-empty")});
+                         QStringLiteral("only-empty"), QStringLiteral("accept-different-title")});
     if (!arguments.parse(args) || arguments.positional().size() != 1 || !arguments.isSet(QStringLiteral("script"))) {
         std::fprintf(stderr, "trouvel batch : %s\n%s",
                      arguments.error().isEmpty() ? "CATALOGUE.csv et --script attendus" : qPrintable(arguments.error()), kUsage);
@@ -69,6 +69,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
     options.dryRun = arguments.isSet(QStringLiteral("dry-run"));
     options.resume = arguments.isSet(QStringLiteral("resume"));
     options.onlyEmpty = arguments.isSet(QStringLiteral("only-empty"));
+    options.acceptDifferentTitle = arguments.isSet(QStringLiteral("accept-different-title"));
     options.cataloguePath = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
     QString problem;
     options.script = findScript(arguments.value(QStringLiteral("script")), &problem);

@@ -18,6 +18,7 @@ struct BatchOptions {
     bool dryRun = false;
     bool resume = false;
     bool onlyEmpty = false;
+    bool acceptDifferentTitle = false;
     QString reportPath;
     QStringList maps;      // --map COLUMN=FIELD, in order
     SessionOptions session;

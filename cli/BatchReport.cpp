@@ -85,6 +85,7 @@ QString outcomeName(Outcome outcome)
     case Outcome::NotFound: return QStringLiteral("introuvable");
     case Outcome::Failed: return QStringLiteral("échec");
     case Outcome::PictureNotStored: return QStringLiteral("image non enregistrée");
+    case Outcome::OtherFilm: return QStringLiteral("autre film");
     }
     return {};
 }

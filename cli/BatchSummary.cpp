@@ -12,6 +12,7 @@ QString outcomeText(const EntryResult& r)
     case Outcome::NotFound: return QStringLiteral("introuvable");
     case Outcome::Failed: return QStringLiteral("échec : %1").arg(r.detail);
     case Outcome::PictureNotStored: return QStringLiteral("rempli, image non enregistrée : %1").arg(r.detail);
+    case Outcome::OtherFilm: return r.detail;
     }
     return {};
 }
@@ -65,6 +66,10 @@ void BatchSummary::write(const std::function<void(const QString&)>& line) const
     }
     line(QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous)));
     listed(Outcome::Ambiguous, [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });
+    if (const int n = count(Outcome::OtherFilm); n > 0) {
+        line(QStringLiteral("Autre film trouvé : %1\n").arg(n));
+        listed(Outcome::OtherFilm, [](const EntryResult& r) { return r.title + QStringLiteral(" : ") + r.detail; });
+    }
     line(QStringLiteral("Introuvables : %1\n").arg(count(Outcome::NotFound)));
     listed(Outcome::NotFound, [](const EntryResult& r) { return r.title; });
     line(QStringLiteral("Échecs : %1\n").arg(count(Outcome::Failed)));

@@ -25,7 +25,7 @@ EntryResult entryResultOf(int row, const QString& title, const wizard::EntryStep
     r.candidates = outcome.candidates;
     r.stage = outcome.stage;
     r.detail = outcome.reason;
-    if (outcome.kind == Outcome::Ambiguous && steps.search)
+    if ((outcome.kind == Outcome::Ambiguous || outcome.kind == Outcome::OtherFilm) && steps.search)
         for (const wizard::Candidate& c : steps.search->candidates)
             r.candidateTexts << candidateText(c);
     return r;
@@ -59,7 +59,10 @@ EntryResult BatchWalk::walkEntry(int row, const QString& title, bool& userStoppe
         wait(int(ms));
         return !interrupt_.interrupted();
     });
-    if (settings_.ask && result.outcome == Outcome::Ambiguous && !interrupt_.interrupted()) {
+    // Another film's candidate is asked about as several are: the person may know it is this one.
+    // (A year that differs is met after the film page was read: there is nothing to choose.)
+    const bool askable = result.outcome == Outcome::Ambiguous || (result.outcome == Outcome::OtherFilm && !engine.steps().detail);
+    if (settings_.ask && askable && !interrupt_.interrupted()) {
         const AskAnswer answer = askCandidate(title, row, session_.model().candidates(), interrupt_);
         if (answer.choice > 0) {
             session_.model().setSelectedCandidate(answer.choice - 1);

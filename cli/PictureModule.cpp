@@ -40,7 +40,7 @@ picture::Picture PictureModule::decode(const QString& path)
 {
     waitForLoad();
     if (!decode_)
-        return {nullptr, loadError_};
+        return {nullptr, loadError_, {}};
     return decode_(path);
 }
 

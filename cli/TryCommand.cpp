@@ -70,7 +70,9 @@ QString keptPictureFolder()
 QString tryReportJson(const TryReport& report)
 {
     QString out = QStringLiteral("{\"search\": {") + stepJson(report.search) + QStringLiteral(", \"resent_in\": ")
-                  + (report.resentIn.isEmpty() ? QStringLiteral("null") : jsonString(report.resentIn)) + QStringLiteral(", \"candidates\": [");
+                  + (report.resentIn.isEmpty() ? QStringLiteral("null") : jsonString(report.resentIn))
+                  + QStringLiteral(", \"direct_hit\": ") + (report.directHit ? QStringLiteral("true") : QStringLiteral("false"))
+                  + QStringLiteral(", \"candidates\": [");
     for (std::size_t i = 0; i < report.candidates.size(); ++i) {
         const wizard::Candidate& c = report.candidates[i];
         if (i)
@@ -90,7 +92,9 @@ QString tryReportJson(const TryReport& report)
         out += QStringLiteral("{\"name\": %1, \"value\": %2, \"ticked\": %3}")
                    .arg(jsonString(f.name), jsonString(f.value), f.ticked ? QStringLiteral("true") : QStringLiteral("false"));
     }
-    out += QStringLiteral("], \"picture\": {\"address\": %1, \"file\": %2}}}").arg(jsonString(report.pictureAddress), jsonString(report.pictureFile));
+    out += QStringLiteral("], \"picture\": {\"address\": %1, \"file\": %2, \"stored_from\": %3}}}")
+               .arg(jsonString(report.pictureAddress), jsonString(report.pictureFile),
+                    report.pictureStoredFrom.isEmpty() ? QStringLiteral("null") : jsonString(report.pictureStoredFrom));
     return out;
 }
 
@@ -99,6 +103,8 @@ QString tryReportText(const TryReport& report)
     QString out = stepText(QStringLiteral("Recherche"), report.search);
     if (!report.resentIn.isEmpty())
         out += QStringLiteral("  envoyée une seconde fois, le titre en %1 : en UTF-8, le site n'avait rien trouvé\n").arg(report.resentIn);
+    if (report.directHit)
+        out += QStringLiteral("  la recherche a mené droit à la fiche du film : elle est lue telle quelle, sans nouveau téléchargement\n");
     if (!report.candidatesError.isEmpty())
         out += QStringLiteral("  motif de recherche en erreur : %1\n").arg(report.candidatesError);
     out += QStringLiteral("  %1 candidat(s)\n").arg(report.candidates.size());
@@ -111,6 +117,8 @@ QString tryReportText(const TryReport& report)
         return out;
     }
     out += stepText(QStringLiteral("Fiche"), report.detail);
+    if (report.detailReused)
+        out += QStringLiteral("  (la page de la recherche, sans nouveau téléchargement)\n");
     for (const wizard::FieldResult& f : report.fields) {
         out += QStringLiteral("  [%1] %2 : %3\n").arg(f.ticked ? QLatin1Char('x') : QLatin1Char(' ')).arg(f.name, f.value);
         if (!f.why.isEmpty())
@@ -120,7 +128,10 @@ QString tryReportText(const TryReport& report)
         out += QStringLiteral("  image en erreur : %1\n").arg(report.pictureError);
     out += QStringLiteral("Image : %1\n").arg(report.pictureAddress.isEmpty() ? QStringLiteral("(aucune adresse)") : report.pictureAddress);
     if (report.pictureFetched)
-        out += QStringLiteral("  téléchargement : %1\n").arg(report.pictureResult.isEmpty() ? QStringLiteral("reçue") : report.pictureResult);
+        out += QStringLiteral("  téléchargement : %1\n")
+                   .arg(!report.pictureResult.isEmpty()      ? report.pictureResult
+                        : report.pictureStoredFrom.isEmpty() ? QStringLiteral("reçue")
+                                                             : QStringLiteral("reçue en %1, enregistrée en JPEG").arg(report.pictureStoredFrom));
     out += QStringLiteral("  fichier : %1\n").arg(report.pictureFile.isEmpty() ? QStringLiteral("(aucun)") : report.pictureFile);
     return out;
 }
@@ -156,12 +167,14 @@ void readDetail(const wizard::DetailResult& detail, TryReport& report)
     report.detailRan = true;
     report.detail = stepReport(*detail.page, detail.status);
     report.fields = detail.fields;
+    report.detailReused = detail.reusedSearchPage;
     if (detail.picture) {
         report.pictureError = pictureErrorOf(*detail.picture);
         report.pictureFetched = detail.picture->fetched;
         if (detail.picture->fetched) {
             report.pictureAddress = detail.picture->address;
             report.pictureResult = detail.picture->fetchFailure;
+            report.pictureStoredFrom = detail.picture->storedFrom;
         }
     }
 }
@@ -216,6 +229,7 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
         report.candidates = steps.search->candidates;
         report.candidatesError = steps.search->patternError;
         report.resentIn = steps.search->resentIn;
+        report.directHit = steps.search->directHit;
         if (steps.search->page)
             report.search = stepReport(*steps.search->page, steps.search->status);
         else

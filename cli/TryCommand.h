@@ -28,6 +28,8 @@ struct StepReport {
 struct TryReport {
     StepReport search;
     QString resentIn; // the charset the search went in a second time, "" when it went once
+    bool directHit = false; // the search was redirected to the film page, read as the detail page
+    bool detailReused = false; // the detail step read the search's page instead of fetching it
     std::vector<wizard::Candidate> candidates;
     QString candidatesError; // the search pattern's error, "" when it compiled
     bool detailRan = false;
@@ -37,6 +39,7 @@ struct TryReport {
     QString pictureFile;  // "" when no picture was kept
     QString pictureResult; // what the download answered ("" for success), when it ran
     bool pictureFetched = false;
+    QString pictureStoredFrom; // the format it came in when it was stored as JPEG
     QString pictureError; // PatternImg's error, or why the picture did not come or is unreadable
 };
 

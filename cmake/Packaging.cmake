@@ -50,8 +50,9 @@ chaque film sur un site web avec un script de recherche et en remplit les
 colonnes et l'affiche. Le paquet contient aussi trouvel, les mêmes étapes en
 ligne de commande, et trouvel-demo-site, un site de films de démonstration.")
 # The libraries come from dpkg-shlibdeps; Qt's French messages (network and TLS errors)
-# from its translations.
+# from its translations; the WebP, GIF and TIFF posters a site sends from Qt's image
+# format plug-ins (loaded at run time, so shlibdeps cannot see them).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, qt6-image-formats-plugins")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/CompressManPages.cmake)
 include(CPack)

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
-  qt6-base-dev qt6-qpa-plugins libpcre2-dev
+  qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins libpcre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   curl python3 nodejs xvfb xauth

@@ -22,7 +22,8 @@ QString fillerBlock(int n)
 
 QString fieldValue(int k)
 {
-    return QStringLiteral("Valeur %1 : Am&eacute;lie &amp; <b>Nino</b>\r\n   r&eacute;alis&eacute; par Jean-Pierre&nbsp;J.")
+    return QStringLiteral("Valeur %1 : Am&eacute;lie &amp; <b>Nino</b>\r\n   r&eacute;alis&eacute; par Jean-Pierre&nbsp;J. "
+                          "&laquo;&nbsp;L&#039;&Eacute;t&eacute;&rsquo;s&nbsp;&raquo; &#x2014; suite&hellip; &copy 2001 &#150; &bogus;")
         .arg(k);
 }
 

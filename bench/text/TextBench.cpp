@@ -3,6 +3,7 @@
 // stripTag on a large fragment.
 #include "BenchPages.h"
 
+#include "text/CharacterReferences.h"
 #include "text/RegExp.h"
 #include "text/TextCleanup.h"
 
@@ -63,7 +64,8 @@ std::vector<std::optional<QString>> extractFields(const bench::FieldPage& p, tex
             continue;
         }
         const text::Matches matches = detail.Execute(p.page);
-        values.emplace_back(text::stripTag(reg2, matches.at(0).SubMatches(0)));
+        // What a saved value is: the cleanup, then every character reference it left.
+        values.emplace_back(text::decodeCharacterReferences(text::stripTag(reg2, matches.at(0).SubMatches(0))));
     }
     return values;
 }
@@ -120,7 +122,8 @@ const NodeFigures& nodeExtraction()
             return f;
         }
         patterns.close();
-        return runNode({QStringLiteral("extract"), QStringLiteral("@page.html"), patterns.fileName(), QStringLiteral("20")},
+        return runNode({QStringLiteral("extract"), QStringLiteral("@page.html"), patterns.fileName(), QStringLiteral("20"),
+                        QStringLiteral(TROUVEL_BENCH_REFERENCES_JSON)},
                        QStringLiteral("page.html"), p.page.toUtf8());
     }();
     return figures;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +34,39 @@ QString fillTemplate(const QString& urlTemplate, const QString& text)
     // Non-overlapping, left to right; the inserted text is not scanned again.
     out.replace(QStringLiteral("%1"), text);
     return out;
+}
+
+namespace {
+
+// The scheme and host in small letters, without the scheme's default port.
+QString withPlainOrigin(const QString& address)
+{
+    static const QRegularExpression origin(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*)://([^/?#]*)"));
+    const QRegularExpressionMatch m = origin.match(address);
+    if (!m.hasMatch())
+        return address;
+    const QString scheme = m.captured(1).toLower();
+    QString host = m.captured(2).toLower();
+    if ((scheme == QLatin1String("http") && host.endsWith(QLatin1String(":80")))
+        || (scheme == QLatin1String("https") && host.endsWith(QLatin1String(":443"))))
+        host.truncate(host.lastIndexOf(u':'));
+    return scheme + QStringLiteral("://") + host + address.mid(m.capturedEnd());
+}
+
+} // namespace
+
+std::optional<QString> templateText(const QString& urlTemplate, const QString& address)
+{
+    const QStringList pieces = withPlainOrigin(urlTemplate).split(QStringLiteral("%1"));
+    if (pieces.size() < 2)
+        return std::nullopt;
+    QString pattern = QStringLiteral("^") + QRegularExpression::escape(pieces.first()) + QStringLiteral("(.+)");
+    for (qsizetype i = 1; i < pieces.size(); ++i)
+        pattern += (i > 1 ? QStringLiteral("\\1") : QString()) + QRegularExpression::escape(pieces.at(i));
+    const QRegularExpressionMatch m = QRegularExpression(pattern + QStringLiteral("$")).match(withPlainOrigin(address));
+    if (!m.hasMatch())
+        return std::nullopt;
+    return m.captured(1);
 }
 
 std::optional<int> groupIndex(const QString& value)

@@ -18,6 +18,10 @@ FieldSpec splitFieldSpec(const QString& value);
 
 // Every "%1" in the template replaced by text, unchanged.
 QString fillTemplate(const QString& urlTemplate, const QString& text);
+// The text that, put for every "%1", makes the template give address: fillTemplate's inverse.
+// Scheme and host are compared regardless of letter case, a default port (80, 443) as if
+// left out. Nothing when no text does, or the template holds no "%1".
+std::optional<QString> templateText(const QString& urlTemplate, const QString& address);
 
 // A group number key ("Link", "ShortText", "LongText") as a 0-based sub-match index:
 // the number less 1, rounded half to even. Nothing when the text is not a number.

@@ -84,6 +84,16 @@ QString ScriptFile::detailUrl(const QString& link) const
     return fillTemplate(read(kFilmPage, kUrl), link);
 }
 
+std::optional<QString> ScriptFile::filmLinkOf(const QString& address) const
+{
+    return templateText(read(kFilmPage, kUrl), address);
+}
+
+bool ScriptFile::isSearchAddress(const QString& address) const
+{
+    return templateText(read(kSearchPage, kUrl), address).has_value();
+}
+
 QString ScriptFile::fieldCountText() const
 {
     return read(kFilmPage, QStringLiteral("Count"), QStringLiteral("0"));

@@ -16,6 +16,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace trouvel::config {
 
 class ScriptFile {
@@ -47,6 +49,10 @@ public:
     int longTextGroup() const;
 
     QString detailUrl(const QString& link) const; // Url of [FilmPage], filled
+    // The link detailUrl would need to give address; nothing when no link does.
+    std::optional<QString> filmLinkOf(const QString& address) const;
+    // Whether some title put into [SearchPage] Url gives address.
+    bool isSearchAddress(const QString& address) const;
     QString fieldCountText() const;               // Count, "0"
     // Count as a number; 0 when it is not a 16-bit number or is negative.
     int fieldCount() const;

@@ -15,6 +15,7 @@ namespace trouvel::picture {
 struct Picture {
     std::shared_ptr<const QImage> image; // null: no picture, or it could not be read
     QString error;                       // why not, when a decoder could say more than "unreadable"
+    QString storedFrom;                  // the format rewritten as JPEG in the file ("" when it came as JPEG)
     bool isNull() const { return !image; }
 };
 

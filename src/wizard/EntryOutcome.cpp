@@ -19,6 +19,8 @@ EntryOutcome ofSearch(const SearchResult& search)
         return {Kind::NotFound, found, {}, search.patternError};
     if (found > 1)
         return {Kind::Ambiguous, found, {}, {}};
+    if (!search.mismatch.isEmpty())
+        return {Kind::OtherFilm, found, {}, search.mismatch};
     return {Kind::Failed, found, kStageDetail, QStringLiteral("fiche non lue")};
 }
 
@@ -30,7 +32,7 @@ EntryOutcome ofPicture(const PictureResult& picture, int found)
         return {Kind::Filled, found, kStagePicture, QStringLiteral("image non téléchargée : ") + picture.fetchFailure};
     if (!picture.shown)
         return {Kind::Filled, found, kStagePicture,
-                QStringLiteral("image illisible") + (picture.unreadable.isEmpty() ? QString() : QStringLiteral(" : ") + picture.unreadable)};
+                picture.unreadable.isEmpty() ? QStringLiteral("image illisible") : picture.unreadable};
     return {Kind::Filled, found, {}, {}};
 }
 
@@ -43,6 +45,8 @@ EntryOutcome ofDetail(const DetailResult& detail, int found)
     // A detail step that did not run to its end leaves nothing to save.
     if (detail.end != StepEnd::Done || !detail.picture)
         return {Kind::Failed, found, kStageDetail, QStringLiteral("fiche incomplète")};
+    if (!detail.mismatch.isEmpty())
+        return {Kind::OtherFilm, found, {}, detail.mismatch};
     return ofPicture(*detail.picture, found);
 }
 

@@ -10,7 +10,8 @@ namespace trouvel::wizard {
 
 struct EntryOutcome {
     // PictureNotStored: the fields were saved, the picture could not be written.
-    enum class Kind { Filled, Ambiguous, NotFound, Failed, PictureNotStored };
+    // OtherFilm: the one candidate's title or year is not the entry's (nothing saved).
+    enum class Kind { Filled, Ambiguous, NotFound, Failed, PictureNotStored, OtherFilm };
     Kind kind = Kind::Failed;
     int candidates = 0; // rows of the candidate list
     // Where it failed, or what the note on a filled entry is about; "" for none.

@@ -4,6 +4,7 @@
 #include "text/JsonText.h"
 #include "text/TextCleanup.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace trouvel::wizard {
@@ -24,6 +25,23 @@ QString address(const QString& captured, bool json)
 }
 
 } // namespace
+
+QString pageOwnTitle(const QString& page, text::RegExp& tagPattern)
+{
+    // The attributes in either order; the site's name is usually not in og:title.
+    static const QRegularExpression ogTitle(
+        QStringLiteral("<meta\\s(?=[^>]*\\bproperty\\s*=\\s*[\"']og:title[\"'])[^>]*\\bcontent\\s*=\\s*(\"([^\"]*)\"|'([^']*)')"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression title(QStringLiteral("<title[^>]*>([\\s\\S]*?)</title>"), QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = ogTitle.match(page); m.hasMatch()) {
+        const QString value = m.captured(2).isNull() ? m.captured(3) : m.captured(2);
+        if (!value.trimmed().isEmpty())
+            return readable(tagPattern, value, false);
+    }
+    if (const QRegularExpressionMatch m = title.match(page); m.hasMatch())
+        return readable(tagPattern, m.captured(1), false);
+    return {};
+}
 
 text::RegExp stepPattern(const QString& pattern, KeepGoing keepGoing)
 {

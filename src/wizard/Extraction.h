@@ -44,6 +44,10 @@ struct FieldsExtraction {
 FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
                                text::RegExp& tagPattern, KeepGoing keepGoing, bool json = false);
 
+// The title a film page gives itself, as a reader sees it: its og:title, else its <title>;
+// "" when it has neither.
+QString pageOwnTitle(const QString& page, text::RegExp& tagPattern);
+
 struct PictureAddress {
     QString address; // "" when the page names no picture
     QString error;   // "PatternImg : <why>" when the pattern failed, or why the address cannot be fetched

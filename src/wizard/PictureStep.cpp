@@ -33,8 +33,9 @@ bool PictureStep::run(PictureResult& picture, const QString& httpNote, const std
     picture::Picture image;
     if (picture.fetchFailure.isEmpty()) {
         image = services_.decode ? services_.decode(services_.file)
-                                 : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images")};
+                                 : picture::Picture{nullptr, QStringLiteral("aucun décodeur d'images"), {}};
         picture.unreadable = image.isNull() ? image.error : QString();
+        picture.storedFrom = image.storedFrom;
     } else {
         // A poster that answers 404 or arrives cut short: the fields still count.
         model_.setPictureError(picture.fetchFailure);

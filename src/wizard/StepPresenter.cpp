@@ -56,10 +56,39 @@ void StepPresenter::searchEnded(const SearchResult& result)
     }
 }
 
+void StepPresenter::otherFilm(const QString& why)
+{
+    model_.setStatus(why.left(1).toUpper() + why.mid(1) + QStringLiteral(" : rien n'a été enregistré"));
+    ui_.beep();
+    ui_.beep();
+}
+
 void StepPresenter::pictureStarting()
 {
     model_.setStatus(status::kPicture);
 }
+
+namespace {
+
+// Which part failed: the download (its reason in brackets) or the decoding of what came.
+QString pictureStatus(const PictureResult& picture)
+{
+    if (picture.shown)
+        return status::kDone;
+    if (!picture.fetchFailure.isEmpty()) {
+        // "Le fichier specifié ne peut être telechargé (HTTP 404 Not Found)": its reason only.
+        const QString& failure = picture.fetchFailure;
+        const qsizetype bracket = failure.indexOf(QStringLiteral(" ("));
+        if (bracket > 0 && failure.startsWith(QStringLiteral("Le fichier specifié")))
+            return status::kBadPicture + failure.mid(bracket);
+        return status::kBadPicture + QStringLiteral(" : ") + failure.left(1).toLower() + failure.mid(1);
+    }
+    if (picture.unreadable.isEmpty())
+        return status::kBadPicture;
+    return picture.unreadable.left(1).toUpper() + picture.unreadable.mid(1);
+}
+
+} // namespace
 
 void StepPresenter::pictureEnded(const PictureResult& picture, const QString& httpNote)
 {
@@ -69,7 +98,7 @@ void StepPresenter::pictureEnded(const PictureResult& picture, const QString& ht
             model_.setStatus(status::kAnalysed + httpNote);
         return;
     }
-    model_.setStatus((picture.shown ? status::kDone : status::kBadPicture) + httpNote);
+    model_.setStatus(pictureStatus(picture) + httpNote);
 }
 
 void StepPresenter::pictureAbandoned(const PictureResult& picture, bool closed)

@@ -53,6 +53,8 @@ public:
     void analysisStopped();
 
     void searchEnded(const SearchResult& result);
+    // An unattended walk stops on another film's candidate or year: why (the step's mismatch).
+    void otherFilm(const QString& why);
 
     void pictureStarting();
     // The fields are all read and the picture is dealt with (or there is none).

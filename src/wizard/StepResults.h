@@ -47,6 +47,11 @@ struct SearchResult {
     QString patternError;              // why the pattern found nothing ("" when fine)
     QString status;                    // the status line the step ended with
     QString resentIn; // the charset the search was sent once more in ("" when sent once)
+    // The site answered with the film page itself (a single hit redirected there): the one
+    // candidate is that page, and the detail step reads it without fetching it again.
+    bool directHit = false;
+    // Unattended, the single candidate is another film's: "titre différent : « … »".
+    QString mismatch;
     bool ranToEnd() const { return end == StepEnd::Done; }
 };
 
@@ -65,6 +70,7 @@ struct PictureResult {
     bool fetched = false; // a download was made
     QString fetchFailure; // why the download failed ("" when the picture arrived)
     QString unreadable;   // why the file that arrived is no picture ("" when it is one)
+    QString storedFrom;   // the format it came in, now stored as JPEG ("" for a JPEG)
     bool shown = false;   // decoded and shown, its box ticked
 };
 
@@ -75,6 +81,9 @@ struct DetailResult {
     std::vector<FieldResult> fields; // the script's fields, those read before a stop
     bool fieldsComplete = false;     // every field was read
     std::optional<PictureResult> picture; // once the fields were all read
+    bool reusedSearchPage = false;   // the page was the search's own (a direct hit), not fetched again
+    // Unattended, the film's year is not the entry's: "année différente : …" (nothing saved).
+    QString mismatch;
     QString status;
     bool ranToEnd() const { return end == StepEnd::Done; }
 };

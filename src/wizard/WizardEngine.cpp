@@ -9,6 +9,7 @@
 #include "text/TextCleanup.h"
 #include "text/TextCodec.h"
 #include "wizard/Extraction.h"
+#include "wizard/FilmCheck.h"
 #include "wizard/HostEntries.h"
 #include "wizard/PictureStep.h"
 
@@ -16,6 +17,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 namespace trouvel::wizard {
 
@@ -399,6 +402,8 @@ void WizardEngine::search()
 
 void WizardEngine::fetchDetails()
 {
+    if (!isBusy())
+        pickedBySearch_ = false;
     runSteps(Step::Detail);
 }
 
@@ -467,6 +472,19 @@ void WizardEngine::fetchOnce(const QString& url, PageResult& page)
     page.report = services_.pageClient->lastReport();
 }
 
+std::optional<Candidate> WizardEngine::directHit(const config::ScriptFile& script, const PageResult& page)
+{
+    // Only a redirect says the site chose the page: the search's own address, or one the
+    // search template could give, is never taken for the film's.
+    const net::PageReport& report = page.report;
+    if (report.redirects.empty() || report.finalAddress.isEmpty() || report.status < 200 || report.status > 299)
+        return std::nullopt;
+    const std::optional<QString> link = script.filmLinkOf(report.finalAddress);
+    if (!link || script.isSearchAddress(report.finalAddress))
+        return std::nullopt;
+    return Candidate{*link, pageOwnTitle(text::decodePage(readPageBytes(), charset_), tagPattern_), QString()};
+}
+
 CandidateExtraction WizardEngine::searchCandidates(const config::ScriptFile& script, std::uint64_t generation)
 {
     const QByteArray bytes = readPageBytes();
@@ -530,9 +548,18 @@ WizardEngine::Step WizardEngine::searchStep()
     steps_.search = search(generation);
     SearchResult& result = *steps_.search;
     result.status = model_.status();
-    if (!result.ranToEnd())
+    if (!result.ranToEnd() || result.candidates.size() != 1)
         return Step::None;
-    return result.candidates.size() == 1 ? Step::Detail : Step::None;
+    if (unattended() && titleCheck_) {
+        result.mismatch = differentTitle(model_.title(), result.candidates.front(), result.directHit);
+        if (!result.mismatch.isEmpty()) {
+            presenter_.otherFilm(result.mismatch);
+            result.status = model_.status();
+            return Step::None;
+        }
+    }
+    pickedBySearch_ = true;
+    return Step::Detail;
 }
 
 SearchResult WizardEngine::search(std::uint64_t generation)
@@ -566,6 +593,7 @@ SearchResult WizardEngine::search(std::uint64_t generation)
     }
     model_.clearCandidates();
     model_.setCandidatesShown(false);
+    landed_.reset();
     presenter_.fetchStarting();
     const config::ScriptFile scriptFile(script);
     model_.setStopOffered(true);
@@ -588,6 +616,13 @@ SearchResult WizardEngine::search(std::uint64_t generation)
             return result;
         }
         found = searchCandidates(scriptFile, generation);
+    }
+    if (found.candidates.empty() && found.error.isEmpty() && !found.stopped) {
+        if (std::optional<Candidate> hit = directHit(scriptFile, *result.page)) {
+            landed_ = LandedPage{generation, hit->link, *result.page};
+            result.directHit = true;
+            found.candidates.push_back(std::move(*hit));
+        }
     }
     for (const Candidate& candidate : found.candidates)
         model_.addCandidate(candidate);
@@ -617,10 +652,24 @@ WizardEngine::Step WizardEngine::detailStep()
     steps_.detail = detail(generation);
     DetailResult& result = *steps_.detail;
     result.status = model_.status();
+    const bool picked = std::exchange(pickedBySearch_, false);
     if (!result.ranToEnd())
         return Step::None;
     model_.setCanSave(true);
     model_.setDefaultButton(DefaultButton::Save);
+    // A film the search picked alone, of another year than the entry's, is not saved unseen.
+    if (picked && unattended()) {
+        try {
+            result.mismatch = differentYear(result.fields, HostEntries(host()), state_.CurrentItem - 1);
+        } catch (const std::exception&) {
+            result.mismatch.clear(); // a host that cannot say has nothing to compare; the save reports it
+        }
+        if (!result.mismatch.isEmpty()) {
+            presenter_.otherFilm(result.mismatch);
+            result.status = model_.status();
+            return Step::None;
+        }
+    }
     return model_.autoSave() ? Step::Save : Step::None;
 }
 
@@ -650,11 +699,23 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
 
-    result.page.emplace();
-    if (!fetchPage(url, generation, *result.page)) {
-        result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
-        result.fields = fieldResults();
-        return result;
+    const Candidate& chosen = model_.candidates().at(static_cast<std::size_t>(selected));
+    if (landed_ && landed_->generation == generation && landed_->link == chosen.link) {
+        // The search page is this film's page: the page file holds it still. The step shows
+        // the film page's address; the search's result keeps the redirects that led there.
+        result.page = landed_->page;
+        result.page->address = result.page->report.finalAddress;
+        result.page->report.redirects.clear();
+        result.reusedSearchPage = true;
+        presenter_.fetchEnded(*result.page, true, closed_);
+    } else {
+        result.page.emplace();
+        if (!fetchPage(url, generation, *result.page)) {
+            result.end = stillOn(generation) ? StepEnd::FetchFailed : StepEnd::MovedAway;
+            result.fields = fieldResults();
+            return result;
+        }
+        landed_.reset(); // the page file now holds another page
     }
 
     const QByteArray pageBytes = readPageBytes();

@@ -156,6 +156,10 @@ public:
     // so whenever "Sauvegarde Auto" is ticked): a field that came out empty leaves a filled
     // column as it was.
     void setUnattended(bool unattended) { unattended_ = unattended; }
+    // Unattended, a single candidate fills the entry only when its text names the entry's
+    // title (on by default; the tool's --accept-different-title turns it off). The year check
+    // (FilmCheck.h) always holds.
+    void setTitleCheck(bool check) { titleCheck_ = check; }
 
     // stripTag with the wizard's tag pattern (the window's reg2).
     QString stripTag(const QString& str);
@@ -185,6 +189,11 @@ private:
     void fetchOnce(const QString& url, PageResult& page);
     // The search page's candidates, its values unescaped when it is JSON (or the script says so).
     CandidateExtraction searchCandidates(const config::ScriptFile& script, std::uint64_t generation);
+    // The film page the search was redirected to, as its one candidate; nothing when the
+    // search did not end on an address the [FilmPage] Url can give.
+    std::optional<Candidate> directHit(const config::ScriptFile& script, const PageResult& page);
+    // No one looks at what the steps find before it is saved.
+    bool unattended() const { return unattended_ || model_.autoSave(); }
     // The patterns' keep-going check: the event loop turns, and the analysis goes on while
     // the step is neither stopped nor moved away from.
     std::function<bool()> analysisGoesOn(std::uint64_t generation);
@@ -230,6 +239,16 @@ private:
     std::optional<SaveResult> lastSave_;
     bool keepFilled_ = false;
     bool unattended_ = false;
+    bool titleCheck_ = true;
+    // The detail step was chained from a search that found one candidate (not chosen by a person).
+    bool pickedBySearch_ = false;
+    // The film page a search landed on, read again by the detail step instead of fetched.
+    struct LandedPage {
+        std::uint64_t generation = 0;
+        QString link;
+        PageResult page;
+    };
+    std::optional<LandedPage> landed_;
     TagIndex tags_; // which entries hold which picture name, read once per opening
 };
 

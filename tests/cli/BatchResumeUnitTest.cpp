@@ -26,6 +26,7 @@ BatchJournal sampleJournal()
     j.entries.push_back({0, QStringLiteral("Nord/Sud"), Outcome::Filled, 1, QStringLiteral("sans image")});
     j.entries.push_back({1, QString::fromUtf8("Le Dernier Été \"2\""), Outcome::Ambiguous, 2, {}});
     j.entries.push_back({2, QStringLiteral("X"), Outcome::PictureNotStored, 1, QStringLiteral("disque plein")});
+    j.entries.push_back({3, QStringLiteral("Y"), Outcome::OtherFilm, 1, QString::fromUtf8("titre différent : « Y 2 »")});
     return j;
 }
 
@@ -36,12 +37,13 @@ TEST(BatchJournal, RoundTripsAndRefusesWhatItDidNotWrite)
     ASSERT_TRUE(back) << error.toStdString();
     EXPECT_EQ(back->catalogue, QStringLiteral("/films/demo.csv"));
     EXPECT_EQ(back->nextRow, 3);
-    ASSERT_EQ(back->entries.size(), 3u);
+    ASSERT_EQ(back->entries.size(), 4u);
     EXPECT_EQ(back->entries[1].title, QString::fromUtf8("Le Dernier Été \"2\""));
     EXPECT_EQ(back->entries[1].outcome, Outcome::Ambiguous);
     EXPECT_EQ(back->entries[1].candidates, 2);
     EXPECT_EQ(back->entries[2].outcome, Outcome::PictureNotStored);
     EXPECT_EQ(back->entries[2].detail, QStringLiteral("disque plein"));
+    EXPECT_EQ(back->entries[3].outcome, Outcome::OtherFilm);
 
     // A run stopped before its first entry, beside a catalogue with quotes in its path.
     BatchJournal none = sampleJournal();

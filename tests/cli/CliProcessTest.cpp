@@ -47,8 +47,8 @@ TEST_F(CliProcessTest, TryJsonOneCandidateFieldByField)
     EXPECT_EQ(keys(o), QStringList({QStringLiteral("detail"), QStringLiteral("search")}));
     const QJsonObject search = o[QStringLiteral("search")].toObject();
     EXPECT_EQ(keys(search), QStringList({QStringLiteral("address"), QStringLiteral("candidates"), QStringLiteral("code"),
-                                          QStringLiteral("final"), QStringLiteral("http"), QStringLiteral("redirects"),
-                                          QStringLiteral("resent_in"), QStringLiteral("status")}));
+                                          QStringLiteral("direct_hit"), QStringLiteral("final"), QStringLiteral("http"),
+                                          QStringLiteral("redirects"), QStringLiteral("resent_in"), QStringLiteral("status")}));
     EXPECT_EQ(search[QStringLiteral("address")].toString(),
               QStringLiteral("http://127.0.0.1:%1/recherche?titre=Nord/Sud").arg(fixture.site().port()));
     EXPECT_EQ(search[QStringLiteral("code")].toInt(-1), 0);
@@ -95,7 +95,7 @@ TEST_F(CliProcessTest, TryJsonKeepsTheDocumentedKeyOrder)
     EXPECT_EQ(run.out.trimmed(),
               QStringLiteral("{\"search\": {\"address\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"code\": 0, "
                              "\"status\": \"Analyse terminee\", \"http\": 200, \"redirects\": [], "
-                             "\"final\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"resent_in\": null, \"candidates\": []}, \"detail\": null}")
+                             "\"final\": \"http://127.0.0.1:%1/recherche?titre=Minuit\", \"resent_in\": null, \"direct_hit\": false, \"candidates\": []}, \"detail\": null}")
                   .arg(fixture.site().port()));
 }
 
@@ -123,7 +123,7 @@ TEST_F(CliProcessTest, TryJsonWithoutPosterAndWithBadPoster)
 
     const QJsonObject bad = tryJson(QString::fromUtf8("Les Ombres du marché couvert"), {}, 1);
     const QJsonObject detail = bad[QStringLiteral("detail")].toObject();
-    EXPECT_EQ(detail[QStringLiteral("status")].toString(), QString::fromUtf8("Erreur lors du téléchargement de l'image"));
+    EXPECT_EQ(detail[QStringLiteral("status")].toString(), QString::fromUtf8("Image reçue mais illisible : une page HTML est arrivée à la place de l'image"));
     EXPECT_TRUE(detail[QStringLiteral("picture")].toObject()[QStringLiteral("address")].toString().endsWith(QStringLiteral("/affiches/119.jpg")));
     EXPECT_EQ(detail[QStringLiteral("picture")].toObject()[QStringLiteral("file")].toString(), QString());
 }
@@ -175,7 +175,7 @@ TEST_F(CliProcessTest, BatchFillsSkipsAndReports)
     const ToolRun run = trouvel(batchArgs());
     // Entry 13's poster is not a picture: its fields are saved, the run says it is incomplete.
     ASSERT_EQ(run.exitCode, 1) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Remplies : 19\nImages non téléchargées : 1\n  13. Les Ombres du marché couvert : image illisible"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("Remplies : 19\nImages non téléchargées : 1\n  13. Les Ombres du marché couvert : image reçue mais illisible : une page HTML est arrivée à la place de l'image"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Ambiguës : 3\n  1. Le Dernier Été : 2 candidats\n  2. Les Oiseaux de passage : 3 candidats\n")));
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Introuvables : 3\n  6. Minuit à Carcassonne\n")));
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("Échecs : 0\n")));
@@ -459,7 +459,7 @@ TEST_F(CliProcessTest, ReportListsEveryOutcomeWithTheCandidates)
 TEST_F(CliProcessTest, OnlyEmptyLeavesTheUsersNotesAndPicture)
 {
     cadrelle::Catalogue mine = loadCatalogue();
-    mine.setCell(2, 1, QStringLiteral("vers 1990 ?")); // Nord/Sud, column Année
+    mine.setCell(2, 1, QStringLiteral("vers les années 90 ?")); // Nord/Sud, column Année
     mine.setTag(2, QStringLiteral("mienne.jpg"));
     ASSERT_EQ(cadrelle::saveCatalogue(cataloguePath, mine), QString());
     const ToolRun run = trouvel(batchArgs({QStringLiteral("--from"), QStringLiteral("3"), QStringLiteral("--only-empty")}));
@@ -467,7 +467,7 @@ TEST_F(CliProcessTest, OnlyEmptyLeavesTheUsersNotesAndPicture)
     const cadrelle::Catalogue saved = loadCatalogue();
     const auto found = fixture.site().content().search(QStringLiteral("Nord/Sud"));
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(saved.cell(2, 1), QStringLiteral("vers 1990 ?"));
+    EXPECT_EQ(saved.cell(2, 1), QStringLiteral("vers les années 90 ?"));
     EXPECT_EQ(saved.cell(2, 2), found[0]->director) << "a blank column is filled";
     EXPECT_EQ(saved.tag(2), QStringLiteral("mienne.jpg"));
     EXPECT_FALSE(QFileInfo::exists(QDir(catalogueDir).filePath(QStringLiteral("Nord-Sud.jpg")))) << "no picture that no entry names";

@@ -139,7 +139,8 @@ TEST(BatchSummary, CountsAndListsEachKind)
                  {2, QStringLiteral("C"), Outcome::NotFound, 0, {}},
                  {3, QStringLiteral("D"), Outcome::Failed, 0, QStringLiteral("recherche : HTTP 503 Service Unavailable")},
                  {4, QString::fromLatin1("E\0F\x1b[2J", 7), Outcome::PictureNotStored, 1, QStringLiteral("Plus de place sur le disque")},
-                 {5, QStringLiteral("G"), Outcome::NotFound, 0, {}}};
+                 {5, QStringLiteral("G"), Outcome::NotFound, 0, {}},
+                 {6, QStringLiteral("Cœur"), Outcome::OtherFilm, 1, QString::fromUtf8("titre différent : « Cœur de pierre »")}};
     const QString text = s.text();
     EXPECT_TRUE(text.contains(QString::fromUtf8("Remplies : 2\n")));
     // A title's controls are shown escaped, and nothing after it is lost.
@@ -147,6 +148,7 @@ TEST(BatchSummary, CountsAndListsEachKind)
         << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8("Introuvables : 2\n  3. C\n  6. G\n")));
     EXPECT_TRUE(text.contains(QString::fromUtf8("Ambiguës : 1\n  2. B : 3 candidats\n")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Autre film trouvé : 1\n  7. Cœur : titre différent : « Cœur de pierre »\n"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf8("Échecs : 1\n  4. D : recherche : HTTP 503 Service Unavailable\n")));
 }
 
@@ -173,7 +175,7 @@ TEST(PictureModule, DecodesThroughTheBuiltModuleOrSaysWhyNot)
     EXPECT_EQ(decoded.image->pixelColor(3, 2), QColor(Qt::red));
     const trouvel::picture::Picture refused = built.decode(text);
     EXPECT_TRUE(refused.isNull());
-    EXPECT_EQ(refused.error, QString::fromUtf8("le fichier reçu n'est pas une image d'un format connu"));
+    EXPECT_EQ(refused.error, QString::fromUtf8("image reçue mais illisible : une page HTML est arrivée à la place de l'image"));
 
     // The tool only checks that a picture reads: a JPEG is decoded at an eighth of its size.
     const QString jpeg = dir.filePath("poster.jpg");

@@ -41,6 +41,26 @@ TEST(FillTemplate, EveryPercentOneReplacedVerbatim)
     EXPECT_EQ(fillTemplate("a%2b", "X"), "a%2b");
 }
 
+TEST(TemplateText, WhatTheTemplateNeedsToGiveTheAddress)
+{
+    struct Row {
+        const char* name;
+        QString urlTemplate, address;
+        std::optional<QString> text;
+    };
+    for (const Row& row : {Row{"path", "http://h/film/%1", "http://h/film/42", QStringLiteral("42")},
+                           Row{"host_case_and_default_port", "http://Site.example/film/%1", "http://site.example:80/film/42", QStringLiteral("42")},
+                           Row{"path_case_counts", "http://h/Film/%1", "http://h/film/42", std::nullopt},
+                           Row{"twice_must_agree", "http://h/f/%1?id=%1", "http://h/f/7?id=7", QStringLiteral("7")},
+                           Row{"twice_disagreeing", "http://h/f/%1?id=%1", "http://h/f/7?id=8", std::nullopt},
+                           Row{"nothing_for_percent_one", "http://h/film/%1", "http://h/film/", std::nullopt},
+                           Row{"no_percent_one", "http://h/film", "http://h/film", std::nullopt},
+                           Row{"other_host", "http://h/film/%1", "http://evil/film/42", std::nullopt}}) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(templateText(row.urlTemplate, row.address), row.text);
+    }
+}
+
 TEST(GroupIndex, NumberLessOneRoundedHalfToEven)
 {
     const std::pair<QString, std::optional<int>> rows[] = {

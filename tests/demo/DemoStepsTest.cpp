@@ -75,7 +75,7 @@ protected:
             break;
         case PosterKind::Broken:
             EXPECT_EQ(session.pictureFetches().size(), 1u);
-            EXPECT_EQ(model.status(), QString::fromUtf8("Erreur lors du téléchargement de l'image"));
+            EXPECT_EQ(model.status(), QString::fromUtf8("Image reçue mais illisible : une page HTML est arrivée à la place de l'image"));
             EXPECT_FALSE(model.pictureTicked());
             EXPECT_FALSE(imageKept);
             break;

@@ -4,6 +4,7 @@
 
 #include <trouvel/Trouvel.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct FakeHost : HostApplication, ListView, ListItemCollection {
     std::string hostIni;
     int mustSaveCount = 0;
     bool failMustSave = false;
+    std::map<std::int16_t, std::string> headers; // captions other than "Col k"
 
     FakeHost(int count, const std::string& tmpfolder, int columns = 3)
         : entries(static_cast<std::size_t>(count))
@@ -72,7 +74,11 @@ struct FakeHost : HostApplication, ListView, ListItemCollection {
     }
     // ListView
     ListItemCollection& ListItems() override { return *this; }
-    std::string ColumnHeaders(std::int16_t k) const override { return "Col " + std::to_string(k); }
+    std::string ColumnHeaders(std::int16_t k) const override
+    {
+        const auto named = headers.find(k);
+        return named != headers.end() ? named->second : "Col " + std::to_string(k);
+    }
     // ListItemCollection
     std::int32_t Count() const override { return static_cast<std::int32_t>(entries.size()); }
     ListItem& Item(std::int16_t& i) override

@@ -330,8 +330,9 @@ TEST_P(NotAPicture, IsRefusedWithItsReason)
     site.page("/img/1.png", GetParam().body);
     engine().model().setAutoSave(false);
     engine().search();
-    EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
-    EXPECT_EQ(m().pictureError(), QString::fromUtf8(GetParam().reason));
+    const QString reason = QString::fromUtf8(GetParam().reason);
+    EXPECT_EQ(m().status(), reason.left(1).toUpper() + reason.mid(1)) << "the status says the decoding failed, not the download";
+    EXPECT_EQ(m().pictureError(), reason);
     EXPECT_FALSE(QFileInfo::exists(engine().pictureFile()));
     EXPECT_FALSE(m().pictureTicked());
     EXPECT_EQ(m().defaultButton(), DefaultButton::Save);
@@ -339,10 +340,9 @@ TEST_P(NotAPicture, IsRefusedWithItsReason)
 
 INSTANTIATE_TEST_SUITE_P(
     Bodies, NotAPicture,
-    ::testing::Values(NotAPictureCase{"Page", "<html>not a picture</html>", "le fichier reçu n'est pas une image d'un format connu"},
+    ::testing::Values(NotAPictureCase{"Page", "<html>not a picture</html>", "image reçue mais illisible : une page HTML est arrivée à la place de l'image"},
                       // What a chunked answer whose first chunk size overflows comes to.
-                      NotAPictureCase{"Empty", "", "le fichier reçu est vide"},
-                      NotAPictureCase{"CutShort", pngBytes().left(60), "l'image reçue est endommagée ou incomplète"}),
+                      NotAPictureCase{"Empty", "", "image reçue mais illisible : le fichier reçu est vide"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
@@ -351,7 +351,7 @@ TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
     start();
     site.page("/img/1.png", "gone", 404);
     engine().search();
-    EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image"));
+    EXPECT_EQ(m().status(), QStringLiteral("Erreur lors du téléchargement de l'image (HTTP 404 Not Found)"));
     EXPECT_FALSE(m().pictureError().isEmpty());
     EXPECT_FALSE(m().pictureTicked());
     EXPECT_FALSE(m().stopOffered());

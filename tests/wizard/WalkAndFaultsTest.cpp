@@ -3,6 +3,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 namespace trouvel::wizard::test {
 namespace {
 
@@ -12,11 +14,14 @@ protected:
     {
         writeDemoScript();
         makeHost(entries);
+        if (beforeLoad)
+            beforeLoad();
         writeMapping(QStringLiteral("Demo"), QStringLiteral("Col2=1\nCol3=2"));
         ASSERT_TRUE(engine().load());
         engine().model().setAutoSave(true);
     }
     bool saved(int i) { return host->entry(i).columns[1] == "Titre " + std::to_string(i); }
+    std::function<void()> beforeLoad; // the host made, the script not loaded yet
 };
 
 TEST_F(Walk, StopsAtTheFirstSearchWithoutExactlyOneCandidate)
@@ -103,6 +108,67 @@ INSTANTIATE_TEST_SUITE_P(
                       RetryCase{"StoppedWhileWaiting", "2", false, false, {2000}, false, "HTTP 503"},
                       RetryCase{"ByHandNotTriedAgain", "2", true, true, {}, false, "HTTP 503"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The walk fills an entry from its one candidate only when it is the entry's film.
+struct OtherFilmCase {
+    const char* name;
+    QByteArray candidate; // the search's one result for "Film 2" ("" for the usual one)
+    const char* entryYear; // entry 2's "Année" column
+    bool titleCheck;
+    const char* status;    // the walk stops on entry 2 with this status; "" when it walks past
+};
+
+class WalkOtherFilm : public Walk, public ::testing::WithParamInterface<OtherFilmCase> {};
+
+TEST_P(WalkOtherFilm, StopsOnAnotherTitleOrYear)
+{
+    const OtherFilmCase& c = GetParam();
+    beforeLoad = [&] {
+        host->headers[3] = "Année";
+        host->entry(2).columns[2] = c.entryYear;
+    };
+    start(3);
+    engine().setTitleCheck(c.titleCheck);
+    if (!c.candidate.isEmpty())
+        site.page("/search?q=Film+2", "<ul><li><a href=\"/film/2\">" + c.candidate + "</a></li></ul>");
+    engine().search();
+    const bool walkedPast = *c.status == 0;
+    EXPECT_EQ(saved(2), walkedPast);
+    EXPECT_EQ(saved(3), walkedPast);
+    if (!walkedPast) {
+        EXPECT_EQ(state.CurrentItem, 2);
+        EXPECT_EQ(engine().model().status(), QString::fromUtf8(c.status));
+        EXPECT_EQ(host->entry(2).columns[2], c.entryYear) << "the entry's year stays";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WalkOtherFilm,
+    ::testing::Values(OtherFilmCase{"SameTitleWithYear", "Film 2 (1902)", "", true, ""},
+                      OtherFilmCase{"LongerTitle", "Film 2 : le retour", "", true, "Titre différent : « Film 2 : le retour » : rien n'a été enregistré"},
+                      OtherFilmCase{"TitleCheckOff", "Film 2 : le retour", "", false, ""},
+                      OtherFilmCase{"YearWithinOne", "", "1903", true, ""},
+                      OtherFilmCase{"YearDiffers", "", "1950", true,
+                                    "Année différente : la fiche indique 1950, le site 1902 : rien n'a été enregistré"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Walk, ReadsTheFilmPageASearchRedirectedToOnce)
+{
+    start(3);
+    site.redirect("/search?q=Film+2", "/film/2", 302);
+    site.page("/film/2", "<html><head><title>Film 2 - CinéSite</title></head><h1>Titre 2</h1><p>Année : 1902</p>"
+                         "<img src=\"/img/2.png\"></html>");
+    site.redirect("/search?q=Film+3", "/film/3", 302);
+    site.page("/film/3", "<html><h1>Titre 3</h1></html>"); // no title of its own to check
+    engine().search();
+    EXPECT_TRUE(saved(2));
+    EXPECT_EQ(host->entry(2).tag, "Film 2.jpg");
+    EXPECT_EQ(site.requestLines.count("GET /film/2 HTTP/1.0"), 1) << "the search's page is the film page";
+    EXPECT_FALSE(saved(3));
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Titre différent : le site n'en indique aucun : rien n'a été enregistré"));
+    ASSERT_EQ(engine().model().candidates().size(), 1u);
+    EXPECT_EQ(engine().model().candidates().front().link, QStringLiteral("3"));
+}
 
 using WhileWaiting = Walk;
 
