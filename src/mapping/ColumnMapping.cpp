@@ -28,20 +28,68 @@ QString mappedFieldLabel(const QString& scriptPath, const QString& nb)
     return config::splitFieldSpec(config::ScriptFile(scriptPath).fieldText(nb)).name;
 }
 
-std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
-                                        const QString& scriptPath)
+QStringList hostCaptions(HostApplication& host)
 {
     const std::int16_t colCount = config::toInt16(QString::number(host.ColCount()));
+    QStringList captions;
+    for (int i = 1; i <= colCount; ++i)
+        captions.append(QString::fromStdString(host.MyLV().ColumnHeaders(static_cast<std::int16_t>(i))));
+    return captions;
+}
+
+std::vector<MappingRow> mappingRows(const config::ColumnChanges& changes, const QStringList& captions, const QString& scriptPath)
+{
     std::vector<MappingRow> rows;
-    rows.reserve(colCount > 0 ? colCount : 0);
-    for (int i = 1; i <= colCount; ++i) {
+    rows.reserve(std::size_t(captions.size()));
+    for (qsizetype i = 0; i < captions.size(); ++i) {
         MappingRow row;
-        row.columnName = QString::fromStdString(host.MyLV().ColumnHeaders(static_cast<std::int16_t>(i)));
-        row.nb = config::MappingFile(iniFile).columnText(section, i);
+        row.columnName = captions.at(i);
+        row.nb = changes.columns.at(std::size_t(i)).value;
         row.contenu = mappedFieldLabel(scriptPath, row.nb);
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
+                                        const QString& scriptPath)
+{
+    const QStringList captions = hostCaptions(host);
+    return mappingRows(config::compareColumns(iniFile, section, captions), captions, scriptPath);
+}
+
+ChangeMarks changeMarks(const config::ColumnChanges& changes, const QString& scriptPath)
+{
+    using Kind = config::ColumnChange::Kind;
+    ChangeMarks marks;
+    for (const config::ColumnChange& column : changes.columns) {
+        QString mark;
+        if (changes.captionsStored) {
+            switch (column.kind) {
+            case Kind::Same:
+                break;
+            case Kind::Moved:
+                mark = QStringLiteral("Colonne déplacée (elle était la n° %1) : son champ la suit").arg(column.storedColumn);
+                break;
+            case Kind::Renamed:
+                mark = QStringLiteral("Colonne renommée (elle s'appelait « %1 ») : vérifiez son contenu").arg(column.storedCaption);
+                break;
+            case Kind::New:
+                mark = QStringLiteral("Nouvelle colonne : elle ne reçoit rien");
+                break;
+            }
+        }
+        marks.rows << mark;
+    }
+    QStringList lost;
+    for (const config::DeletedColumn& column : changes.deleted)
+        if (column.mapped)
+            lost << QStringLiteral("« %1 » (champ « %2 »)").arg(column.caption, mappedFieldLabel(scriptPath, column.value));
+    if (!lost.isEmpty())
+        marks.deleted = (lost.size() == 1 ? QStringLiteral("Colonne supprimée : %1, qui n'est plus enregistré.")
+                                          : QStringLiteral("Colonnes supprimées : %1, qui ne sont plus enregistrés."))
+                            .arg(lost.join(QStringLiteral(", ")));
+    return marks;
 }
 
 QString writeMappingRows(const QString& iniFile, const QString& section, const std::vector<MappingRow>& rows)

@@ -4,6 +4,8 @@
 // back to the mapping dialog through its Tag.
 #pragma once
 
+#include "config/MappingCaptions.h"
+
 #include <trouvel/Trouvel.h>
 
 #include <QString>
@@ -34,11 +36,24 @@ QString settingsFile(const HostApplication& host);
 // the key is missing. An empty nb looks up the key "Match" itself.
 QString mappedFieldLabel(const QString& scriptPath, const QString& nb);
 
-// One row per host column (1 to ColCount, taken as a 16-bit integer), each with its stored
-// value from iniFile/section and the label of that field. Errors of the host are passed on;
-// a column count beyond 16 bits throws config::ConversionError.
+// The host's captions, column 1 first (ColCount taken as a 16-bit integer). Errors of the
+// host are passed on; a column count beyond 16 bits throws config::ConversionError.
+QStringList hostCaptions(HostApplication& host);
+
+// One row per host caption, each with the value stored for its column and the label of that
+// field. A column moved since the mapping was made keeps its field (the captions stored beside
+// the Col keys say where it went); a new one has none; a deleted one's field is mapped no more.
+std::vector<MappingRow> mappingRows(const config::ColumnChanges& changes, const QStringList& captions, const QString& scriptPath);
 std::vector<MappingRow> loadMappingRows(HostApplication& host, const QString& iniFile, const QString& section,
                                         const QString& scriptPath);
+
+// Why each row is marked (one text per host column, "" for one as it was) and what the
+// mapping lost ("" when no mapped column was deleted), in the dialog's words.
+struct ChangeMarks {
+    QStringList rows;
+    QString deleted;
+};
+ChangeMarks changeMarks(const config::ColumnChanges& changes, const QString& scriptPath);
 
 // Stores every row's value under Col<i> (i from 1), empty values included, and each row's
 // column caption under Caption<i>, in one write of the file. "" when all were written, else

@@ -84,7 +84,7 @@ Form1::Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& set
         services.openMappingDialog = [this](const QString& section) {
             if (!state_.HostApp)
                 throw Error("Aucune application hôte");
-            showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
+            return showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
         };
     }
     auto chained = std::move(services.requestClose);

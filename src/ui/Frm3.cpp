@@ -1,5 +1,6 @@
 #include "ui/Frm3.h"
 
+#include "config/MappingFile.h"
 #include "ui/FrmContenu.h"
 #include "ui/Twips.h"
 
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QStyle>
 #include <QTreeWidget>
@@ -49,7 +51,8 @@ Frm3::Frm3(HostApplication& host, QString scriptPath, QString section, UserInter
     , ui_(ui)
 {
     setObjectName(QStringLiteral("frm3"));
-    setWindowTitle(kCaption);
+    // The script's name, whole: the mapping is that script's.
+    setWindowTitle(section_.isEmpty() ? kCaption : kCaption + QStringLiteral(" : ") + section_);
     showChooser = [](FrmContenu& chooser) { chooser.exec(); };
 
     Label4 = new QLabel(kLabel4, this);
@@ -70,17 +73,27 @@ Frm3::Frm3(HostApplication& host, QString scriptPath, QString section, UserInter
     Label5 = new QLabel(this);
     Label5->setObjectName(QStringLiteral("Label5"));
 
-    // A picture button without text; not a default button, so Enter stays with the list.
+    // A picture button without text, the default one: Enter on the list still opens the
+    // chooser (the list takes it first), Enter anywhere else is OK.
     btGo = new QPushButton(this);
     btGo->setObjectName(QStringLiteral("btGo"));
     btGo->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    btGo->setAutoDefault(false);
-    btGo->setDefault(false);
+    btGo->setToolTip(QStringLiteral("OK : enregistrer la correspondance des colonnes (Entrée)"));
+    btGo->setAccessibleName(QStringLiteral("OK"));
+    btGo->setDefault(true);
     connect(btGo, &QPushButton::clicked, this, &Frm3::btGo_Click);
+    btAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
+    btAnnuler->setObjectName(QStringLiteral("btAnnuler"));
+    btAnnuler->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+    btAnnuler->setToolTip(QStringLiteral("Fermer sans rien enregistrer (Échap)"));
+    btAnnuler->setAutoDefault(false);
+    connect(btAnnuler, &QPushButton::clicked, this, &Frm3::btAnnuler_Click);
+    Label5->setWordWrap(true);
 
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(Label5, 1);
     bottom->addWidget(btGo);
+    bottom->addWidget(btAnnuler);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label4);
     layout->addWidget(Frame1, 1);
@@ -102,8 +115,27 @@ void Frm3::Form_Load()
     Colonne->setMinimumWidth(twipsToPixels(kColumnNameTwips + kContenuTwips, *this) +
                              style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * Colonne->frameWidth());
 
-    for (const MappingRow& row : loadMappingRows(host_, settingsFile(host_), section_, scriptPath_))
-        new QTreeWidgetItem(Colonne, {row.columnName, row.nb, row.contenu});
+    const QStringList captions = hostCaptions(host_);
+    const QString file = settingsFile(host_);
+    const config::ColumnChanges changes = config::compareColumns(file, section_, captions);
+    const ChangeMarks marks = changeMarks(changes, scriptPath_);
+    const std::vector<MappingRow> rows = mappingRows(changes, captions, scriptPath_);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const MappingRow& row = rows[i];
+        auto* item = new QTreeWidgetItem(Colonne, {row.columnName, row.nb, row.contenu});
+        loaded_.push_back({row.columnName, config::MappingFile(file).columnText(section_, int(i) + 1), row.contenu});
+        if (const QString& mark = marks.rows.at(qsizetype(i)); !mark.isEmpty()) {
+            columnsChanged_ = true;
+            for (int c = 0; c < Colonne->columnCount(); ++c) {
+                item->setBackground(c, palette().color(QPalette::Highlight).lighter(185));
+                item->setToolTip(c, mark);
+            }
+        }
+    }
+    columnsChanged_ = columnsChanged_ || !changes.deleted.empty();
+    if (columnsChanged_)
+        Label5->setText((marks.deleted.isEmpty() ? QString() : marks.deleted + u' ')
+                        + QStringLiteral("Les colonnes ont changé : vérifiez les lignes en couleur, puis OK."));
 }
 
 std::vector<MappingRow> Frm3::rows() const
@@ -149,18 +181,31 @@ void Frm3::btGo_Click()
     close();
 }
 
+void Frm3::btAnnuler_Click()
+{
+    cancelled_ = true;
+    QDialog::done(QDialog::Rejected);
+}
+
 bool Frm3::Form_Unload()
 {
     const QString file = settingsFile(host_);
-    const QString reason = writeMappingRows(file, section_, rows());
-    if (reason.isEmpty())
+    const std::vector<MappingRow> now = rows();
+    const QString reason = writeMappingRows(file, section_, now);
+    if (reason.isEmpty()) {
+        changed_ = columnsChanged_ || now != loaded_;
         return true;
+    }
     const bool keepOpen = ui_.messageBox(kWriteFailed.arg(file, reason), MsgButtons::YesNo) != MsgAnswer::No;
     return !keepOpen;
 }
 
 void Frm3::done(int result)
 {
+    if (cancelled_) {
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
     if (!Form_Unload())
         return;
     QDialog::done(result);
@@ -170,6 +215,7 @@ void Frm3::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        btAnnuler_Click();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -1,6 +1,8 @@
 // frm3, "Exportation des informations": one row per host column with the script field mapped
-// to it. The rows are rebuilt from Trouvel.ini and the script at every opening; a double click
-// or Enter on the list lets frmContenu change the selected row; closing writes every row back.
+// to it. The rows are rebuilt from Trouvel.ini and the script at every opening, each field
+// following its column when columns were added, deleted, moved or renamed since (those rows
+// are highlighted and say why); a double click or Enter on the list lets frmContenu change the
+// selected row; OK (or closing the window) writes every row back, Annuler (Escape) writes nothing.
 #pragma once
 
 #include "common/UserInteraction.h"
@@ -40,9 +42,12 @@ public:
     // keyCode as the key-up event gives it: 13 is Enter.
     void Colonne_KeyUp(int keyCode);
     void btGo_Click();
+    void btAnnuler_Click();
 
     // The rows as the list shows them now.
     std::vector<mapping::MappingRow> rows() const;
+    // The mapping was written and differs from what Trouvel.ini held before.
+    bool mappingChanged() const { return changed_; }
 
     // Closing writes the mapping; a write that fails keeps the window open unless the user
     // chooses to leave without saving.
@@ -50,7 +55,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // The window has no cancel button: Escape does nothing.
+    // Escape is Annuler.
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -64,12 +69,17 @@ private:
     // Set when Enter went down on the list, so that a key-up left over from a window that
     // closed on the key-down (the chooser's Enter) does not reopen the chooser.
     bool enterDown_ = false;
+    bool cancelled_ = false;
+    bool changed_ = false;
+    std::vector<mapping::MappingRow> loaded_; // as Trouvel.ini held them at the opening
+    bool columnsChanged_ = false;             // the captions stored differ from the host's
 
     QLabel* Label4;
     QLabel* Label5;
     QGroupBox* Frame1; // no caption
     QTreeWidget* Colonne;
     QPushButton* btGo;
+    QPushButton* btAnnuler;
 };
 
 } // namespace trouvel::ui

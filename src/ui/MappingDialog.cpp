@@ -6,11 +6,12 @@ namespace trouvel::ui {
 
 using namespace trouvel::mapping;
 
-void showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
+bool showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
                        UserInteraction& ui)
 {
     Frm3 dialog(host, scriptPath, section, ui, parent);
     dialog.exec();
+    return dialog.mappingChanged();
 }
 
 } // namespace trouvel::ui

@@ -13,7 +13,9 @@ class QWidget;
 namespace trouvel::ui {
 
 // Shows the dialog modally. section: the script's name as shown in the wizard's script list.
-void showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
+// True when the mapping was written with a change (OK after editing, or after the host's
+// columns changed); false after Annuler or an OK that changed nothing.
+bool showMappingDialog(QWidget* parent, HostApplication& host, const QString& scriptPath, const QString& section,
                        UserInteraction& ui);
 
 } // namespace trouvel::ui

@@ -28,6 +28,12 @@ void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed
         model_.setStatus(status::kErrorCode + QString::number(page.code != 0 ? int(page.code) : int(net::kDownloadStopped)));
         return;
     }
+    if (page.nothingCame()) {
+        const QString& socket = page.report.socketErrorText;
+        model_.setStatus(status::kErrorText + u' '
+                         + (socket.isEmpty() ? page.problem() : QStringLiteral("la connexion a échoué (%1)").arg(socket)));
+        return;
+    }
     if (page.code != 0) {
         const QString& problem = page.report.problem;
         model_.setStatus(status::kErrorCode + QString::number(page.code)

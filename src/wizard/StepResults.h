@@ -28,6 +28,8 @@ struct PageResult {
     QString problem() const;
     // " (HTTP 404 Not Found)" when an error page came and is analysed all the same, else "".
     QString httpNote() const;
+    // The transfer ran (code 0) but no response arrived: a connection refused or reset.
+    bool nothingCame() const { return code == 0 && failure.isEmpty() && report.status == 0; }
 };
 
 // How a step ended.

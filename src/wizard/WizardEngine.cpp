@@ -158,9 +158,9 @@ bool WizardEngine::load()
         joined += mapping.columnText(model_.scriptText(), j);
     if (joined.isEmpty()) {
         try {
-            if (services_.openMappingDialog)
-                services_.openMappingDialog(model_.scriptText());
-            entries.markChanged();
+            // The catalogue changed only if its mapping did.
+            if (services_.openMappingDialog && services_.openMappingDialog(model_.scriptText()))
+                entries.markChanged();
         } catch (const std::exception& error) {
             reportHostError(error);
         }
@@ -383,9 +383,8 @@ void WizardEngine::openMapping()
         return;
     BusyScope busy(*this);
     try {
-        if (services_.openMappingDialog)
-            services_.openMappingDialog(model_.scriptText());
-        HostEntries(host()).markChanged();
+        if (services_.openMappingDialog && services_.openMappingDialog(model_.scriptText()))
+            HostEntries(host()).markChanged();
     } catch (const std::exception& error) {
         reportHostError(error);
     }
@@ -518,8 +517,10 @@ bool WizardEngine::fetchPage(const QString& url, std::uint64_t generation, PageR
     const bool current = stillOn(generation);
     presenter_.fetchEnded(page, current, closed_);
     // An error page still goes through the patterns, but the step says what the site answered.
-    // Stop stays offered while the patterns run: a long analysis can be stopped too.
-    return page.failure.isEmpty() && current && page.code == 0;
+    // Stop stays offered while the patterns run: a long analysis can be stopped too. A
+    // transfer that ended on a connection error before any response has nothing to analyse:
+    // the step failed, though the page client counts the transfer as done.
+    return page.failure.isEmpty() && current && page.code == 0 && !page.nothingCame();
 }
 
 std::function<bool()> WizardEngine::analysisGoesOn(std::uint64_t generation)

@@ -65,8 +65,9 @@ struct WizardServices {
     // layer's clients are bound to it; the script's User-Agent is set on it as it loads).
     std::shared_ptr<net::WebSession> web = std::make_shared<net::WebSession>();
     // Shows the mapping dialog (frm3) modally for the current script and the given
-    // Trouvel.ini section; may throw trouvel::Error. Empty: no dialog.
-    std::function<void(const QString& section)> openMappingDialog;
+    // Trouvel.ini section; true when the mapping was changed. May throw trouvel::Error.
+    // Empty: no dialog.
+    std::function<bool(const QString& section)> openMappingDialog;
     // The unattended walk ("Sauvegarde Auto") fetches a page again, as net::nextRetry says,
     // when the site asks for patience (429, 503 with Retry-After) or refused the connection.
     net::RetryLimits retry;

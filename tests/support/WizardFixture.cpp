@@ -112,6 +112,7 @@ WizardServices WizardTest::services()
         ++mappingDialogs;
         if (mappingDialogFails)
             throw Error("ColumnHeaders a échoué");
+        return mappingDialogChanges;
     };
     s.requestClose = [this] { ++closeRequests; };
     s.pause = [this](std::int64_t ms, const std::function<bool()>&) {

@@ -48,6 +48,7 @@ protected:
     QStringList ambiguous, absent;
     int mappingDialogs = 0;
     bool mappingDialogFails = false; // the dialog throws as a failing host member would
+    bool mappingDialogChanges = true; // what the dialog says: the mapping was changed
     int closeRequests = 0;
     std::vector<std::int64_t> pauses; // each wait before a new try, in ms; it returns at once
     bool pausesComplete = true;       // false: each wait ends as if Stop was clicked

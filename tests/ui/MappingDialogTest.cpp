@@ -84,7 +84,7 @@ protected:
 TEST_F(MappingDialogTest, ShowsCaptionTextsAndColumns)
 {
     auto dialog = open();
-    EXPECT_EQ(dialog->windowTitle(), "Exportation des informations");
+    EXPECT_EQ(dialog->windowTitle(), "Exportation des informations : Site");
     EXPECT_EQ(dialog->findChild<QLabel*>("Label4")->text(),
               "Choisissez le contenu des différentes colonnes. (Double cliquez sur un element)");
     EXPECT_TRUE(dialog->findChild<QLabel*>("Label5")->text().isEmpty());
@@ -206,8 +206,28 @@ TEST_P(MappingKeyTest, OnlyEnterOpensTheChooser)
 INSTANTIATE_TEST_SUITE_P(Keys, MappingKeyTest,
                          ::testing::Values(KeyCase{"Return", Qt::Key_Return, 1}, KeyCase{"KeypadEnter", Qt::Key_Enter, 1},
                                            KeyCase{"Down", Qt::Key_Down, 0}, KeyCase{"Space", Qt::Key_Space, 0},
-                                           KeyCase{"Letter", Qt::Key_A, 0}, KeyCase{"Escape", Qt::Key_Escape, 0}),
+                                           KeyCase{"Letter", Qt::Key_A, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Escape and Annuler leave Trouvel.ini as it was, even after a change in the list.
+TEST_F(MappingDialogTest, CancelWritesNothing)
+{
+    store("Site", "Col2", "3");
+    for (const bool escape : {true, false}) {
+        auto dialog = open();
+        actions = {{1, Leave::Go}};
+        doubleClickRow(1);
+        ASSERT_EQ(row(*dialog, 1).nb, "1");
+        if (escape)
+            QTest::keyClick(colonne, Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog->findChild<QPushButton*>("btAnnuler"), Qt::LeftButton);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_FALSE(dialog->mappingChanged());
+        EXPECT_EQ(stored("Site", "Col2"), "3");
+        EXPECT_EQ(stored("Site", "Caption2"), "<missing>");
+    }
+}
 
 TEST_F(MappingDialogTest, EnterReleaseLeftFromTheChooserDoesNotReopenIt)
 {

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -41,7 +42,7 @@ protected:
     }
 
     // The mapping dialog as the user works it: Enter on a row, then a pick in the chooser.
-    void mapInDialog(const QString& section, const std::vector<std::pair<int, int>>& rowToField)
+    bool mapInDialog(const QString& section, const std::vector<std::pair<int, int>>& rowToField)
     {
         ++dialogOpenings;
         Frm3 dialog(*sharedHost, state.ScriptPath, section, ui);
@@ -61,6 +62,7 @@ protected:
         }
         QTest::mouseClick(dialog.findChild<QPushButton*>("btGo"), Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
+        return dialog.mappingChanged();
     }
 
     QString pluginFolder;
@@ -77,7 +79,7 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     services.workFolder = dir.filePath("work");
     services.openMappingDialog = [this](const QString& section) {
         // Réalisateur <- field 2, Année <- field 3, Titre left as is, Genre never touched.
-        mapInDialog(section, {{1, 2}, {2, 3}, {0, 0}});
+        return mapInDialog(section, {{1, 2}, {2, 3}, {0, 0}});
     };
     wizard::WizardEngine engine(state, ui, settings, std::move(services));
 
@@ -105,11 +107,76 @@ TEST_F(MappingSaveTest, ColumnsMappedInTheDialogReceiveTheFieldsWhenSaving)
     wizard::WizardServices againServices;
     againServices.scripts = config::ScriptSource::pluginFolder(pluginFolder);
     againServices.workFolder = dir.filePath("work");
-    againServices.openMappingDialog = [this](const QString& section) { mapInDialog(section, {}); };
+    againServices.openMappingDialog = [this](const QString& section) { return mapInDialog(section, {}); };
     wizard::WizardEngine again(state, ui, settings, std::move(againServices));
     ASSERT_TRUE(again.load());
     EXPECT_EQ(dialogOpenings, 1);
 }
+
+
+// Columns deleted or renamed in the host after the mapping was made: the save refuses, the
+// dialog opens with each field following its column (the changed rows marked), and after OK
+// the fields land in the columns the user meant.
+struct ColumnChangeCase {
+    const char* name;
+    std::function<void(cadrelle::Catalogue&)> change;
+    QStringList rowsAfter;       // the dialog's Nb per column, as it opens
+    QList<bool> marked;          // its highlighted rows
+    const char* refusal;         // part of the refusal message
+    QStringList cellsSaved;      // entry 1 after the second save
+};
+
+class ColumnChange : public MappingSaveTest, public ::testing::WithParamInterface<ColumnChangeCase> {};
+
+TEST_P(ColumnChange, FieldsFollowTheirColumns)
+{
+    const ColumnChangeCase& c = GetParam();
+    writeMappingRows(iniFile(), "Site", {{"Titre", "0", ""}, {"Réalisateur", "2", ""}, {"Année", "3", ""}, {"Genre", "", ""}});
+    c.change(catalogue);
+    wizard::WizardServices services;
+    services.scripts = config::ScriptSource::pluginFolder(pluginFolder);
+    services.workFolder = dir.filePath("work");
+    services.openMappingDialog = [&](const QString& section) {
+        Frm3 dialog(*sharedHost, state.ScriptPath, section, ui);
+        dialog.show();
+        QStringList nbs;
+        QList<bool> marked;
+        const auto* list = dialog.findChild<QTreeWidget*>("Colonne");
+        for (const mapping::MappingRow& row : dialog.rows())
+            nbs << row.nb;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            marked << !list->topLevelItem(i)->toolTip(0).isEmpty();
+        EXPECT_EQ(nbs, c.rowsAfter);
+        EXPECT_EQ(marked, c.marked);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btGo"), Qt::LeftButton);
+        return dialog.mappingChanged();
+    };
+    wizard::WizardEngine engine(state, ui, settings, std::move(services));
+    ASSERT_TRUE(engine.load());
+    const auto fill = [&] {
+        engine.model().setFieldValue(0, "Heat (1995)");
+        engine.model().setFieldValue(1, "Mann");
+        engine.model().setFieldValue(2, "1995");
+        engine.model().setCanSave(true);
+        engine.save();
+    };
+    ui.answers.push_back(MsgAnswer::Ok); // the refusal's box
+    fill();
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.messages.last().contains(QString::fromUtf8(c.refusal))) << ui.messages.last().toStdString();
+    EXPECT_EQ(state.CurrentItem, 1) << "nothing saved";
+    fill();
+    EXPECT_EQ(catalogue.entry(0).cells, c.cellsSaved);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ColumnChange,
+    ::testing::Values(ColumnChangeCase{"Deleted", [](cadrelle::Catalogue& c) { c.removeColumn(1); }, {"0", "3", ""}, {false, true, true},
+                                       "la colonne « Réalisateur » a été supprimée", {"Heat", "1995", "Policier"}},
+                      ColumnChangeCase{"Renamed", [](cadrelle::Catalogue& c) { c.renameColumn(2, "Sortie"); }, {"0", "2", "3", ""},
+                                       {false, false, true, false}, "la colonne 3 « Année » a été renommée « Sortie »",
+                                       {"Heat", "Mann", "1995", "Policier"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace trouvel::mapping::test

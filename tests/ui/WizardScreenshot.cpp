@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     services.pageClient = makeSocketPageClient(state.StopDownload, services.web);
     services.downloadPicture = netPictureDownload(services.web);
     services.decodePicture = picture::decodePictureFile;
-    services.openMappingDialog = [](const QString&) {};
+    services.openMappingDialog = [](const QString&) { return false; };
     Form1 form(state, ui, settings, std::move(services));
     if (!form.engine().load())
         return 1;

@@ -101,9 +101,16 @@ TEST_P(SaveRefusedByTheHost, ListsWhatWasNotWrittenAndStays)
     EXPECT_EQ(state.CurrentItem, 1);
     // What an unattended walk reports for it: the save's failure, not "filled".
     EntrySteps filled;
-    filled.search = SearchResult{StepEnd::Done, {}, PageResult{}, {Candidate{}}, {}, {}, {}};
+    filled.search.emplace();
+    filled.search->end = StepEnd::Done;
+    filled.search->page.emplace();
+    filled.search->candidates = {Candidate{}};
     filled.search->page->report.status = 200;
-    filled.detail = DetailResult{StepEnd::Done, {}, filled.search->page, {}, true, PictureResult{}, {}};
+    filled.detail.emplace();
+    filled.detail->end = StepEnd::Done;
+    filled.detail->page = filled.search->page;
+    filled.detail->fieldsComplete = true;
+    filled.detail->picture.emplace();
     ASSERT_EQ(outcomeOf(filled).kind, EntryOutcome::Kind::Filled);
     const EntryOutcome outcome = outcomeOf(filled, &result);
     EXPECT_EQ(outcome.kind, EntryOutcome::Kind::Failed);
@@ -198,7 +205,7 @@ TEST_F(Save, ColumnsChangedSinceTheyWereMappedStopTheSaveAndOpenTheMapping)
     start(QStringLiteral("Col2=2\nCaption1=Col 1\nCaption2=Année\nCaption3=Col 2"));
     engine().save();
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("la colonne 2 s'appelait « Année »"))) << ui.messages.first().toStdString();
+    EXPECT_TRUE(ui.messages.first().contains(QStringLiteral("(la colonne « Année » a été supprimée)"))) << ui.messages.first().toStdString();
     EXPECT_EQ(mappingDialogs, 1);
     EXPECT_EQ(host->entry(1).columns, (std::vector<std::string>{"t", "a", "b", "c"}));
     EXPECT_EQ(state.CurrentItem, 1);

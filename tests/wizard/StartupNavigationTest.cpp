@@ -173,6 +173,9 @@ TEST_F(Navigation, OptionsOpensTheMappingDialogAndItsErrorsAreShown)
     engine().openMapping();
     EXPECT_EQ(mappingDialogs, 1);
     EXPECT_EQ(host->mustSaveCount, 1);
+    mappingDialogChanges = false; // Annuler, or OK without a change: the catalogue is as it was
+    engine().openMapping();
+    EXPECT_EQ(host->mustSaveCount, 1);
 
     mappingDialogFails = true;
     engine().openMapping();

@@ -345,6 +345,28 @@ INSTANTIATE_TEST_SUITE_P(
                       NotAPictureCase{"Empty", "", "image reçue mais illisible : le fichier reçu est vide"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A film page whose connection is refused: the step failed, nothing can be saved, and it can
+// be tried again.
+TEST_F(Steps, RefusedDetailConnectionIsAFailedStep)
+{
+    writeDemoScript();
+    start();
+    ambiguous << QStringLiteral("Film 1");
+    engine().search();
+    ASSERT_EQ(m().candidates().size(), 2u);
+    const QString film = QStringLiteral("Url=") + site.base() + QStringLiteral("/film/%1");
+    replaceInScript(film, QStringLiteral("Url=http://127.0.0.1:1/film/%1"));
+    engine().fetchDetails();
+    EXPECT_EQ(engine().steps().detail->end, StepEnd::FetchFailed);
+    EXPECT_TRUE(m().status().startsWith(QStringLiteral("Erreur : la connexion a échoué"))) << m().status().toStdString();
+    EXPECT_FALSE(m().canSave());
+    EXPECT_TRUE(m().fieldRow(0).value.isEmpty());
+    replaceInScript(QStringLiteral("Url=http://127.0.0.1:1/film/%1"), film);
+    engine().fetchDetails();
+    EXPECT_TRUE(m().canSave());
+    EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
+}
+
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
 {
     writeDemoScript();
