@@ -44,14 +44,16 @@ constexpr TwipsRect kEtape2{120, 1440, 10860, 2520};
 constexpr TwipsRect kListView1{120, 285, 10620, 1650};
 constexpr TwipsRect kTbUrl{120, 2040, 8940, 330};
 constexpr TwipsRect kBtChercher2{9240, 2010, 1440, 390};
-constexpr TwipsRect kEtape3{120, 4020, 10860, 3540};
-constexpr TwipsRect kFieldArea{120, 285, 7440, 3135};
+constexpr TwipsRect kEtape3{120, 4020, 10860, 3210};
+constexpr TwipsRect kFieldArea{120, 285, 7440, 2805};
 // Row 0 inside the scrolled field panel; row k is kRowStep * k lower.
 constexpr TwipsRect kLblChamp0{60, 15, 1740, 285};
 constexpr TwipsRect kChamp0{1860, 15, 5040, 285};
 constexpr TwipsRect kUpdate0{7020, 30, 255, 255};
-constexpr TwipsRect kImg{7680, 285, 3060, 2820};
-constexpr TwipsRect kUpdateImg{7680, 3135, 3060, 285};
+constexpr TwipsRect kImg{7680, 285, 3060, 2490};
+constexpr TwipsRect kUpdateImg{7680, 2805, 3060, 285};
+// Above "Sauvegarde Auto", the option that says what it may overwrite.
+constexpr TwipsRect kRemplacer{4500, 7275, 6480, 345};
 constexpr int kButtonsY = 7665;
 constexpr int kButtonsH = 420;
 constexpr TwipsRect kBtOptions{120, kButtonsY, 1200, kButtonsH};
@@ -197,6 +199,10 @@ void Form1::buildControls()
     btStop_ = button(parentOfAll, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop);
     auto_ = named(new QCheckBox(QStringLiteral("Sauvegarde Auto"), parentOfAll), "auto");
     place(auto_, kAuto);
+    remplacer_ = named(new QCheckBox(QStringLiteral("Remplacer les valeurs existantes"), parentOfAll), "remplacer");
+    remplacer_->setToolTip(QStringLiteral("Sans cette case, « Sauvegarde Auto » ne remplit que les cases vides "
+                                          "et n'ajoute que les images manquantes (retenu pour ce catalogue)"));
+    place(remplacer_, kRemplacer);
     btPrecedent_ = button(parentOfAll, "btPrecedent", QString(), kBtPrecedent);
     btPrecedent_->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
     btAjouter_ = button(parentOfAll, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter);
@@ -401,6 +407,8 @@ void Form1::bindModel()
     connect(listView1_, &QTreeWidget::itemDoubleClicked, &engine, [&engine] { engine.fetchDetails(); });
     connect(updateImg_, &QCheckBox::toggled, &model, &WizardModel::setPictureTicked);
     connect(auto_, &QCheckBox::toggled, &model, &WizardModel::setAutoSave);
+    connect(remplacer_, &QCheckBox::toggled, &engine, [&engine](bool on) { engine.setReplaceExisting(on); });
+    connect(&model, &WizardModel::replaceExistingChanged, this, [this, &model] { remplacer_->setChecked(model.replaceExisting()); });
     connect(btChercher_, &QPushButton::clicked, &engine, [&engine] { engine.search(); });
     connect(btchercher2_, &QPushButton::clicked, &engine, [&engine] { engine.fetchDetails(); });
     connect(btAjouter_, &QPushButton::clicked, &engine, [&engine] { engine.save(); });
@@ -416,6 +424,7 @@ void Form1::bindModel()
     btAjouter_->setEnabled(model.canSave());
     btChercher_->setEnabled(model.canSearch());
     auto_->setChecked(model.autoSave());
+    remplacer_->setChecked(model.replaceExisting());
     updateImg_->setChecked(model.pictureTicked());
     showFrames();
     showDefaultButton();

@@ -86,6 +86,7 @@ private:
     QPushButton* btOptions_ = nullptr;
     QPushButton* btStop_ = nullptr;
     QCheckBox* auto_ = nullptr;
+    QCheckBox* remplacer_ = nullptr;
     QPushButton* btPrecedent_ = nullptr;
     QPushButton* btAjouter_ = nullptr;
     QPushButton* btQuitter_ = nullptr;

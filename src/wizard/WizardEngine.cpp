@@ -98,12 +98,23 @@ bool WizardEngine::load()
     model_.clearCandidates();
     model_.setStatus(status::kReady);
 
+    catalogue_.reset();
+    try {
+        catalogue_.emplace(settings_, kAppName, HostEntries(host()).workFolder());
+    } catch (const std::exception&) {
+        // No host folder to remember anything for: the host's own error is shown below.
+    }
+    model_.setReplaceExisting(catalogue_ && catalogue_->replacesExisting());
+
     model_.setScripts(services_.scripts.names());
     if (!model_.scripts().isEmpty()) {
-        // A stored position that is not a number or names no script selects the first one.
+        // The script last used for this catalogue; else the position last used anywhere. A
+        // stored position that is not a number or names no script selects the first one.
         const QString stored =
             settings_.GetSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"), QStringLiteral("0"));
         int index = config::tryToInt16(stored).value_or(0);
+        if (catalogue_ && model_.scripts().contains(catalogue_->script()))
+            index = int(model_.scripts().indexOf(catalogue_->script()));
         if (index < 0 || index >= model_.scripts().size())
             index = 0;
         model_.setScriptIndex(index);
@@ -178,6 +189,8 @@ void WizardEngine::unload()
         services_.pageClient->closeSocket();
     settings_.SaveSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"),
                           QString::number(model_.scriptIndex()));
+    if (catalogue_ && !model_.scriptText().isEmpty())
+        catalogue_->setScript(model_.scriptText());
     if (services_.requestClose)
         services_.requestClose();
 }
@@ -364,6 +377,13 @@ void WizardEngine::clearPicture()
     model_.setPictureTicked(false);
     if (QFileInfo::exists(pictureFile()))
         QFile::remove(pictureFile());
+}
+
+void WizardEngine::setReplaceExisting(bool replace)
+{
+    model_.setReplaceExisting(replace);
+    if (catalogue_)
+        catalogue_->setReplacesExisting(replace);
 }
 
 void WizardEngine::stop()
@@ -827,7 +847,8 @@ WizardEngine::Step WizardEngine::saveStep()
     request.loadedFields = loadedCount_;
     request.title = model_.title();
     request.pictureFile = model_.pictureTicked() ? pictureFile() : QString();
-    request.keepFilled = keepFilled_;
+    // The walk writes over what is there only when the user said it may.
+    request.keepFilled = keepFilled_ || (model_.autoSave() && !model_.replaceExisting());
     request.emptyKeepsFilled = unattended_ || model_.autoSave();
     request.askBeforeReplacing = !model_.autoSave();
     request.pictureSync = services_.deferPictureSync ? Sync::Deferred : Sync::Now;

@@ -33,6 +33,7 @@
 #include "net/Pause.h"
 #include "net/RetryPolicy.h"
 #include "text/RegExp.h"
+#include "wizard/CatalogueSettings.h"
 #include "wizard/EntryOutcome.h"
 #include "wizard/NetworkSettings.h"
 #include "wizard/PageClient.h"
@@ -157,6 +158,9 @@ public:
     // so whenever "Sauvegarde Auto" is ticked): a field that came out empty leaves a filled
     // column as it was.
     void setUnattended(bool unattended) { unattended_ = unattended; }
+    // "Remplacer les valeurs existantes": unticked, "Sauvegarde Auto" fills only empty cells and
+    // adds only missing pictures. Remembered for the catalogue's folder.
+    void setReplaceExisting(bool replace);
     // Unattended, a single candidate fills the entry only when its text names the entry's
     // title (on by default; the tool's --accept-different-title turns it off). The year check
     // (FilmCheck.h) always holds.
@@ -251,6 +255,7 @@ private:
     };
     std::optional<LandedPage> landed_;
     TagIndex tags_; // which entries hold which picture name, read once per opening
+    std::optional<CatalogueSettings> catalogue_; // the host's folder's, once it is known
 };
 
 } // namespace trouvel::wizard

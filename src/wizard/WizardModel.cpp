@@ -151,6 +151,12 @@ void WizardModel::setPictureError(const QString& text)
         Q_EMIT pictureErrorChanged();
 }
 
+void WizardModel::setReplaceExisting(bool ticked)
+{
+    if (assign(replaceExisting_, ticked))
+        Q_EMIT replaceExistingChanged();
+}
+
 void WizardModel::setAutoSave(bool ticked)
 {
     if (assign(auto_, ticked))

@@ -88,6 +88,9 @@ public:
 
     bool autoSave() const { return auto_; } // "Sauvegarde Auto"
     void setAutoSave(bool ticked);
+    // "Remplacer les valeurs existantes": the walk may write over filled cells and pictures.
+    bool replaceExisting() const { return replaceExisting_; }
+    void setReplaceExisting(bool ticked);
 
     const QString& status() const { return status_; } // stbar
     void setStatus(const QString& text);
@@ -131,6 +134,7 @@ Q_SIGNALS:
     void pictureTickedChanged();
     void pictureErrorChanged();
     void autoSaveChanged();
+    void replaceExistingChanged();
     void statusChanged();
     void stopOfferedChanged();
     void canSaveChanged();
@@ -156,6 +160,7 @@ private:
     bool pictureTicked_ = false;
     QString pictureError_;
     bool auto_ = false;
+    bool replaceExisting_ = false;
     QString status_;
     bool btStopVisible_ = false;
     bool canSave_ = false;

@@ -269,15 +269,23 @@ TEST_F(Save, ReplaceQuestionAndItsNo)
     EXPECT_EQ(host->mustSaveCount, 1);
     EXPECT_EQ(state.CurrentItem, 2);
 
-    // With "Sauvegarde Auto" there is no question.
+    // With "Sauvegarde Auto" there is no question: the entry's own picture and filled cells
+    // stay, unless "Remplacer les valeurs existantes" is ticked.
+    absent << QStringLiteral("Film 3") << QStringLiteral("Film 4"); // the search that follows stops
     host->entry(2).tag = "ancienne.jpg";
     engine().model().setAutoSave(true);
-    engine().model().setTitle(QStringLiteral("Heat"));
-    putPicture();
-    absent << QStringLiteral("Film 3"); // the search that follows stops
-    engine().save();
-    EXPECT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(host->entry(2).tag, "Heat.jpg");
+    for (const bool replace : {false, true}) {
+        engine().setReplaceExisting(replace);
+        state.CurrentItem = 2;
+        engine().model().setTitle(QStringLiteral("Heat"));
+        engine().model().setFieldValue(0, QStringLiteral("Heat"));
+        engine().model().setFieldTicked(0, true); // the move to entry 3 emptied step 3
+        putPicture();
+        engine().save();
+        EXPECT_EQ(ui.messages.size(), 1);
+        EXPECT_EQ(host->entry(2).tag, replace ? "Heat.jpg" : "ancienne.jpg") << replace;
+        EXPECT_EQ(host->entry(2).columns[1], replace ? "Heat" : "a") << replace;
+    }
 }
 
 TEST_F(Save, NoPictureFileMeansNoQuestionAndNoCopy)
@@ -344,6 +352,7 @@ TEST_F(Save, SavingTheLastEntryClosesWithoutSearching)
     start(QStringLiteral("Col2=1"), 2);
     state.CurrentItem = 2;
     engine().model().setAutoSave(true);
+    engine().setReplaceExisting(true);
     engine().save();
     EXPECT_EQ(host->entry(2).columns[1], "Heat");
     EXPECT_TRUE(engine().isClosed());

@@ -1,6 +1,7 @@
 // Start-up, moving between host entries and shut-down.
 #include "support/WizardFixture.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace trouvel::wizard::test {
@@ -32,6 +33,35 @@ TEST_F(Startup, NoSelectionStartsOnEntryOneAndAnEmptyListDoesNotOpen)
     ui.messages.clear();
     EXPECT_FALSE(engine().load());
     EXPECT_EQ(ui.messages.size(), 1);
+}
+
+// Mappings are per catalogue folder, so the script used last and the walk's "Remplacer les
+// valeurs existantes" are remembered per folder too.
+TEST_F(Startup, ScriptAndReplaceOptionAreRememberedPerCatalogueFolder)
+{
+    writeDemoScript(QStringLiteral("Alpha"));
+    writeDemoScript(QStringLiteral("Beta"));
+    const QString first = hostFolder;
+    const auto open = [&](const QString& folder) {
+        engine_.reset();
+        hostFolder = folder;
+        QDir().mkpath(folder);
+        makeHost(3);
+        EXPECT_TRUE(engine().load());
+    };
+    open(first);
+    engine().selectScript(1);
+    engine().setReplaceExisting(true);
+    engine().unload();
+
+    open(first + QStringLiteral("-autre"));
+    EXPECT_FALSE(engine().model().replaceExisting());
+    engine().selectScript(0);
+    engine().unload();
+
+    open(first);
+    EXPECT_EQ(engine().model().scriptText(), QStringLiteral("Beta"));
+    EXPECT_TRUE(engine().model().replaceExisting());
 }
 
 struct NbIndexCase {
