@@ -103,6 +103,7 @@ BatchWalk::End BatchWalk::run(int total)
     QElapsedTimer clock;
     clock.start();
     nextRow_ = session_.state().CurrentItem - 1;
+    const int lastRow = nextRow_ + total;
     if (!checkpoints_.checkpoint(summary_, nextRow_))
         throw std::runtime_error(checkpoints_.error().toStdString());
     End end = End::Done;
@@ -126,6 +127,9 @@ BatchWalk::End BatchWalk::run(int total)
             sinceCheckpoint = 0;
             clock.restart();
         }
+        // The last entry ends the walk: the wizard stays on it.
+        if (row + 1 >= lastRow)
+            break;
         // A move that failed (it said why) would be met again and again.
         if (!engine.isClosed() && session_.state().CurrentItem == before) {
             if (!session_.ui().lastMessage().isEmpty())

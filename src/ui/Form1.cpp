@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include "ui/MappingDialog.h"
+#include "ui/WalkSummaryDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -19,6 +21,8 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace trouvel::ui {
 
@@ -87,6 +91,15 @@ Form1::Form1(ModuleState& state, UserInteraction& ui, config::SettingsStore& set
             if (!state_.HostApp)
                 throw Error("Aucune application hôte");
             return showMappingDialog(this, *state_.HostApp, state_.ScriptPath, section, ui_);
+        };
+    }
+    if (!services.showWalkSummary) {
+        services.showWalkSummary = [this](const wizard::WalkSummary& walk) {
+            // The walk is still winding up when this shows: the move waits for it.
+            WalkSummaryDialog summary(walk, [this](int entry) {
+                QMetaObject::invokeMethod(this, [this, entry] { engine_->goToEntry(entry); }, Qt::QueuedConnection);
+            }, this);
+            summary.exec();
         };
     }
     auto chained = std::move(services.requestClose);
@@ -218,6 +231,12 @@ void Form1::buildControls()
     stbarText_->setFrameShadow(QFrame::Sunken);
     stbarText_->setIndent(twipsX(60));
     stbar_->addWidget(stbarText_, 1);
+    // Where "Sauvegarde Auto" is in the list, while it walks.
+    walkProgress_ = named(new QProgressBar(stbar_), "walkProgress");
+    walkProgress_->setFormat(QStringLiteral("Entrée %v / %m"));
+    walkProgress_->setMaximumWidth(twipsX(2400));
+    walkProgress_->setVisible(false);
+    stbar_->addPermanentWidget(walkProgress_);
     stbar_->setGeometry(twipsX(60), twipsY(kClientHeight - kStbarHeight - 45), twipsX(kClientWidth - 120),
                         twipsY(kStbarHeight));
 
@@ -407,6 +426,15 @@ void Form1::bindModel()
     connect(listView1_, &QTreeWidget::itemDoubleClicked, &engine, [&engine] { engine.fetchDetails(); });
     connect(updateImg_, &QCheckBox::toggled, &model, &WizardModel::setPictureTicked);
     connect(auto_, &QCheckBox::toggled, &model, &WizardModel::setAutoSave);
+    connect(&model, &WizardModel::walkPositionChanged, this, [this, &model] {
+        walkProgress_->setVisible(model.walkCount() > 0);
+        walkProgress_->setRange(0, std::max(1, model.walkCount()));
+        walkProgress_->setValue(model.walkEntry());
+    });
+    connect(&model, &WizardModel::listEndsChanged, this, [this, &model] {
+        btPrecedent_->setEnabled(model.canGoBack());
+        btSuivant_->setEnabled(model.canGoForward());
+    });
     connect(remplacer_, &QCheckBox::toggled, &engine, [&engine](bool on) { engine.setReplaceExisting(on); });
     connect(&model, &WizardModel::replaceExistingChanged, this, [this, &model] { remplacer_->setChecked(model.replaceExisting()); });
     connect(btChercher_, &QPushButton::clicked, &engine, [&engine] { engine.search(); });
@@ -425,6 +453,8 @@ void Form1::bindModel()
     btChercher_->setEnabled(model.canSearch());
     auto_->setChecked(model.autoSave());
     remplacer_->setChecked(model.replaceExisting());
+    btPrecedent_->setEnabled(model.canGoBack());
+    btSuivant_->setEnabled(model.canGoForward());
     updateImg_->setChecked(model.pictureTicked());
     showFrames();
     showDefaultButton();

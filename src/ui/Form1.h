@@ -14,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QStatusBar;
@@ -87,6 +88,7 @@ private:
     QPushButton* btStop_ = nullptr;
     QCheckBox* auto_ = nullptr;
     QCheckBox* remplacer_ = nullptr;
+    QProgressBar* walkProgress_ = nullptr;
     QPushButton* btPrecedent_ = nullptr;
     QPushButton* btAjouter_ = nullptr;
     QPushButton* btQuitter_ = nullptr;

@@ -28,6 +28,9 @@ inline const QString kErrorText = QStringLiteral("Erreur :");
 } // namespace status
 
 inline const QString kNoScript = QStringLiteral("Le fichier de script n'existe pas !");
+inline const QString kFirstEntry = QStringLiteral("Première entrée de la liste");
+inline const QString kLastEntry = QStringLiteral("Dernière entrée de la liste");
+inline const QString kLastEntrySaved = QStringLiteral("Dernière entrée enregistrée");
 inline const QString kNothingToSearch = QStringLiteral("Rien à chercher");
 inline const QString kReplacePicture = QStringLiteral("voulez vous remplacer l'image ?");
 

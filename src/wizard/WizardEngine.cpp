@@ -57,6 +57,11 @@ WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::Sett
     , services_(std::move(services))
     , presenter_(model_, ui)
 {
+    // A walk's summary counts from the moment "Sauvegarde Auto" is ticked.
+    connect(&model_, &WizardModel::autoSaveChanged, this, [this] {
+        if (model_.autoSave())
+            walk_.clear();
+    });
 }
 
 WizardEngine::~WizardEngine() = default;
@@ -151,6 +156,7 @@ bool WizardEngine::load()
     if (state_.CurrentItem < 1 || state_.CurrentItem > count)
         state_.CurrentItem = 1;
     model_.setTitle(entries.cell(state_.CurrentItem - 1, 0));
+    model_.setListEnds(state_.CurrentItem > 1, state_.CurrentItem < count);
 
     if (services_.pageClient) {
         const HostProxy& proxy = services_.network.proxy;
@@ -320,6 +326,14 @@ void WizardEngine::previous()
     navigate(-1);
 }
 
+void WizardEngine::goToEntry(int entry)
+{
+    if (isBusy() || closed_ || entry == state_.CurrentItem)
+        return;
+    BusyScope busy(*this);
+    navigate(entry - state_.CurrentItem);
+}
+
 bool WizardEngine::navigate(int delta)
 {
     try {
@@ -336,8 +350,8 @@ bool WizardEngine::moveToEntry(int delta)
     HostApplication& app = host();
     const bool canMove = delta > 0 ? state_.CurrentItem < app.ItemsCount() : state_.CurrentItem > 1;
     if (!canMove) {
-        state_.StopDownload = kTrue;
-        unload();
+        // Nothing beyond the list's ends (their buttons are off): the wizard stays as it is.
+        model_.setStatus(delta > 0 ? kLastEntry : kFirstEntry);
         return false;
     }
     // A step still waiting for the old entry ends as after Stop and writes nothing more.
@@ -355,6 +369,7 @@ bool WizardEngine::moveToEntry(int delta)
     clearDetail();
     model_.setDefaultButton(DefaultButton::Search);
     model_.requestFocus(FocusTarget::Title);
+    model_.setListEnds(target > 1, target < app.ItemsCount());
     return true;
 }
 
@@ -438,8 +453,12 @@ void WizardEngine::runSteps(Step first)
     if (isBusy() || closed_)
         return;
     BusyScope busy(*this);
+    const bool walking = model_.autoSave();
+    walkReachedEnd_ = false;
     Step next = first;
+    Step last = Step::None;
     while (next != Step::None && !closed_) {
+        last = next;
         switch (next) {
         case Step::Search:
             next = searchStep();
@@ -454,6 +473,14 @@ void WizardEngine::runSteps(Step first)
             break;
         }
     }
+    if (!walking || closed_)
+        return;
+    // The entry the walk stopped on before its save (each save records its own).
+    if ((last == Step::Search || last == Step::Detail) && steps_.search)
+        walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_)});
+    model_.setWalkPosition(0, 0);
+    if (walkReachedEnd_ && services_.showWalkSummary)
+        services_.showWalkSummary(walk_);
 }
 
 QByteArray WizardEngine::readPageBytes()
@@ -566,11 +593,26 @@ WizardEngine::Step WizardEngine::searchStep()
 {
     const std::uint64_t generation = generation_;
     steps_.detail.reset();
+    if (model_.autoSave()) {
+        try {
+            model_.setWalkPosition(state_.CurrentItem, host().ItemsCount());
+        } catch (const std::exception&) {
+            model_.setWalkPosition(state_.CurrentItem, 0); // the search meets the host's failure
+        }
+    }
     steps_.search = search(generation);
     SearchResult& result = *steps_.search;
     result.status = model_.status();
-    if (!result.ranToEnd() || result.candidates.size() != 1)
+    if (!result.ranToEnd())
         return Step::None;
+    if (result.candidates.size() != 1) {
+        // The walk stops here: the status says what the user has to do.
+        if (model_.autoSave()) {
+            const QString why = WalkEntry{state_.CurrentItem, model_.title(), outcomeOf(steps_)}.why();
+            model_.setStatus(why.left(1).toUpper() + why.mid(1));
+        }
+        return Step::None;
+    }
     if (unattended() && titleCheck_) {
         result.mismatch = differentTitle(model_.title(), result.candidates.front(), result.directHit);
         if (!result.mismatch.isEmpty()) {
@@ -864,6 +906,8 @@ WizardEngine::Step WizardEngine::saveStep()
     result = step.run(request);
     if (result.end != StepEnd::Done) {
         presenter_.saveRefused(result);
+        if (model_.autoSave())
+            walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_, &result)});
         if (result.refused == SaveResult::Refusal::MappingChanged && services_.openMappingDialog && stillOn(generation)) {
             try {
                 services_.openMappingDialog(model_.scriptText());
@@ -874,11 +918,24 @@ WizardEngine::Step WizardEngine::saveStep()
         return Step::None;
     }
     presenter_.saveEnded(result);
+    if (model_.autoSave())
+        walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_, &result)});
     // A save that left something unwritten stays on its entry, as any failed step does.
     if (!stillOn(generation) || result.incomplete())
         return Step::None;
-    // The walk goes on only once the move to the next entry has fully succeeded.
-    result.movedOn = navigate(+1) && !closed_;
+    // The walk goes on only once the move to the next entry has fully succeeded; after the
+    // last entry it ends there.
+    bool last = false;
+    try {
+        last = state_.CurrentItem >= host().ItemsCount();
+    } catch (const std::exception&) {
+        // The move below meets the same failure and shows it.
+    }
+    result.movedOn = !last && navigate(+1) && !closed_;
+    if (last && stillOn(generation)) {
+        model_.setStatus(kLastEntrySaved);
+        walkReachedEnd_ = model_.autoSave();
+    }
     if (!result.movedOn || result.picture == SaveResult::Picture::Declined)
         return Step::None;
     return model_.autoSave() ? Step::Search : Step::None;

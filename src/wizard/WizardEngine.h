@@ -40,6 +40,7 @@
 #include "wizard/SaveStep.h"
 #include "wizard/StepPresenter.h"
 #include "wizard/StepResults.h"
+#include "wizard/WalkSummary.h"
 #include "wizard/WizardModel.h"
 
 #include <QObject>
@@ -76,6 +77,9 @@ struct WizardServices {
     std::function<bool(std::int64_t ms, const std::function<bool()>& cancelled)> pause = net::pauseFor;
     // Called once when the wizard unloads: the window hides at once. Empty: nothing.
     std::function<void()> requestClose;
+    // "Sauvegarde Auto" reached the end of the list: what it came to, entry by entry (the
+    // window's summary; goToEntry takes the user back to one). Empty: nothing shown.
+    std::function<void(const WalkSummary& walk)> showWalkSummary;
     // Pictures stored without a sync of their own: the caller syncs the group (an unattended
     // walk syncs once before the catalogue is written). The window syncs each.
     bool deferPictureSync = false;
@@ -137,6 +141,8 @@ public:
 
     void next();
     void previous();
+    // Moves to entry `entry` (from 1), as the walk's summary does.
+    void goToEntry(int entry);
     void stop();
     void quit();
     void openMapping();
@@ -256,6 +262,8 @@ private:
     std::optional<LandedPage> landed_;
     TagIndex tags_; // which entries hold which picture name, read once per opening
     std::optional<CatalogueSettings> catalogue_; // the host's folder's, once it is known
+    WalkSummary walk_;          // since "Sauvegarde Auto" was last ticked
+    bool walkReachedEnd_ = false; // the walk saved the last entry of the list
 };
 
 } // namespace trouvel::wizard

@@ -151,6 +151,20 @@ void WizardModel::setPictureError(const QString& text)
         Q_EMIT pictureErrorChanged();
 }
 
+void WizardModel::setWalkPosition(int entry, int count)
+{
+    const bool moved = assign(walkEntry_, entry);
+    if (assign(walkCount_, count) || moved)
+        Q_EMIT walkPositionChanged();
+}
+
+void WizardModel::setListEnds(bool canGoBack, bool canGoForward)
+{
+    const bool back = assign(canGoBack_, canGoBack);
+    if (assign(canGoForward_, canGoForward) || back)
+        Q_EMIT listEndsChanged();
+}
+
 void WizardModel::setReplaceExisting(bool ticked)
 {
     if (assign(replaceExisting_, ticked))

@@ -88,6 +88,14 @@ public:
 
     bool autoSave() const { return auto_; } // "Sauvegarde Auto"
     void setAutoSave(bool ticked);
+    // While "Sauvegarde Auto" walks: the entry it is on and the list's length (0, 0 otherwise).
+    int walkEntry() const { return walkEntry_; }
+    int walkCount() const { return walkCount_; }
+    void setWalkPosition(int entry, int count);
+    // Whether there is an entry before / after the current one (btPrecedent, btSuivant).
+    bool canGoBack() const { return canGoBack_; }
+    bool canGoForward() const { return canGoForward_; }
+    void setListEnds(bool canGoBack, bool canGoForward);
     // "Remplacer les valeurs existantes": the walk may write over filled cells and pictures.
     bool replaceExisting() const { return replaceExisting_; }
     void setReplaceExisting(bool ticked);
@@ -135,6 +143,8 @@ Q_SIGNALS:
     void pictureErrorChanged();
     void autoSaveChanged();
     void replaceExistingChanged();
+    void listEndsChanged();
+    void walkPositionChanged();
     void statusChanged();
     void stopOfferedChanged();
     void canSaveChanged();
@@ -161,6 +171,10 @@ private:
     QString pictureError_;
     bool auto_ = false;
     bool replaceExisting_ = false;
+    bool canGoBack_ = false;
+    int walkEntry_ = 0;
+    int walkCount_ = 0;
+    bool canGoForward_ = false;
     QString status_;
     bool btStopVisible_ = false;
     bool canSave_ = false;

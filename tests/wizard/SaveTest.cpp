@@ -347,7 +347,7 @@ TEST_F(Save, EntryThatDoesNotExistIsNotWritten)
     EXPECT_EQ(state.CurrentItem, 9);
 }
 
-TEST_F(Save, SavingTheLastEntryClosesWithoutSearching)
+TEST_F(Save, SavingTheLastEntryStaysOnItWithoutSearching)
 {
     start(QStringLiteral("Col2=1"), 2);
     state.CurrentItem = 2;
@@ -355,7 +355,9 @@ TEST_F(Save, SavingTheLastEntryClosesWithoutSearching)
     engine().setReplaceExisting(true);
     engine().save();
     EXPECT_EQ(host->entry(2).columns[1], "Heat");
-    EXPECT_TRUE(engine().isClosed());
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_EQ(state.CurrentItem, 2);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Dernière entrée enregistrée"));
     EXPECT_TRUE(site.requestLines.isEmpty());
 }
 

@@ -160,26 +160,28 @@ TEST_F(Navigation, NextFromThreeOfTen)
     EXPECT_FALSE(engine().isClosed());
 }
 
-TEST_F(Navigation, NextOnLastAndPreviousOnFirstClose)
+// The ends of the list: their buttons are off, and nothing moves or closes beyond them.
+TEST_F(Navigation, NothingBeyondTheEndsOfTheList)
 {
     writeDemoScript();
     makeHost(3);
     host->entry(3).selected = true;
     ASSERT_TRUE(engine().load());
+    EXPECT_TRUE(engine().model().canGoBack());
+    EXPECT_FALSE(engine().model().canGoForward());
     engine().next();
-    EXPECT_TRUE(engine().isClosed());
-    EXPECT_EQ(state.StopDownload, kTrue);
-    EXPECT_EQ(closeRequests, 1);
-
-    engine_.reset();
-    host->entry(3).selected = false;
-    state.CurrentItem = 0;
-    host->entry(1).selected = true;
-    ASSERT_TRUE(engine().load());
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_EQ(state.CurrentItem, 3);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Dernière entrée de la liste"));
     engine().previous();
-    EXPECT_TRUE(engine().isClosed());
-    engine().unload(); // runs once
-    EXPECT_EQ(closeRequests, 2);
+    engine().previous();
+    EXPECT_EQ(state.CurrentItem, 1);
+    EXPECT_FALSE(engine().model().canGoBack());
+    EXPECT_TRUE(engine().model().canGoForward());
+    engine().previous();
+    EXPECT_EQ(state.CurrentItem, 1);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Première entrée de la liste"));
+    EXPECT_EQ(closeRequests, 0);
 }
 
 TEST_F(Navigation, HostErrorIsShownAndTheWindowStays)

@@ -42,14 +42,15 @@ TEST_F(Walk, StopsAtTheFirstSearchWithoutExactlyOneCandidate)
     EXPECT_EQ(host->mustSaveCount, 11); // one per save; the mapping exists, so none at load
 }
 
-TEST_F(Walk, RunsToTheEndAndClosesTheWindow)
+TEST_F(Walk, RunsToTheEndAndStaysOnTheLastEntry)
 {
     start(20);
     engine().search();
     for (int i = 1; i <= 20; ++i)
         EXPECT_TRUE(saved(i)) << i;
-    EXPECT_TRUE(engine().isClosed());
-    EXPECT_EQ(closeRequests, 1);
+    EXPECT_FALSE(engine().isClosed());
+    EXPECT_EQ(state.CurrentItem, 20);
+    EXPECT_EQ(closeRequests, 0);
     EXPECT_EQ(ui.beeps, 0);
     // Search, detail and picture once per entry (the URL service may retry a picture request).
     const QSet<QByteArray> distinct(site.requestLines.begin(), site.requestLines.end());
@@ -66,6 +67,29 @@ TEST_F(Walk, GoesOnPastAPictureThatCannotBeDownloaded)
         EXPECT_TRUE(saved(entry)) << entry;
     EXPECT_TRUE(host->entry(5).tag.empty());
     EXPECT_FALSE(host->entry(4).tag.empty());
+}
+
+// The walk says why it stops on an entry, and once at the end of the list what it came to.
+TEST_F(Walk, SaysWhyItStopsAndSumsUpAtTheEnd)
+{
+    start(5);
+    ambiguous << QStringLiteral("Film 3");
+    engine().search();
+    EXPECT_EQ(state.CurrentItem, 3);
+    EXPECT_EQ(engine().model().status(), QStringLiteral("2 candidats : choisissez"));
+    EXPECT_TRUE(walkSummaries.empty());
+    engine().next(); // the user skips it and lets the walk go on
+    absent << QStringLiteral("Film 4");
+    engine().search();
+    EXPECT_EQ(engine().model().status(), QString::fromUtf8("Aucun résultat pour « Film 4 »"));
+    engine().next();
+    engine().search();
+    ASSERT_EQ(walkSummaries.size(), 1u);
+    const WalkSummary& walk = walkSummaries.front();
+    EXPECT_EQ(walk.countsText(), QString::fromUtf8("5 entrée(s) : 3 remplie(s), 1 ambiguë(s), 1 introuvable(s)"));
+    EXPECT_EQ(walk.entries().at(2).why(), QStringLiteral("2 candidats : choisissez"));
+    EXPECT_EQ(engine().model().walkCount(), 0) << "no walk runs any more";
+    EXPECT_EQ(engine().model().status(), QString::fromUtf8("Dernière entrée enregistrée"));
 }
 
 // A site that asks for patience: the walk waits as asked and goes on, or stops saying why not.
