@@ -4,7 +4,7 @@
 
 namespace trouvel::cli {
 
-MsgAnswer CliInteraction::messageBox(const QString& text, MsgButtons buttons)
+MsgAnswer CliInteraction::messageBox(const QString& text, MsgButtons buttons, MsgIcon /*icon*/)
 {
     last_ = text;
     MsgAnswer answer = MsgAnswer::Ok;

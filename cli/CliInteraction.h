@@ -14,7 +14,7 @@ public:
     explicit CliInteraction(MsgAnswer yesNoAnswer = MsgAnswer::Yes, bool quiet = false)
         : answer_(yesNoAnswer), quiet_(quiet) {}
 
-    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override;
+    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) override;
     void beep() override { ++beeps_; }
 
     // The last text shown: what a quiet caller prints when a step that is in no result (a

@@ -8,12 +8,14 @@ namespace trouvel {
 
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
+// What a box is about, for its icon: a question (Yes/No boxes have it anyway) or a failure.
+enum class MsgIcon { None, Warning };
 
 class UserInteraction {
 public:
     virtual ~UserInteraction() = default;
     // A modal message box with no title of its own. For YesNo the default is Yes.
-    virtual MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) = 0;
+    virtual MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
     virtual void beep() = 0;
 };
 

@@ -6,11 +6,15 @@
 
 namespace trouvel::ui {
 
-MsgAnswer MessageBoxInteraction::messageBox(const QString& text, MsgButtons buttons)
+MsgAnswer MessageBoxInteraction::messageBox(const QString& text, MsgButtons buttons, MsgIcon icon)
 {
     QMessageBox box;
     box.setWindowTitle(QString());
     box.setText(text);
+    if (icon == MsgIcon::Warning)
+        box.setIcon(QMessageBox::Warning);
+    else if (buttons != MsgButtons::Ok)
+        box.setIcon(QMessageBox::Question);
     switch (buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

@@ -7,7 +7,7 @@ namespace trouvel::ui {
 
 class MessageBoxInteraction final : public UserInteraction {
 public:
-    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override;
+    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) override;
     void beep() override;
 };
 

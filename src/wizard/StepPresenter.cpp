@@ -12,7 +12,10 @@ void StepPresenter::fetchStarting()
 void StepPresenter::connectionError(const PageResult& page)
 {
     if (!page.connectionError.isEmpty())
-        ui_.messageBox(page.connectionError);
+        ui_.messageBox(page.connectionError, MsgButtons::Ok, MsgIcon::Warning);
+    else if (page.code == net::kDownloadTimedOut && !page.report.problem.isEmpty())
+        // A site that never answers is told as a refused connection is, not on the status line alone.
+        ui_.messageBox(page.report.problem, MsgButtons::Ok, MsgIcon::Warning);
 }
 
 void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed)
@@ -26,6 +29,11 @@ void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed
     if (!current) {
         // Moved away meanwhile: the fetch was stopped for the entry it was made for.
         model_.setStatus(status::kErrorCode + QString::number(page.code != 0 ? int(page.code) : int(net::kDownloadStopped)));
+        return;
+    }
+    if (page.code == net::kDownloadStopped) {
+        // The user's own Stop: no error of the site.
+        model_.setStatus(kDownloadInterrupted);
         return;
     }
     if (page.nothingCame()) {

@@ -28,6 +28,7 @@ inline const QString kErrorText = QStringLiteral("Erreur :");
 } // namespace status
 
 inline const QString kNoScript = QStringLiteral("Le fichier de script n'existe pas !");
+inline const QString kDownloadInterrupted = QStringLiteral("Téléchargement interrompu");
 inline const QString kFirstEntry = QStringLiteral("Première entrée de la liste");
 inline const QString kLastEntry = QStringLiteral("Dernière entrée de la liste");
 inline const QString kLastEntrySaved = QStringLiteral("Dernière entrée enregistrée");

@@ -29,8 +29,9 @@ public:
     ScriptedUi() = default;
     explicit ScriptedUi(Complaint unexpectedBox) : unexpectedBox_(std::move(unexpectedBox)) {}
 
-    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok) override
+    MsgAnswer messageBox(const QString& text, MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) override
     {
+        icons.push_back(icon);
         messages.append(text);
         this->buttons.push_back(buttons);
         if (!unexpectedBox_ && buttons == MsgButtons::Ok)
@@ -49,6 +50,7 @@ public:
 
     std::deque<MsgAnswer> answers; // the answers still to give, in order
     QStringList messages;          // the texts of the boxes shown, in order
+    std::vector<MsgIcon> icons;    // and their icons
     std::vector<MsgButtons> buttons; // their buttons
     int beeps = 0;
 

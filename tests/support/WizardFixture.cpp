@@ -115,6 +115,8 @@ WizardServices WizardTest::services()
         return mappingDialogChanges;
     };
     s.requestClose = [this] { ++closeRequests; };
+    if (timeLimitMs > 0)
+        s.network.timeLimitMs = timeLimitMs;
     s.showWalkSummary = [this](const WalkSummary& walk) { walkSummaries.push_back(walk); };
     s.pause = [this](std::int64_t ms, const std::function<bool()>&) {
         pauses.push_back(ms);

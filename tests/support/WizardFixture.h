@@ -50,6 +50,7 @@ protected:
     bool mappingDialogFails = false; // the dialog throws as a failing host member would
     bool mappingDialogChanges = true; // what the dialog says: the mapping was changed
     int closeRequests = 0;
+    int timeLimitMs = 0; // the page client's limit; 0: its default
     std::vector<WalkSummary> walkSummaries; // each one the walk showed
     std::vector<std::int64_t> pauses; // each wait before a new try, in ms; it returns at once
     bool pausesComplete = true;       // false: each wait ends as if Stop was clicked

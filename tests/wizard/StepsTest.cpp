@@ -345,27 +345,49 @@ INSTANTIATE_TEST_SUITE_P(
                       NotAPictureCase{"Empty", "", "image reçue mais illisible : le fichier reçu est vide"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A film page whose connection is refused: the step failed, nothing can be saved, and it can
-// be tried again.
-TEST_F(Steps, RefusedDetailConnectionIsAFailedStep)
+// A film page whose connection is refused, or that never answers: a box with a warning says
+// so, the step failed, nothing can be saved, and it can be tried again.
+struct FailedFetchCase {
+    const char* name;
+    bool silent;       // the site takes the connection and never answers
+    const char* box;   // part of the box's text
+    const char* status; // the status line's start
+};
+
+class FailedDetailFetch : public Steps, public ::testing::WithParamInterface<FailedFetchCase> {};
+
+TEST_P(FailedDetailFetch, IsAFailedStepThatCanBeTriedAgain)
 {
+    const FailedFetchCase& c = GetParam();
+    timeLimitMs = 300;
     writeDemoScript();
     start();
     ambiguous << QStringLiteral("Film 1");
     engine().search();
     ASSERT_EQ(m().candidates().size(), 2u);
     const QString film = QStringLiteral("Url=") + site.base() + QStringLiteral("/film/%1");
-    replaceInScript(film, QStringLiteral("Url=http://127.0.0.1:1/film/%1"));
+    const QString failing = c.silent ? QStringLiteral("Url=") + site.base() + QStringLiteral("/silence/%1")
+                                     : QStringLiteral("Url=http://127.0.0.1:1/film/%1");
+    site.hold("/silence/1", [] {});
+    replaceInScript(film, failing);
     engine().fetchDetails();
     EXPECT_EQ(engine().steps().detail->end, StepEnd::FetchFailed);
-    EXPECT_TRUE(m().status().startsWith(QStringLiteral("Erreur : la connexion a échoué"))) << m().status().toStdString();
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_TRUE(ui.messages.last().contains(QString::fromUtf8(c.box))) << ui.messages.last().toStdString();
+    EXPECT_EQ(ui.icons.back(), MsgIcon::Warning);
+    EXPECT_TRUE(m().status().startsWith(QString::fromUtf8(c.status))) << m().status().toStdString();
     EXPECT_FALSE(m().canSave());
     EXPECT_TRUE(m().fieldRow(0).value.isEmpty());
-    replaceInScript(QStringLiteral("Url=http://127.0.0.1:1/film/%1"), film);
+    replaceInScript(failing, film);
     engine().fetchDetails();
     EXPECT_TRUE(m().canSave());
     EXPECT_EQ(m().fieldRow(0).value, QStringLiteral("Titre 1"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedDetailFetch,
+                         ::testing::Values(FailedFetchCase{"Refused", false, "10061", "Erreur : la connexion a échoué"},
+                                           FailedFetchCase{"NeverAnswers", true, "ne répond pas", "Erreur n°5"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
 {

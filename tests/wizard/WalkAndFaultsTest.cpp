@@ -257,7 +257,7 @@ TEST_F(WhileWaiting, SecondStepsAreIgnoredAndStopStaysLive)
     });
     engine().search();
     EXPECT_EQ(site.requestLines.size(), 1);
-    EXPECT_EQ(engine().model().status(), QStringLiteral("Erreur n°4"));
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Téléchargement interrompu"));
     EXPECT_TRUE(engine().model().stopOffered());
     EXPECT_TRUE(engine().model().candidates().empty());
     EXPECT_FALSE(engine().model().candidatesShown());
