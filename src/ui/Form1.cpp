@@ -52,7 +52,9 @@ constexpr TwipsRect kEtape3{120, 4020, 10860, 3210};
 constexpr TwipsRect kFieldArea{120, 285, 7440, 2805};
 // Row 0 inside the scrolled field panel; row k is kRowStep * k lower.
 constexpr TwipsRect kLblChamp0{60, 15, 1740, 285};
-constexpr TwipsRect kChamp0{1860, 15, 5040, 285};
+constexpr TwipsRect kChamp0{1860, 15, 3300, 285};
+// Where the field goes: "→ Genre", its cell's value in the tool tip.
+constexpr TwipsRect kTarget0{5220, 15, 1740, 285};
 constexpr TwipsRect kUpdate0{7020, 30, 255, 255};
 constexpr TwipsRect kImg{7680, 285, 3060, 2490};
 constexpr TwipsRect kUpdateImg{7680, 2805, 3060, 285};
@@ -266,9 +268,14 @@ void Form1::addFieldRowWidgets(int k)
     auto* box = new QCheckBox(fieldPanel_);
     box->setObjectName(QStringLiteral("update_%1").arg(k));
     place(box, kUpdate0);
+    auto* target = new QLabel(fieldPanel_);
+    target->setObjectName(QStringLiteral("target_%1").arg(k));
+    target->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(target, kTarget0);
     lbl_champ_.push_back(label);
     champ_.push_back(value);
     update_.push_back(box);
+    target_.push_back(target);
     fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * (k + 1) + kChamp0.y));
 
     WizardModel& model = engine_->model();
@@ -290,14 +297,44 @@ void Form1::showFieldRow(int k)
         value->setCursorPosition(0);
     }
     box->setChecked(row.ticked);
+    showFieldTarget(k);
     label->setVisible(row.visible);
     value->setVisible(row.visible);
     box->setVisible(row.visible);
+    target_.at(static_cast<std::size_t>(k))->setVisible(row.visible);
     int visibleRows = 0;
     for (int r = 0; r < engine_->model().fieldRowCount() && r < static_cast<int>(champ_.size()); ++r)
         if (engine_->model().fieldRow(r).visible)
             visibleRows = r + 1;
     fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * visibleRows + kChamp0.y));
+}
+
+void Form1::showFieldTarget(int k)
+{
+    const FieldRow& row = engine_->model().fieldRow(k);
+    QLabel* target = target_.at(static_cast<std::size_t>(k));
+    champ_.at(static_cast<std::size_t>(k))->setToolTip(row.value.size() > 40 ? row.value : QString());
+    if (!row.targetKnown) {
+        target->clear();
+        target->setToolTip(QString());
+        return;
+    }
+    if (row.column.isEmpty()) {
+        target->setText(QStringLiteral("(aucune colonne)"));
+        target->setToolTip(QStringLiteral("Aucune colonne ne reçoit ce champ (Options pour en choisir une)"));
+        target->setEnabled(false);
+        return;
+    }
+    const QString current = row.current.trimmed();
+    const bool same = current == row.value.trimmed();
+    const bool replaces = !current.isEmpty() && !same && row.ticked;
+    target->setText(QStringLiteral("→ ") + row.column);
+    target->setEnabled(!same);
+    // A value that a save would write over stands out.
+    target->setStyleSheet(replaces ? QStringLiteral("font-weight: bold; color: palette(link);") : QString());
+    target->setToolTip(current.isEmpty() ? QStringLiteral("« %1 » est vide").arg(row.column)
+                       : same        ? QStringLiteral("« %1 » a déjà cette valeur").arg(row.column)
+                                     : QStringLiteral("« %1 » contient « %2 » : Ajouter le remplace").arg(row.column, current));
 }
 
 void Form1::showCandidates()

@@ -56,6 +56,7 @@ private:
     void bindModel();
     void addFieldRowWidgets(int k);
     void showFieldRow(int k);
+    void showFieldTarget(int k);
     void showCandidates();
     void showPicture();
     void showDefaultButton();
@@ -82,6 +83,7 @@ private:
     std::vector<QLabel*> lbl_champ_;
     std::vector<QLineEdit*> champ_;
     std::vector<QCheckBox*> update_;
+    std::vector<QLabel*> target_; // where each field goes
     QLabel* img_ = nullptr;
     QCheckBox* updateImg_ = nullptr;
     QPushButton* btOptions_ = nullptr;

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 namespace trouvel::wizard {
@@ -61,6 +62,16 @@ WizardEngine::WizardEngine(ModuleState& state, UserInteraction& ui, config::Sett
     connect(&model_, &WizardModel::autoSaveChanged, this, [this] {
         if (model_.autoSave())
             walk_.clear();
+    });
+    // Step 3 shows one film: another candidate highlighted after it was read empties it, so
+    // that Ajouter cannot save that film's values for the candidate now chosen.
+    connect(&model_, &WizardModel::selectedCandidateChanged, this, [this] {
+        if (isBusy() || detailCandidate_ < 0 || model_.selectedCandidate() == detailCandidate_)
+            return;
+        detailCandidate_ = -1;
+        clearDetail();
+        model_.setDetailShown(false);
+        model_.setDefaultButton(DefaultButton::FetchDetails);
     });
 }
 
@@ -375,10 +386,12 @@ bool WizardEngine::moveToEntry(int delta)
 
 void WizardEngine::clearDetail()
 {
+    detailCandidate_ = -1;
     for (int k = 0; k < model_.fieldRowCount(); ++k) {
         model_.setFieldValue(k, QString());
         model_.setFieldTicked(k, false);
         model_.setFieldToolTip(k, QString());
+        model_.setFieldTarget(k, false, QString(), QString());
     }
     clearPicture();
     model_.setDetailAddress(QString());
@@ -657,6 +670,7 @@ SearchResult WizardEngine::search(std::uint64_t generation)
     model_.clearCandidates();
     model_.setCandidatesShown(false);
     landed_.reset();
+    detailCandidate_ = -1;
     presenter_.fetchStarting();
     const config::ScriptFile scriptFile(script);
     model_.setStopOffered(true);
@@ -748,6 +762,7 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
         model_.setFieldValue(k, QString());
         model_.setFieldTicked(k, true);
         model_.setFieldToolTip(k, QString());
+        model_.setFieldTarget(k, false, QString(), QString());
     }
     // The previous film's picture goes now, whatever follows: a fetch that fails must not
     // leave it to be saved into this entry.
@@ -758,6 +773,7 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     const config::ScriptFile script(state_.ScriptPath);
     // With rows listed but none selected, the first one is used.
     const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
+    detailCandidate_ = model_.selectedCandidate() >= 0 ? selected : -1;
     const QString url = script.detailUrl(model_.candidates().at(static_cast<std::size_t>(selected)).link);
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
@@ -811,6 +827,7 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     result.fields = fieldResults();
     result.fieldsComplete = true;
     mapFieldsToColumns(result.fields);
+    showFieldTargets(result.fields);
 
     model_.setDetailShown(true);
     presenter_.pictureStarting();
@@ -863,6 +880,29 @@ void WizardEngine::mapFieldsToColumns(std::vector<FieldResult>& fields)
     } catch (const std::exception&) {
         for (FieldResult& field : fields)
             field.column = 0;
+    }
+}
+
+void WizardEngine::showFieldTargets(const std::vector<FieldResult>& fields)
+{
+    // Which column each field fills and what that cell holds now; with a mapping made, a field
+    // it leaves out is unticked (its tick would save nothing).
+    const bool anyMapped = std::any_of(fields.begin(), fields.end(), [](const FieldResult& f) { return f.column > 0; });
+    try {
+        const HostEntries entries(host());
+        const QStringList captions = entries.captions();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const FieldResult& field = fields[i];
+            if (field.column > 0) {
+                model_.setFieldTarget(int(i), true, captions.value(field.column - 1), entries.cell(state_.CurrentItem - 1, field.column - 1));
+                continue;
+            }
+            model_.setFieldTarget(int(i), anyMapped, QString(), QString());
+            if (anyMapped)
+                model_.setFieldTicked(int(i), false);
+        }
+    } catch (const std::exception&) {
+        // A host that cannot say leaves the rows without a target; the save reports its failure.
     }
 }
 

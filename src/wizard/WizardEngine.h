@@ -193,6 +193,8 @@ private:
     std::vector<FieldResult> fieldResults() const;
     // Each field's target column, as the mapping says now.
     void mapFieldsToColumns(std::vector<FieldResult>& fields);
+    // Step 3's rows say where each field goes and what is there now.
+    void showFieldTargets(const std::vector<FieldResult>& fields);
     bool fetchPicture(const QString& address, const QString& httpNote, std::uint64_t generation, PictureResult& picture);
     // Fetches url into tmp.txt, shown as a step's fetch; page.code and page.failure say
     // whether the page came. False when the step must end there.
@@ -264,6 +266,7 @@ private:
     std::optional<CatalogueSettings> catalogue_; // the host's folder's, once it is known
     WalkSummary walk_;          // since "Sauvegarde Auto" was last ticked
     bool walkReachedEnd_ = false; // the walk saved the last entry of the list
+    int detailCandidate_ = -1;    // the highlighted candidate step 3 was read for (-1: none)
 };
 
 } // namespace trouvel::wizard

@@ -131,6 +131,15 @@ void WizardModel::setFieldToolTip(int k, const QString& text)
         Q_EMIT fieldRowChanged(k);
 }
 
+void WizardModel::setFieldTarget(int k, bool known, const QString& column, const QString& current)
+{
+    FieldRow& r = row(k);
+    const bool changed = assign(r.targetKnown, known);
+    const bool columnChanged = assign(r.column, column);
+    if (assign(r.current, current) || changed || columnChanged)
+        Q_EMIT fieldRowChanged(k);
+}
+
 void WizardModel::setPicture(const picture::Picture& picture)
 {
     if (picture.isNull() && picture_.isNull())

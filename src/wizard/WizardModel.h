@@ -30,6 +30,11 @@ struct FieldRow {
     bool ticked = true;   // update value (1 ticked)
     bool visible = false;
     QString toolTip; // lbl_champ tool tip: why the field's pattern gave nothing ("" when fine)
+    // Where Ajouter puts it, once the film is read: the column's caption ("" for none) and
+    // what that cell holds now.
+    bool targetKnown = false;
+    QString column;
+    QString current;
 };
 
 // The default button: Chercher, the second Chercher (fetch the chosen film) or Ajouter.
@@ -77,6 +82,7 @@ public:
     void setFieldTicked(int k, bool ticked);
     void setFieldVisible(int k, bool visible);
     void setFieldToolTip(int k, const QString& text);
+    void setFieldTarget(int k, bool known, const QString& column, const QString& current);
 
     // Img and updateImg. pictureError: why no picture address came out ("" when fine).
     const picture::Picture& picture() const { return picture_; }

@@ -274,7 +274,12 @@ Match6=SansGroupe|html
     }
     EXPECT_FALSE(m().fieldRow(3).toolTip.isEmpty());
     EXPECT_TRUE(m().fieldRow(4).toolTip.contains(QStringLiteral("position"))) << m().fieldRow(4).toolTip.toStdString();
-    EXPECT_TRUE(m().fieldRow(5).ticked && m().fieldRow(5).value.isEmpty());
+    const FieldResult& noGroup = engine().steps().detail->fields.at(5);
+    EXPECT_TRUE(noGroup.ticked && noGroup.value.isEmpty());
+    // Step 3 shows where each field goes: only field 1 has a column.
+    EXPECT_EQ(m().fieldRow(0).column, QStringLiteral("Col 1"));
+    EXPECT_TRUE(m().fieldRow(5).targetKnown && m().fieldRow(5).column.isEmpty());
+    EXPECT_FALSE(m().fieldRow(5).ticked) << "a field no column receives";
     // No picture keys: nothing fetched, the status stays at the picture text.
     EXPECT_EQ(m().status(), QStringLiteral("Telechargement de l'image en cours..."));
     EXPECT_FALSE(m().pictureTicked());
@@ -388,6 +393,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedDetailFetch,
                          ::testing::Values(FailedFetchCase{"Refused", false, "10061", "Erreur : la connexion a échoué"},
                                            FailedFetchCase{"NeverAnswers", true, "ne répond pas", "Erreur n°5"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Steps, AnotherCandidateHighlightedAfterAFetchEmptiesStepThree)
+{
+    writeDemoScript();
+    start();
+    ambiguous << QStringLiteral("Film 1");
+    engine().search();
+    engine().model().setSelectedCandidate(1);
+    engine().fetchDetails();
+    ASSERT_TRUE(m().canSave());
+    engine().model().setSelectedCandidate(0);
+    EXPECT_FALSE(m().canSave());
+    EXPECT_TRUE(m().fieldRow(0).value.isEmpty());
+    EXPECT_EQ(m().defaultButton(), DefaultButton::FetchDetails);
+}
 
 TEST_F(Steps, PictureThatCannotBeDownloadedLeavesTheFieldsToSave)
 {
