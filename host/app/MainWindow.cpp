@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -72,7 +73,11 @@ MainWindow::MainWindow(QString profileFile, const QStringList& pluginModules, QW
 
     buildMenus();
     buildPluginMenu(pluginModules);
-    resize(960, 600);
+    // Within the screen's free area, a large scale factor included.
+    QSize size(960, 600);
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size() * 9 / 10);
+    resize(size);
     setModified(false);
 }
 

@@ -73,6 +73,20 @@ constexpr int kStbarHeight = 345;
 constexpr int kDesc1Width = 1800;
 constexpr int kDesc2Width = 8575;
 
+} // namespace
+
+// Added to a control's x, width, y and height for each pixel the window has beyond the design.
+struct Form1::Stretch {
+    float moveX = 0, growX = 0, moveY = 0, growY = 0;
+};
+struct Form1::Placement {
+    QWidget* widget;
+    TwipsRect rect;
+    Stretch stretch;
+};
+
+namespace {
+
 template <typename W>
 W* named(W* widget, const char* name)
 {
@@ -135,68 +149,77 @@ int Form1::twipsY(int twips) const
 
 void Form1::buildControls()
 {
-    auto place = [this](QWidget* widget, const TwipsRect& r) {
+    auto place = [this](QWidget* widget, const TwipsRect& r, Stretch stretch = {}) {
+        placements_.push_back({widget, r, stretch});
         widget->setGeometry(twipsX(r.x), twipsY(r.y), twipsX(r.w), twipsY(r.h));
     };
-    auto button = [&](QWidget* parent, const char* name, const QString& caption, const TwipsRect& r) {
+    auto button = [&](QWidget* parent, const char* name, const QString& caption, const TwipsRect& r, Stretch stretch = {}) {
         auto* b = named(new QPushButton(caption, parent), name);
         // Only the button the wizard names is the default; focus does not move it.
         b->setAutoDefault(false);
-        place(b, r);
+        place(b, r, stretch);
         return b;
     };
+    // How each control follows a window larger than the design: the wide ones grow, those at
+    // the right and the bottom move; the candidate list takes a third of the added height, step
+    // 3 the rest.
+    constexpr Stretch wide{0, 1, 0, 0};
+    constexpr Stretch right{1, 0, 0, 0};
+    constexpr Stretch bottom{0, 0, 1, 0};
+    constexpr Stretch bottomRight{1, 0, 1, 0};
+    constexpr float third = 1.0f / 3;
 
-    // The controls sit on a panel of the design's size; on a screen too small for it
+    // The controls sit on a panel at least of the design's size; on a screen too small for it
     // (a laptop at 200 %), the window shrinks to the screen and the panel scrolls.
     content_ = named(new QWidget, "content");
-    content_->setFixedSize(twipsX(kClientWidth), twipsY(kClientHeight));
+    content_->resize(twipsX(kClientWidth), twipsY(kClientHeight));
     contentArea_ = named(new QScrollArea(this), "contentArea");
     contentArea_->setFrameShape(QFrame::NoFrame);
     contentArea_->setWidget(content_);
     contentArea_->setGeometry(0, 0, content_->width(), content_->height());
-    setMaximumSize(content_->size());
     resize(content_->size());
     QWidget* const parentOfAll = content_;
 
     list1_ = named(new QComboBox(parentOfAll), "list1");
     list1_->setEditable(true);
     list1_->setInsertPolicy(QComboBox::NoInsert);
-    place(list1_, kList1);
+    place(list1_, kList1, wide);
 
     etape1_ = named(new QGroupBox(QStringLiteral("Etape 1 : titre du film"), parentOfAll), "etape1");
-    place(etape1_, kEtape1);
+    place(etape1_, kEtape1, wide);
     label1_ = named(new QLabel(QStringLiteral("Titre du film"), etape1_), "Label1");
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     place(label1_, kLabel1);
     titre_ = named(new QLineEdit(etape1_), "titre");
-    place(titre_, kTitre);
-    btChercher_ = button(etape1_, "btChercher", QStringLiteral("Chercher"), kBtChercher);
+    place(titre_, kTitre, wide);
+    btChercher_ = button(etape1_, "btChercher", QStringLiteral("Chercher"), kBtChercher, right);
 
     etape2_ = named(new QGroupBox(QStringLiteral("Etape 2 : choix multiple"), parentOfAll), "etape2");
-    place(etape2_, kEtape2);
+    place(etape2_, kEtape2, {0, 1, 0, third});
     listView1_ = named(new QTreeWidget(etape2_), "ListView1");
     listView1_->setRootIsDecorated(false);
     listView1_->setUniformRowHeights(true);
     listView1_->setAllColumnsShowFocus(true);
     listView1_->setColumnCount(3);
-    listView1_->setHeaderLabels({QStringLiteral("Lien"), QStringLiteral("Desc1"), QStringLiteral("Desc2")});
+    // What the script's ShortText and LongText groups hold.
+    listView1_->setHeaderLabels({QStringLiteral("Lien"), QStringLiteral("Titre"), QStringLiteral("Informations")});
     listView1_->header()->setStretchLastSection(false);
     listView1_->setColumnHidden(0, true);
     listView1_->setColumnWidth(1, twipsX(kDesc1Width));
     listView1_->setColumnWidth(2, twipsX(kDesc2Width));
-    place(listView1_, kListView1);
+    place(listView1_, kListView1, {0, 1, 0, third});
     tbUrl_ = named(new QLineEdit(etape2_), "tbUrl");
     tbUrl_->setReadOnly(true);
-    place(tbUrl_, kTbUrl);
-    btchercher2_ = button(etape2_, "btchercher2", QStringLiteral("Chercher"), kBtChercher2);
+    place(tbUrl_, kTbUrl, {0, 1, third, 0});
+    btchercher2_ = button(etape2_, "btchercher2", QStringLiteral("Chercher"), kBtChercher2, {1, 0, third, 0});
 
     etape3_ = named(new QGroupBox(QStringLiteral("Etape 3 : Infos du film"), parentOfAll), "etape3");
-    place(etape3_, kEtape3);
+    place(etape3_, kEtape3, {0, 1, third, 1 - third});
     // Rows are 300 twips apart; a script with more rows than the frame holds scrolls.
     fieldArea_ = named(new QScrollArea(etape3_), "fieldArea");
     fieldArea_->setFrameShape(QFrame::NoFrame);
     fieldArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    place(fieldArea_, kFieldArea);
+    place(fieldArea_, kFieldArea, {0, 1, 0, 1 - third});
     fieldPanel_ = new QWidget;
     fieldPanel_->resize(twipsX(kFieldArea.w) - style()->pixelMetric(QStyle::PM_ScrollBarExtent), twipsY(kRowStep));
     fieldArea_->setWidget(fieldPanel_);
@@ -206,23 +229,23 @@ void Form1::buildControls()
     img_ = named(new QLabel(etape3_), "Img");
     img_->setAlignment(Qt::AlignCenter);
     img_->setFrameShape(QFrame::StyledPanel);
-    place(img_, kImg);
+    place(img_, kImg, right);
     updateImg_ = named(new QCheckBox(QStringLiteral("Image"), etape3_), "updateImg");
-    place(updateImg_, kUpdateImg);
+    place(updateImg_, kUpdateImg, right);
 
-    btOptions_ = button(parentOfAll, "btOptions", QStringLiteral("Options"), kBtOptions);
-    btStop_ = button(parentOfAll, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop);
+    btOptions_ = button(parentOfAll, "btOptions", QStringLiteral("Options"), kBtOptions, bottom);
+    btStop_ = button(parentOfAll, "btStop", QStringLiteral("Interrompre le téléchargement"), kBtStop, bottom);
     auto_ = named(new QCheckBox(QStringLiteral("Sauvegarde Auto"), parentOfAll), "auto");
-    place(auto_, kAuto);
+    place(auto_, kAuto, bottom);
     remplacer_ = named(new QCheckBox(QStringLiteral("Remplacer les valeurs existantes"), parentOfAll), "remplacer");
     remplacer_->setToolTip(QStringLiteral("Sans cette case, « Sauvegarde Auto » ne remplit que les cases vides "
                                           "et n'ajoute que les images manquantes (retenu pour ce catalogue)"));
-    place(remplacer_, kRemplacer);
-    btPrecedent_ = button(parentOfAll, "btPrecedent", QString(), kBtPrecedent);
+    place(remplacer_, kRemplacer, bottom);
+    btPrecedent_ = button(parentOfAll, "btPrecedent", QString(), kBtPrecedent, bottomRight);
     btPrecedent_->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    btAjouter_ = button(parentOfAll, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter);
-    btQuitter_ = button(parentOfAll, "btQuitter", QStringLiteral("Quitter"), kBtQuitter);
-    btSuivant_ = button(parentOfAll, "btSuivant", QString(), kBtSuivant);
+    btAjouter_ = button(parentOfAll, "btAjouter", QStringLiteral("Ajouter"), kBtAjouter, bottomRight);
+    btQuitter_ = button(parentOfAll, "btQuitter", QStringLiteral("Quitter"), kBtQuitter, bottomRight);
+    btSuivant_ = button(parentOfAll, "btSuivant", QString(), kBtSuivant, bottomRight);
     btSuivant_->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     btSuivant_->setToolTip(QStringLiteral("Passe au suivant sans enregistrer"));
 
@@ -239,8 +262,7 @@ void Form1::buildControls()
     walkProgress_->setMaximumWidth(twipsX(2400));
     walkProgress_->setVisible(false);
     stbar_->addPermanentWidget(walkProgress_);
-    stbar_->setGeometry(twipsX(60), twipsY(kClientHeight - kStbarHeight - 45), twipsX(kClientWidth - 120),
-                        twipsY(kStbarHeight));
+    place(stbar_, {60, kClientHeight - kStbarHeight - 45, kClientWidth - 120, kStbarHeight}, {0, 1, 1, 0});
 
     for (int k = 0; k < engine_->model().fieldRowCount(); ++k)
         addFieldRowWidgets(k);
@@ -255,8 +277,10 @@ void Form1::buildControls()
 
 void Form1::addFieldRowWidgets(int k)
 {
-    auto place = [this, k](QWidget* widget, const TwipsRect& r) {
-        widget->setGeometry(twipsX(r.x), twipsY(r.y + kRowStep * k), twipsX(r.w), twipsY(r.h));
+    auto place = [this, k](QWidget* widget, const TwipsRect& r, Stretch stretch = {}) {
+        const TwipsRect row{r.x, r.y + kRowStep * k, r.w, r.h};
+        rowPlacements_.push_back({widget, row, stretch});
+        widget->setGeometry(twipsX(row.x), twipsY(row.y), twipsX(row.w), twipsY(row.h));
     };
     auto* label = new QLabel(fieldPanel_);
     label->setObjectName(QStringLiteral("lbl_champ_%1").arg(k));
@@ -264,18 +288,20 @@ void Form1::addFieldRowWidgets(int k)
     place(label, kLblChamp0);
     auto* value = new QLineEdit(fieldPanel_);
     value->setObjectName(QStringLiteral("champ_%1").arg(k));
-    place(value, kChamp0);
+    place(value, kChamp0, {0, 1, 0, 0});
     auto* box = new QCheckBox(fieldPanel_);
     box->setObjectName(QStringLiteral("update_%1").arg(k));
-    place(box, kUpdate0);
+    place(box, kUpdate0, {1, 0, 0, 0});
     auto* target = new QLabel(fieldPanel_);
     target->setObjectName(QStringLiteral("target_%1").arg(k));
     target->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(target, kTarget0);
+    place(target, kTarget0, {1, 0, 0, 0});
     lbl_champ_.push_back(label);
     champ_.push_back(value);
     update_.push_back(box);
     target_.push_back(target);
+    if (content_->width() > twipsX(kClientWidth))
+        layoutControls(size()); // a row added to a window already enlarged
     fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * (k + 1) + kChamp0.y));
 
     WizardModel& model = engine_->model();
@@ -546,7 +572,27 @@ void Form1::showEvent(QShowEvent* event)
 void Form1::resizeEvent(QResizeEvent* event)
 {
     contentArea_->setGeometry(rect());
+    layoutControls(size());
     QDialog::resizeEvent(event);
+}
+
+void Form1::layoutControls(const QSize& window)
+{
+    const QSize design(twipsX(kClientWidth), twipsY(kClientHeight));
+    const QSize room = design.expandedTo(window);
+    const int dx = room.width() - design.width();
+    const int dy = room.height() - design.height();
+    content_->resize(room);
+    const auto apply = [&](const Placement& p) {
+        p.widget->setGeometry(twipsX(p.rect.x) + qRound(p.stretch.moveX * dx), twipsY(p.rect.y) + qRound(p.stretch.moveY * dy),
+                              twipsX(p.rect.w) + qRound(p.stretch.growX * dx), twipsY(p.rect.h) + qRound(p.stretch.growY * dy));
+    };
+    for (const Placement& p : placements_)
+        apply(p);
+    for (const Placement& p : rowPlacements_)
+        apply(p);
+    fieldPanel_->resize(twipsX(kFieldArea.w) + dx - style()->pixelMetric(QStyle::PM_ScrollBarExtent), fieldPanel_->height());
+    listView1_->setColumnWidth(2, std::max(twipsX(kDesc2Width), listView1_->viewport()->width() - listView1_->columnWidth(1)));
 }
 
 void Form1::reject()

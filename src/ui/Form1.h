@@ -57,6 +57,8 @@ private:
     void addFieldRowWidgets(int k);
     void showFieldRow(int k);
     void showFieldTarget(int k);
+    // Places the controls for a window of this size (at least the design's).
+    void layoutControls(const QSize& window);
     void showCandidates();
     void showPicture();
     void showDefaultButton();
@@ -84,6 +86,10 @@ private:
     std::vector<QLineEdit*> champ_;
     std::vector<QCheckBox*> update_;
     std::vector<QLabel*> target_; // where each field goes
+    struct Stretch;
+    struct Placement;
+    std::vector<Placement> placements_;    // the controls with their design place
+    std::vector<Placement> rowPlacements_; // the field rows' controls
     QLabel* img_ = nullptr;
     QCheckBox* updateImg_ = nullptr;
     QPushButton* btOptions_ = nullptr;

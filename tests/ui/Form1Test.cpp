@@ -66,12 +66,29 @@ TEST_F(Window, ControlsAndTheirInitialState)
 
     auto* list = child<QTreeWidget>("ListView1");
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Lien"));
-    EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Desc1"));
-    EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Desc2"));
+    EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Titre"));
+    EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Informations"));
     EXPECT_TRUE(list->isColumnHidden(0));
     EXPECT_EQ(list->columnWidth(1), form().twipsX(1800));
     EXPECT_EQ(list->columnWidth(2), form().twipsX(8575));
     EXPECT_EQ(form().width(), form().twipsX(11100));
+}
+
+// A larger window: the wide controls grow, the right and bottom ones follow, step 3 takes two
+// thirds of the added height.
+TEST_F(Window, EnlargedWindowGrowsTheListsAndStepThree)
+{
+    writeDemoScript();
+    ASSERT_TRUE(form().engine().load());
+    form().show();
+    const QSize design = form().size();
+    const QRect step3 = child<QWidget>("etape3")->geometry();
+    const QRect quit = child<QWidget>("btQuitter")->geometry();
+    const QRect value = child<QWidget>("champ_0")->geometry();
+    form().resize(design + QSize(300, 300));
+    EXPECT_EQ(child<QWidget>("etape3")->geometry(), step3.adjusted(0, 100, 300, 300));
+    EXPECT_EQ(child<QWidget>("btQuitter")->geometry(), quit.translated(300, 300));
+    EXPECT_EQ(child<QWidget>("champ_0")->width(), value.width() + 300);
 }
 
 TEST_F(Window, FieldRowsAreMadeOnDemand300TwipsApart)
