@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "CatalogueHistory.h"
 #include "CatalogueModel.h"
 #include "CatalogueView.h"
 #include "PreferencesDialog.h"
@@ -9,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -59,7 +61,12 @@ MainWindow::MainWindow(QString profileFile, const QStringList& pluginModules, QW
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
 
-    connect(model_, &CatalogueModel::edited, this, [this] { setModified(true); });
+    history_ = new CatalogueHistory(catalogue_, [this](const Catalogue& state) {
+        model_->replaceContent([&] { catalogue_ = state; });
+        showPicture();
+    }, this);
+    connect(history_, &CatalogueHistory::modifiedChanged, this, [this](bool modified) { setModified(modified); });
+    connect(model_, &CatalogueModel::edited, this, [this] { history_->changed(tr("Modification du catalogue")); });
     connect(view_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { showPicture(); });
 
     // What a plug-in does to the catalogue shows at once, even behind its modal window.
@@ -69,7 +76,7 @@ MainWindow::MainWindow(QString profileFile, const QStringList& pluginModules, QW
             showPicture();
     };
     host_->onSelectionChanged = [this](int row, bool selected) { selectRow(row, selected); };
-    host_->onSaveRequested = [this] { setModified(true); };
+    host_->onSaveRequested = [this] { history_->changed(pluginStepText_, true); };
 
     buildMenus();
     buildPluginMenu(pluginModules);
@@ -88,6 +95,8 @@ MainWindow::~MainWindow()
     // goes first.
     view_->setModel(nullptr);
     delete model_;
+    // The history's steps are dropped as it goes, which it would report to this half-gone window.
+    delete history_;
 }
 
 void MainWindow::buildMenus()
@@ -104,6 +113,14 @@ void MainWindow::buildMenus()
     file->addAction(tr("&Préférences…"), this, [this] { preferences(); });
     file->addSeparator();
     file->addAction(tr("&Quitter"), QKeySequence::Quit, this, [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(tr("É&dition"));
+    QAction* undo = history_->stack().createUndoAction(this, tr("Annuler"));
+    undo->setShortcuts(QKeySequence::Undo);
+    edit->addAction(undo);
+    QAction* redo = history_->stack().createRedoAction(this, tr("Rétablir"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    edit->addAction(redo);
 
     QMenu* columns = menuBar()->addMenu(tr("&Colonnes"));
     columns->addAction(tr("&Ajouter…"), this, [this] { addColumn(); });
@@ -157,8 +174,11 @@ void MainWindow::runPlugin(PluginModule& module)
     host_->setCadrelleIni(profileFile_);
     host_->setSelectedRows(selectedRows());
     host_->clearSaveRequest();
+    pluginStepText_ = module.info().name;
 
     const QString error = module.run(host_);
+    // Anything the plug-in changed without asking to save is a step too.
+    history_->changed(pluginStepText_, true);
     if (!error.isEmpty())
         QMessageBox::critical(this, module.info().name, error);
     showPicture();
@@ -225,6 +245,7 @@ void MainWindow::newCatalogue()
         catalogue_.addColumn(tr("Titre"));
     });
     filePath_.clear();
+    history_->reset(QString());
     setModified(false);
     showPicture();
 }
@@ -247,7 +268,9 @@ bool MainWindow::openCatalogue(const QString& path)
     }
     model_->replaceContent([&] { catalogue_ = std::move(loaded); });
     filePath_ = QFileInfo(path).absoluteFilePath();
+    history_->reset(filePath_);
     setModified(false);
+    offerRecovery();
     if (catalogue_.entryCount() > 0)
         view_->setCurrentIndex(model_->index(0, 0));
     showPicture();
@@ -332,6 +355,7 @@ bool MainWindow::saveTo(const QString& path)
         return false;
     }
     filePath_ = QFileInfo(path).absoluteFilePath();
+    history_->saved(filePath_);
     setModified(false);
     statusBar()->showMessage(tr("Catalogue enregistré"), 3000);
     return true;
@@ -345,7 +369,35 @@ bool MainWindow::maybeSave()
                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
     if (answer == QMessageBox::Save)
         return save();
+    if (answer == QMessageBox::Discard)
+        history_->discardRecovery();
     return answer == QMessageBox::Discard;
+}
+
+void MainWindow::offerRecovery()
+{
+    const QString recovery = CatalogueHistory::recoveryPath(filePath_);
+    const QFileInfo copy(recovery);
+    if (!copy.exists())
+        return;
+    Catalogue recovered;
+    const bool newer = copy.lastModified() >= QFileInfo(filePath_).lastModified();
+    if (!newer || !loadCatalogue(recovery, recovered).isEmpty() || recovered == catalogue_) {
+        QFile::remove(recovery);
+        return;
+    }
+    const auto answer = QMessageBox::question(
+        this, tr("Cadrelle"),
+        tr("Des modifications de ce catalogue n'ont pas été enregistrées (le programme s'est arrêté avant). "
+           "Les restaurer ?\n\nOui : le catalogue revient tel qu'il était, non enregistré ; Non : la copie de secours est supprimée."),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes) {
+        QFile::remove(recovery);
+        return;
+    }
+    model_->replaceContent([&] { catalogue_ = std::move(recovered); });
+    history_->changed(tr("Restauration de la copie de secours"));
+    showPicture();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -18,6 +18,7 @@ class QTreeView;
 
 namespace cadrelle {
 
+class CatalogueHistory;
 class CatalogueModel;
 
 class MainWindow final : public QMainWindow {
@@ -44,6 +45,8 @@ private:
     bool saveTo(const QString& path);
     // Asks what to do with unsaved changes; false when the user cancels.
     bool maybeSave();
+    // A recovery copy newer than the file just opened: offered back, or removed.
+    void offerRecovery();
     void setModified(bool modified);
     void updateTitle();
     void addColumn();
@@ -70,6 +73,8 @@ private:
     Catalogue catalogue_;
     std::shared_ptr<CatalogueHost> host_;
     CatalogueModel* model_;
+    CatalogueHistory* history_ = nullptr;
+    QString pluginStepText_; // what the undo step of a plug-in's writes is called
     QTreeView* view_;
     QLabel* picture_;
     QAction* saveAction_ = nullptr;

@@ -52,6 +52,8 @@ public:
     void clear();
     void reserve(int entries) { rows_.reserve(std::size_t(entries)); }
 
+    bool operator==(const Catalogue&) const = default;
+
 private:
     QByteArrayView field(int row, int index) const;
     void replaceField(int row, int index, QByteArrayView utf8);

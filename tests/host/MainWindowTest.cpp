@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
@@ -235,5 +236,102 @@ TEST_F(WindowWithPlugin, SaveAsCarriesPicturesAndMappingButNothingFromOutsideThe
     ASSERT_EQ(loadCatalogue(QDir(newFolder).filePath(QStringLiteral("copie.csv")), saved), QString());
     EXPECT_EQ(saved.tag(1), QStringLiteral("../secret.jpg"));
 }
+
+} // namespace
+
+namespace {
+
+// Answers each question box with `answer`, keeping its text.
+class QuestionAnswer : public QObject {
+public:
+    explicit QuestionAnswer(QMessageBox::StandardButton answer) : answer_(answer) { qApp->installEventFilter(this); }
+    ~QuestionAnswer() override { qApp->removeEventFilter(this); }
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box != nullptr && event->type() == QEvent::Show) {
+            texts.append(box->text());
+            QPointer<QMessageBox> target(box);
+            QTimer::singleShot(0, this, [target, answer = answer_] {
+                if (target && target->button(answer))
+                    target->button(answer)->click();
+            });
+        }
+        return false;
+    }
+
+private:
+    QMessageBox::StandardButton answer_;
+};
+
+// What a plug-in wrote is one step per user action; undoing back to the file leaves the
+// catalogue unmodified, and redo brings the write back.
+TEST_F(WindowWithPlugin, PluginWritesAreUndoneAndRedoneAsOneStepPerAction)
+{
+    open(QStringLiteral("save"), 4);
+    for (int row : {0, 1}) {
+        view()->selectionModel()->select(view()->model()->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTest::keyClick(view(), Qt::Key_Shift); // the user's own action between the two runs
+        pluginAction()->trigger();
+    }
+    ASSERT_EQ(cell(1, 1), QStringLiteral("vu"));
+    QAction* undo = fileAction(QStringLiteral("Annuler Factice"));
+    ASSERT_NE(undo, nullptr);
+    undo->trigger();
+    EXPECT_EQ(cell(1, 1), QString());
+    EXPECT_EQ(cell(0, 1), QStringLiteral("vu"));
+    EXPECT_TRUE(window.isWindowModified());
+    fileAction(QStringLiteral("Annuler Factice"))->trigger();
+    EXPECT_EQ(cell(0, 1), QString());
+    EXPECT_FALSE(window.isWindowModified()) << "back to the file as saved";
+    fileAction(QStringLiteral("Rétablir Factice"))->trigger();
+    EXPECT_EQ(cell(0, 1), QStringLiteral("vu"));
+    EXPECT_TRUE(window.isWindowModified());
+
+    // Unsaved, the catalogue soon has a recovery copy beside it; saving removes it.
+    const QString recovery = dir.filePath(QStringLiteral(".films.csv.recovery"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(recovery); }, 10000));
+    Catalogue copy;
+    ASSERT_EQ(loadCatalogue(recovery, copy), QString());
+    EXPECT_EQ(copy.cell(0, 1), QStringLiteral("vu"));
+    fileAction(QStringLiteral("&Enregistrer"))->trigger();
+    EXPECT_FALSE(QFile::exists(recovery));
+    EXPECT_FALSE(window.isWindowModified());
+}
+
+struct RecoveryCase {
+    const char* name;
+    QMessageBox::StandardButton answer;
+    bool restored;
+};
+
+class Recovery : public WindowWithPlugin, public ::testing::WithParamInterface<RecoveryCase> {};
+
+// A recovery copy left by a run that did not save is offered at the next opening.
+TEST_P(Recovery, IsOfferedBackAtTheNextOpening)
+{
+    Catalogue c;
+    c.addColumn(QStringLiteral("Titre"));
+    c.addEntry({QStringLiteral("Heat")});
+    path = dir.filePath(QStringLiteral("films.csv"));
+    ASSERT_EQ(saveCatalogue(path, c), QString());
+    c.setCell(0, 0, QStringLiteral("Heat (1995)"));
+    const QString recovery = dir.filePath(QStringLiteral(".films.csv.recovery"));
+    ASSERT_EQ(saveCatalogue(recovery, c), QString());
+    QuestionAnswer answers(GetParam().answer);
+    ASSERT_TRUE(window.openCatalogue(path));
+    ASSERT_EQ(answers.texts.size(), 1);
+    EXPECT_EQ(cell(0, 0), GetParam().restored ? QStringLiteral("Heat (1995)") : QStringLiteral("Heat"));
+    EXPECT_EQ(window.isWindowModified(), GetParam().restored);
+    EXPECT_EQ(QFile::exists(recovery), GetParam().restored) << "kept until the restored catalogue is saved";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Recovery,
+                         ::testing::Values(RecoveryCase{"Restored", QMessageBox::Yes, true},
+                                           RecoveryCase{"Declined", QMessageBox::No, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
