@@ -26,10 +26,14 @@ namespace {
 
 using namespace cadrelle;
 
-// Closes each message box as soon as it shows, keeping its text.
+// Closes each message box as soon as it shows, keeping its text: with `answer`'s button when
+// the box has it, else as Escape would.
 class MessageCatcher : public QObject {
 public:
-    MessageCatcher() { qApp->installEventFilter(this); }
+    explicit MessageCatcher(QMessageBox::StandardButton answer = QMessageBox::NoButton) : answer_(answer)
+    {
+        qApp->installEventFilter(this);
+    }
     ~MessageCatcher() override { qApp->removeEventFilter(this); }
     QStringList texts;
 
@@ -40,13 +44,18 @@ protected:
         if (box != nullptr && event->type() == QEvent::Show) {
             texts.append(box->text());
             QPointer<QMessageBox> target(box);
-            QTimer::singleShot(0, this, [target] {
-                if (target)
+            QTimer::singleShot(0, this, [target, answer = answer_] {
+                if (target && target->button(answer))
+                    target->button(answer)->click();
+                else if (target)
                     target->reject();
             });
         }
         return false;
     }
+
+private:
+    QMessageBox::StandardButton answer_;
 };
 
 // Answers the next file dialog with `path`.
@@ -241,32 +250,6 @@ TEST_F(WindowWithPlugin, SaveAsCarriesPicturesAndMappingButNothingFromOutsideThe
 
 namespace {
 
-// Answers each question box with `answer`, keeping its text.
-class QuestionAnswer : public QObject {
-public:
-    explicit QuestionAnswer(QMessageBox::StandardButton answer) : answer_(answer) { qApp->installEventFilter(this); }
-    ~QuestionAnswer() override { qApp->removeEventFilter(this); }
-    QStringList texts;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* box = qobject_cast<QMessageBox*>(watched);
-        if (box != nullptr && event->type() == QEvent::Show) {
-            texts.append(box->text());
-            QPointer<QMessageBox> target(box);
-            QTimer::singleShot(0, this, [target, answer = answer_] {
-                if (target && target->button(answer))
-                    target->button(answer)->click();
-            });
-        }
-        return false;
-    }
-
-private:
-    QMessageBox::StandardButton answer_;
-};
-
 // What a plug-in wrote is one step per user action; undoing back to the file leaves the
 // catalogue unmodified, and redo brings the write back.
 TEST_F(WindowWithPlugin, PluginWritesAreUndoneAndRedoneAsOneStepPerAction)
@@ -321,7 +304,7 @@ TEST_P(Recovery, IsOfferedBackAtTheNextOpening)
     c.setCell(0, 0, QStringLiteral("Heat (1995)"));
     const QString recovery = dir.filePath(QStringLiteral(".films.csv.recovery"));
     ASSERT_EQ(saveCatalogue(recovery, c), QString());
-    QuestionAnswer answers(GetParam().answer);
+    MessageCatcher answers(GetParam().answer);
     ASSERT_TRUE(window.openCatalogue(path));
     ASSERT_EQ(answers.texts.size(), 1);
     EXPECT_EQ(cell(0, 0), GetParam().restored ? QStringLiteral("Heat (1995)") : QStringLiteral("Heat"));
