@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Trouvel need,
 # only those that are missing. Needs root (or sudo).
+# --check: installs nothing; lists what is missing and exits 1 when anything is.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
@@ -16,6 +17,10 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
+if [ "${1:-}" = "--check" ]; then
+  echo "Paquets manquants : ${missing[*]} (tools/install-deps.sh les installe)" >&2
+  exit 1
+fi
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"

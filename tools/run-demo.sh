@@ -11,7 +11,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="${TROUVEL_BUILD_DIR:-$root/build}"
 run_dir="${TROUVEL_DEMO_DIR:-$build/demo-run}"
 
-"$root/tools/install-deps.sh"
+# TROUVEL_NO_INSTALL=1 (the tests): nothing is installed, what is missing is only named.
+if [ "${TROUVEL_NO_INSTALL:-0}" = 1 ]; then
+    "$root/tools/install-deps.sh" --check
+else
+    "$root/tools/install-deps.sh"
+fi
 if [ -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" >/dev/null   # keep the build's own settings (type, sanitizers)
 else

@@ -37,7 +37,11 @@ QString workFolderFor(const QString& pluginFolder, const QString& cacheFolder)
 
 QString userCacheFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/Trouvel");
+    // The command-line tool's folder too: one cache folder. The one earlier versions made
+    // beside it, differing only by letter case, goes once it is empty.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    QDir(cache).rmdir(QStringLiteral("Trouvel"));
+    return cache + QStringLiteral("/trouvel");
 }
 
 } // namespace trouvel::plugin

@@ -14,7 +14,9 @@ QString moduleFolder();
 // otherwise cacheFolder (created when missing). Throws trouvel::Error when neither can be used.
 QString workFolderFor(const QString& pluginFolder, const QString& cacheFolder);
 
-// The per-user cache folder used when the plug-in's own folder is read-only.
+// The per-user cache folder used when the plug-in's own folder is read-only:
+// "$XDG_CACHE_HOME/trouvel", as the command-line tool's. An empty "Trouvel" beside it (the
+// folder of earlier versions) is removed.
 QString userCacheFolder();
 
 } // namespace trouvel::plugin

@@ -28,7 +28,8 @@ mkdir -p "$work/config" "$work/data" "$work/cache"
 out="$work/out.txt"
 (
     cd "$src"
-    export DISPLAY= WAYLAND_DISPLAY= TROUVEL_BUILD_DIR="$build" TROUVEL_DEMO_DIR="$work/run"
+    # A test installs nothing (CI's own install step does): the packages are only checked.
+    export DISPLAY= WAYLAND_DISPLAY= TROUVEL_BUILD_DIR="$build" TROUVEL_DEMO_DIR="$work/run" TROUVEL_NO_INSTALL=1
     export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache"
     eval "$main_job"
 ) >"$out" 2>&1 || { cat "$out"; echo "main job failed"; exit 1; }

@@ -41,10 +41,13 @@ TEST(WorkFolder, NoUsableFolderIsAnError)
     EXPECT_THROW(workFolderFor(dir.filePath(QStringLiteral("missing")), file.fileName() + QStringLiteral("/Trouvel")), trouvel::Error);
 }
 
-TEST(WorkFolder, UserCacheFollowsXdgCacheHome)
+TEST(WorkFolder, UserCacheFollowsXdgCacheHomeAndDropsTheOldEmptyFolder)
 {
-    qputenv("XDG_CACHE_HOME", "/tmp/trouvel-cache-test");
-    EXPECT_EQ(userCacheFolder(), QStringLiteral("/tmp/trouvel-cache-test/Trouvel"));
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath(QStringLiteral("Trouvel")));
+    qputenv("XDG_CACHE_HOME", dir.path().toUtf8());
+    EXPECT_EQ(userCacheFolder(), dir.filePath(QStringLiteral("trouvel")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("Trouvel"))));
     qunsetenv("XDG_CACHE_HOME");
 }
 
