@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -34,6 +35,7 @@ namespace {
 constexpr int kClientWidth = 11100;
 constexpr int kClientHeight = 8775;
 constexpr int kRowStep = 300;
+constexpr int kLongRowSpan = 3; // rows a value too long for its line takes
 
 struct TwipsRect {
     int x, y, w, h;
@@ -277,37 +279,59 @@ void Form1::buildControls()
 
 void Form1::addFieldRowWidgets(int k)
 {
-    auto place = [this, k](QWidget* widget, const TwipsRect& r, Stretch stretch = {}) {
-        const TwipsRect row{r.x, r.y + kRowStep * k, r.w, r.h};
-        rowPlacements_.push_back({widget, row, stretch});
-        widget->setGeometry(twipsX(row.x), twipsY(row.y), twipsX(row.w), twipsY(row.h));
-    };
     auto* label = new QLabel(fieldPanel_);
     label->setObjectName(QStringLiteral("lbl_champ_%1").arg(k));
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(label, kLblChamp0);
     auto* value = new QLineEdit(fieldPanel_);
     value->setObjectName(QStringLiteral("champ_%1").arg(k));
-    place(value, kChamp0, {0, 1, 0, 0});
+    // A value longer than its line (a synopsis) shows whole in a box of several lines instead.
+    auto* longValue = new QPlainTextEdit(fieldPanel_);
+    longValue->setObjectName(QStringLiteral("champLong_%1").arg(k));
+    longValue->setTabChangesFocus(true);
+    longValue->hide();
     auto* box = new QCheckBox(fieldPanel_);
     box->setObjectName(QStringLiteral("update_%1").arg(k));
-    place(box, kUpdate0, {1, 0, 0, 0});
     auto* target = new QLabel(fieldPanel_);
     target->setObjectName(QStringLiteral("target_%1").arg(k));
     target->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(target, kTarget0, {1, 0, 0, 0});
     lbl_champ_.push_back(label);
     champ_.push_back(value);
+    champLong_.push_back(longValue);
     update_.push_back(box);
     target_.push_back(target);
-    if (content_->width() > twipsX(kClientWidth))
-        layoutControls(size()); // a row added to a window already enlarged
-    fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * (k + 1) + kChamp0.y));
+    longRow_.push_back(false);
 
     WizardModel& model = engine_->model();
     connect(value, &QLineEdit::textEdited, this, [&model, k](const QString& text) { model.setFieldValue(k, text); });
+    connect(longValue, &QPlainTextEdit::textChanged, this, [&model, longValue, k] {
+        if (longValue->toPlainText() != model.fieldRow(k).value)
+            model.setFieldValue(k, longValue->toPlainText());
+    });
     connect(box, &QCheckBox::toggled, this, [&model, k](bool on) { model.setFieldTicked(k, on); });
     showFieldRow(k);
+}
+
+void Form1::placeFieldRows()
+{
+    const WizardModel& model = engine_->model();
+    int top = 0;   // twips from the panel's top to row k
+    int bottom = 0; // below the last visible row
+    for (std::size_t k = 0; k < champ_.size(); ++k) {
+        const int span = longRow_[k] ? kLongRowSpan : 1;
+        const auto at = [&](QWidget* widget, const TwipsRect& r, int grow, int move, int extraHeight = 0) {
+            widget->setGeometry(twipsX(r.x) + move, twipsY(top + r.y), twipsX(r.w) + grow, twipsY(r.h + extraHeight));
+        };
+        at(lbl_champ_[k], kLblChamp0, 0, 0);
+        at(champ_[k], kChamp0, rowGrowth_, 0);
+        at(champLong_[k], kChamp0, rowGrowth_, 0, (span - 1) * kRowStep);
+        at(update_[k], kUpdate0, 0, rowGrowth_);
+        at(target_[k], kTarget0, 0, rowGrowth_);
+        top += span * kRowStep;
+        if (int(k) < model.fieldRowCount() && model.fieldRow(int(k)).visible)
+            bottom = top;
+    }
+    fieldPanel_->resize(twipsX(kFieldArea.w) + rowGrowth_ - style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                        twipsY(bottom + kChamp0.y));
 }
 
 void Form1::showFieldRow(int k)
@@ -316,23 +340,30 @@ void Form1::showFieldRow(int k)
     QLabel* label = lbl_champ_.at(static_cast<std::size_t>(k));
     QLineEdit* value = champ_.at(static_cast<std::size_t>(k));
     QCheckBox* box = update_.at(static_cast<std::size_t>(k));
+    QPlainTextEdit* longValue = champLong_.at(static_cast<std::size_t>(k));
     label->setText(row.name);
     label->setToolTip(row.toolTip);
     if (value->text() != row.value) {
         value->setText(row.value);
         value->setCursorPosition(0);
     }
+    if (longValue->toPlainText() != row.value)
+        longValue->setPlainText(row.value);
     box->setChecked(row.ticked);
     showFieldTarget(k);
+    // A row turns long or short when its value comes, not while the user types in it.
+    const bool typing = value->hasFocus() || longValue->hasFocus();
+    const bool isLong = typing ? longRow_[std::size_t(k)]
+                               : row.value.contains(u'\n')
+                                     || value->fontMetrics().horizontalAdvance(row.value)
+                                            > twipsX(kChamp0.w) + rowGrowth_ - 2 * value->fontMetrics().averageCharWidth();
+    longRow_[std::size_t(k)] = isLong;
     label->setVisible(row.visible);
-    value->setVisible(row.visible);
+    value->setVisible(row.visible && !isLong);
+    longValue->setVisible(row.visible && isLong);
     box->setVisible(row.visible);
     target_.at(static_cast<std::size_t>(k))->setVisible(row.visible);
-    int visibleRows = 0;
-    for (int r = 0; r < engine_->model().fieldRowCount() && r < static_cast<int>(champ_.size()); ++r)
-        if (engine_->model().fieldRow(r).visible)
-            visibleRows = r + 1;
-    fieldPanel_->resize(fieldPanel_->width(), twipsY(kRowStep * visibleRows + kChamp0.y));
+    placeFieldRows();
 }
 
 void Form1::showFieldTarget(int k)
@@ -589,9 +620,8 @@ void Form1::layoutControls(const QSize& window)
     };
     for (const Placement& p : placements_)
         apply(p);
-    for (const Placement& p : rowPlacements_)
-        apply(p);
-    fieldPanel_->resize(twipsX(kFieldArea.w) + dx - style()->pixelMetric(QStyle::PM_ScrollBarExtent), fieldPanel_->height());
+    rowGrowth_ = dx;
+    placeFieldRows();
     listView1_->setColumnWidth(2, std::max(twipsX(kDesc2Width), listView1_->viewport()->width() - listView1_->columnWidth(1)));
 }
 

@@ -14,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QScrollArea;
@@ -57,6 +58,8 @@ private:
     void addFieldRowWidgets(int k);
     void showFieldRow(int k);
     void showFieldTarget(int k);
+    // The field rows one under the other, a long one taking several lines.
+    void placeFieldRows();
     // Places the controls for a window of this size (at least the design's).
     void layoutControls(const QSize& window);
     void showCandidates();
@@ -89,7 +92,9 @@ private:
     struct Stretch;
     struct Placement;
     std::vector<Placement> placements_;    // the controls with their design place
-    std::vector<Placement> rowPlacements_; // the field rows' controls
+    std::vector<QPlainTextEdit*> champLong_; // a long value's box, shown instead of champ_
+    std::vector<bool> longRow_;              // the row shows its value in several lines
+    int rowGrowth_ = 0;                      // pixels the rows are wider than the design
     QLabel* img_ = nullptr;
     QCheckBox* updateImg_ = nullptr;
     QPushButton* btOptions_ = nullptr;

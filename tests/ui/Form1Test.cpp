@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -100,6 +101,15 @@ TEST_F(Window, FieldRowsAreMadeOnDemand300TwipsApart)
     EXPECT_NEAR(third->y() - first->y(), form().twipsY(600), 1);
     EXPECT_EQ(child<QCheckBox>("update_2")->isChecked(), true);
     EXPECT_EQ(form().findChild<QWidget*>(QStringLiteral("champ_3")), nullptr);
+
+    // A value too long for its line shows whole over several lines; the rows below make room.
+    const QString synopsis = QStringLiteral("Un résumé bien plus long que sa ligne. ").repeated(6);
+    form().engine().model().setFieldValue(1, synopsis);
+    auto* longBox = child<QPlainTextEdit>("champLong_1");
+    EXPECT_FALSE(longBox->isHidden());
+    EXPECT_TRUE(child<QLineEdit>("champ_1")->isHidden());
+    EXPECT_EQ(longBox->toPlainText(), synopsis);
+    EXPECT_NEAR(third->y() - first->y(), form().twipsY(1200), 1);
 
     key(first, Qt::Key_X, QStringLiteral("x"));
     EXPECT_EQ(form().engine().model().fieldRow(0).value, QStringLiteral("x"));
