@@ -4,6 +4,16 @@
 
 namespace trouvel::wizard {
 
+namespace {
+
+// A reason written to follow other words ("le site …"), as the start of a status line.
+QString sentence(const QString& reason)
+{
+    return reason.left(1).toUpper() + reason.mid(1);
+}
+
+} // namespace
+
 void StepPresenter::fetchStarting()
 {
     model_.setStatus(status::kDownloading);
@@ -33,7 +43,7 @@ void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed
     }
     if (page.code == net::kDownloadStopped) {
         // The user's own Stop: no error of the site.
-        model_.setStatus(kDownloadInterrupted);
+        model_.setStatus(status::kAnalysisStopped);
         return;
     }
     if (page.nothingCame()) {
@@ -53,7 +63,7 @@ void StepPresenter::fetchEnded(const PageResult& page, bool current, bool closed
 
 void StepPresenter::retryWaiting(const QString& why)
 {
-    model_.setStatus(why.left(1).toUpper() + why.mid(1));
+    model_.setStatus(sentence(why));
 }
 
 void StepPresenter::analysisStopped()
@@ -72,9 +82,14 @@ void StepPresenter::searchEnded(const SearchResult& result)
 
 void StepPresenter::otherFilm(const QString& why)
 {
-    model_.setStatus(why.left(1).toUpper() + why.mid(1) + QStringLiteral(" : rien n'a été enregistré"));
+    model_.setStatus(sentence(why) + QStringLiteral(" : rien n'a été enregistré"));
     ui_.beep();
     ui_.beep();
+}
+
+void StepPresenter::walkStopped(const QString& why)
+{
+    model_.setStatus(why);
 }
 
 void StepPresenter::pictureStarting()
@@ -99,7 +114,7 @@ QString pictureStatus(const PictureResult& picture)
     }
     if (picture.unreadable.isEmpty())
         return status::kBadPicture;
-    return picture.unreadable.left(1).toUpper() + picture.unreadable.mid(1);
+    return sentence(picture.unreadable);
 }
 
 } // namespace

@@ -28,7 +28,6 @@ inline const QString kErrorText = QStringLiteral("Erreur :");
 } // namespace status
 
 inline const QString kNoScript = QStringLiteral("Le fichier de script n'existe pas !");
-inline const QString kDownloadInterrupted = QStringLiteral("Téléchargement interrompu");
 inline const QString kFirstEntry = QStringLiteral("Première entrée de la liste");
 inline const QString kLastEntry = QStringLiteral("Dernière entrée de la liste");
 inline const QString kLastEntrySaved = QStringLiteral("Dernière entrée enregistrée");
@@ -59,6 +58,8 @@ public:
     void searchEnded(const SearchResult& result);
     // An unattended walk stops on another film's candidate or year: why (the step's mismatch).
     void otherFilm(const QString& why);
+    // The walk stops on an entry it cannot fill alone: what the user has to do (WalkEntry::why).
+    void walkStopped(const QString& why);
 
     void pictureStarting();
     // The fields are all read and the picture is dealt with (or there is none).

@@ -620,10 +620,8 @@ WizardEngine::Step WizardEngine::searchStep()
         return Step::None;
     if (result.candidates.size() != 1) {
         // The walk stops here: the status says what the user has to do.
-        if (model_.autoSave()) {
-            const QString why = WalkEntry{state_.CurrentItem, model_.title(), outcomeOf(steps_)}.why();
-            model_.setStatus(why.left(1).toUpper() + why.mid(1));
-        }
+        if (model_.autoSave())
+            presenter_.walkStopped(WalkEntry{state_.CurrentItem, model_.title(), outcomeOf(steps_)}.why());
         return Step::None;
     }
     if (unattended() && titleCheck_) {
@@ -774,11 +772,11 @@ DetailResult WizardEngine::detail(std::uint64_t generation)
     // With rows listed but none selected, the first one is used.
     const int selected = model_.selectedCandidate() >= 0 ? model_.selectedCandidate() : 0;
     detailCandidate_ = model_.selectedCandidate() >= 0 ? selected : -1;
-    const QString url = script.detailUrl(model_.candidates().at(static_cast<std::size_t>(selected)).link);
+    const Candidate& chosen = model_.candidates().at(static_cast<std::size_t>(selected));
+    const QString url = script.detailUrl(chosen.link);
     model_.setDetailAddress(url);
     model_.setStopOffered(true);
 
-    const Candidate& chosen = model_.candidates().at(static_cast<std::size_t>(selected));
     if (landed_ && landed_->generation == generation && landed_->link == chosen.link) {
         // The search page is this film's page: the page file holds it still. The step shows
         // the film page's address; the search's result keeps the redirects that led there.
@@ -944,10 +942,10 @@ WizardEngine::Step WizardEngine::saveStep()
     }
     SaveStep step(*state_.HostApp, tags_, [this] { return presenter_.askReplacePicture() != MsgAnswer::No; });
     result = step.run(request);
+    if (model_.autoSave())
+        walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_, &result)});
     if (result.end != StepEnd::Done) {
         presenter_.saveRefused(result);
-        if (model_.autoSave())
-            walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_, &result)});
         if (result.refused == SaveResult::Refusal::MappingChanged && services_.openMappingDialog && stillOn(generation)) {
             try {
                 services_.openMappingDialog(model_.scriptText());
@@ -958,8 +956,6 @@ WizardEngine::Step WizardEngine::saveStep()
         return Step::None;
     }
     presenter_.saveEnded(result);
-    if (model_.autoSave())
-        walk_.record({state_.CurrentItem, model_.title(), outcomeOf(steps_, &result)});
     // A save that left something unwritten stays on its entry, as any failed step does.
     if (!stillOn(generation) || result.incomplete())
         return Step::None;

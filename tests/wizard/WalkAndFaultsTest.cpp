@@ -81,7 +81,7 @@ TEST_F(Walk, SaysWhyItStopsAndSumsUpAtTheEnd)
     engine().next(); // the user skips it and lets the walk go on
     absent << QStringLiteral("Film 4");
     engine().search();
-    EXPECT_EQ(engine().model().status(), QString::fromUtf8("Aucun résultat pour « Film 4 »"));
+    EXPECT_EQ(engine().model().status(), QString::fromUtf8("aucun résultat pour « Film 4 »"));
     engine().next();
     engine().search();
     ASSERT_EQ(walkSummaries.size(), 1u);
@@ -257,7 +257,7 @@ TEST_F(WhileWaiting, SecondStepsAreIgnoredAndStopStaysLive)
     });
     engine().search();
     EXPECT_EQ(site.requestLines.size(), 1);
-    EXPECT_EQ(engine().model().status(), QStringLiteral("Téléchargement interrompu"));
+    EXPECT_EQ(engine().model().status(), QStringLiteral("Analyse interrompue"));
     EXPECT_TRUE(engine().model().stopOffered());
     EXPECT_TRUE(engine().model().candidates().empty());
     EXPECT_FALSE(engine().model().candidatesShown());
