@@ -1,6 +1,6 @@
 #include "AskCandidate.h"
 
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
 #include <QEventLoop>
 #include <QSocketNotifier>
@@ -74,9 +74,9 @@ std::optional<AskAnswer> parseAskLine(const QString& line, int count)
 AskAnswer askCandidate(const QString& title, int row, const std::vector<wizard::Candidate>& candidates, InterruptWatch& interrupt)
 {
     // Titles and descriptions come from the catalogue and the site: their controls are escaped.
-    QString text = QStringLiteral("\n%1. %2 : %3 candidats\n").arg(row + 1).arg(escapeControls(title)).arg(candidates.size());
+    QString text = QStringLiteral("\n%1. %2 : %3 candidats\n").arg(row + 1).arg(text::escapeControls(title)).arg(candidates.size());
     for (std::size_t i = 0; i < candidates.size(); ++i)
-        text += QStringLiteral("  %1. %2 | %3\n").arg(i + 1).arg(escapeControls(candidates[i].desc1), escapeControls(candidates[i].desc2));
+        text += QStringLiteral("  %1. %2 | %3\n").arg(i + 1).arg(text::escapeControls(candidates[i].desc1), text::escapeControls(candidates[i].desc2));
     say(text);
     const int count = int(candidates.size());
     for (;;) {

@@ -1,6 +1,6 @@
 #include "BatchSummary.h"
 
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
 namespace trouvel::cli {
 
@@ -49,7 +49,7 @@ void BatchSummary::write(const std::function<void(const QString&)>& line) const
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (entries.outcomeAt(i) == outcome) {
                 const EntryResult r = entries.at(i);
-                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(text(r))));
+                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(text::escapeControls(text(r))));
             }
     };
     line(QStringLiteral("Entrées traitées : %1%2\n").arg(entries.size()).arg(interrupted ? QStringLiteral(" (interrompu)") : QString()));
@@ -62,7 +62,7 @@ void BatchSummary::write(const std::function<void(const QString&)>& line) const
         line(QStringLiteral("Images non téléchargées : %1\n").arg(n));
         for (const EntryResult& r : entries)
             if (pictureMissing(r))
-                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(escapeControls(r.title + QStringLiteral(" : ") + r.detail)));
+                line(QStringLiteral("  %1. %2\n").arg(r.row + 1).arg(text::escapeControls(r.title + QStringLiteral(" : ") + r.detail)));
     }
     line(QStringLiteral("Ambiguës : %1\n").arg(count(Outcome::Ambiguous)));
     listed(Outcome::Ambiguous, [](const EntryResult& r) { return QStringLiteral("%1 : %2 candidats").arg(r.title).arg(r.candidates); });

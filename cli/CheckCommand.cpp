@@ -5,7 +5,7 @@
 #include "Fixture.h"
 #include "FixtureRun.h"
 #include "OutcomeCompare.h"
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 #include "TryCommand.h"
 
 #include <QDir>
@@ -74,7 +74,7 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
             else
                 lines << error;
         }
-        const QString title = loaded ? escapeControls(loaded->title) : QString();
+        const QString title = loaded ? text::escapeControls(loaded->title) : QString();
         if (lines.isEmpty()) {
             print(QStringLiteral("%1 (« %2 ») : %3\n").arg(name, title, live ? QStringLiteral("pas de dérive") : QStringLiteral("inchangé")));
             continue;

@@ -1,6 +1,6 @@
 #include "OutcomeCompare.h"
 
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -16,7 +16,7 @@ constexpr qsizetype kShown = 100; // longer values are cut in a report line
 QString quoted(const QString& text)
 {
     const QString shown = text.size() > kShown ? text.left(kShown) + QStringLiteral("…") : text;
-    return QStringLiteral("« %1 »").arg(escapeControls(shown));
+    return QStringLiteral("« %1 »").arg(text::escapeControls(shown));
 }
 
 QString scalarText(const QJsonValue& value)

@@ -1,6 +1,6 @@
 #include "Progress.h"
 
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
 #include <QLocale>
 
@@ -31,12 +31,12 @@ void Progress::entryDone(int n, const QString& title, const QString& outcome)
 {
     const double seconds = clock_.nsecsElapsed() / 1e9;
     if (terminal_) {
-        QString line = barText(n, total_, seconds) + QStringLiteral("  ") + escapeControls(title.left(30));
+        QString line = barText(n, total_, seconds) + QStringLiteral("  ") + text::escapeControls(title.left(30));
         std::fprintf(to_, "\r\033[K%s", line.toUtf8().constData());
         drawn_ = true;
     } else {
-        std::fprintf(to_, "%d/%d %s : %s\n", n, total_, escapeControls(title).toUtf8().constData(),
-                     escapeControls(outcome).toUtf8().constData());
+        std::fprintf(to_, "%d/%d %s : %s\n", n, total_, text::escapeControls(title).toUtf8().constData(),
+                     text::escapeControls(outcome).toUtf8().constData());
     }
     std::fflush(to_);
 }

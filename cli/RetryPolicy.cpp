@@ -1,6 +1,6 @@
 #include "RetryPolicy.h"
 
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
 #include <QElapsedTimer>
 
@@ -15,7 +15,7 @@ void say(const QString& title, const QString& line)
 {
     // Over the progress bar's line, when there is one.
     std::fprintf(stderr, "%strouvel batch : « %s » : %s\n", ::isatty(STDERR_FILENO) ? "\r\033[K" : "",
-                 escapeControls(title).toUtf8().constData(), escapeControls(line).toUtf8().constData());
+                 text::escapeControls(title).toUtf8().constData(), text::escapeControls(line).toUtf8().constData());
 }
 
 } // namespace

@@ -332,6 +332,12 @@ void RegExp::Multiline(bool on)
     multiline_ = on;
 }
 
+int RegExp::groupCount()
+{
+    compile();
+    return compiled_->program->translated.groupCount;
+}
+
 void RegExp::compile()
 {
     if (compiled_)
@@ -495,6 +501,7 @@ Matches RegExp::Execute(const QString& text)
         m.Length = qsizetype(ov[1] - ov[0]);
         m.Value = text.mid(m.FirstIndex, m.Length);
         m.groups_.reserve(t.groupCount);
+        m.starts_.reserve(t.groupCount);
         for (int g = 1; g <= t.groupCount; ++g) {
             const uint32_t slot = uint32_t(t.groupSlot[g]);
             bool set = slot < setPairs && ov[2 * slot] != PCRE2_UNSET;
@@ -508,6 +515,7 @@ Matches RegExp::Execute(const QString& text)
                     set = false;
             }
             m.groups_.append(set ? text.mid(qsizetype(ov[2 * slot]), qsizetype(ov[2 * slot + 1] - ov[2 * slot])) : QString());
+            m.starts_.append(set ? qsizetype(ov[2 * slot]) : -1);
         }
         result.push_back(std::move(m));
     });

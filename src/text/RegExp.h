@@ -40,10 +40,13 @@ public:
     // Throws RegExpError when j is beyond the last group.
     const QString& SubMatches(qsizetype j) const;
     qsizetype SubMatchesCount() const { return groups_.size(); }
+    // Where group j + 1 begins in the subject; -1 for a group that took no part.
+    qsizetype SubMatchIndex(qsizetype j) const { return j >= 0 && j < starts_.size() ? starts_[j] : -1; }
 
 private:
     friend class RegExp;
     QStringList groups_;
+    QList<qsizetype> starts_;
 };
 
 using Matches = std::vector<Match>;
@@ -73,6 +76,8 @@ public:
 
     // Compiles now and throws RegExpError for an invalid pattern (else done lazily).
     void compile();
+    // The pattern's capture groups ((?:…) not counted); compiles, throws as compile does.
+    int groupCount();
 
     // Asked about every 50 ms while a match runs, inside long matches too; false abandons the
     // match with MatchInterrupted. It may run the event loop (so that a Stop button or a

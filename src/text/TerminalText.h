@@ -4,8 +4,8 @@
 
 #include <QString>
 
-namespace trouvel::cli {
+namespace trouvel::text {
 
 QString escapeControls(const QString& text);
 
-} // namespace trouvel::cli
+} // namespace trouvel::text

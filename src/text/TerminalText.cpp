@@ -1,6 +1,6 @@
-#include "TerminalText.h"
+#include "text/TerminalText.h"
 
-namespace trouvel::cli {
+namespace trouvel::text {
 
 QString escapeControls(const QString& text)
 {
@@ -16,4 +16,4 @@ QString escapeControls(const QString& text)
     return out;
 }
 
-} // namespace trouvel::cli
+} // namespace trouvel::text
