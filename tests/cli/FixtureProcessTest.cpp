@@ -125,9 +125,11 @@ TEST_F(FixtureProcessTest, TryExplainShowsWhereEachPatternMatched)
     site.writeScript(script, {{QStringLiteral("<td class=annee>"), QStringLiteral("<td class=an>")}});
     const ToolRun run = trouvel({QStringLiteral("try"), script, QStringLiteral("Nord/Sud"), QStringLiteral("--explain")});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  Année (Match2) : aucune correspondance dans la page\n"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("  Année (Match2) : aucune correspondance dans la page ; le début « <td class=an » "
+                                                   "(12 éléments sur 19) y correspond, mais « > » ne suit pas : il s'arrête ligne ")))
+        << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QString::fromUtf8("  Titre (Match1) : ligne "))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QString::fromUtf8("[<h1 class=\"titre-film\">Nord/Sud</h1>]")));
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("[<h1 class=\"titre-film\">⟨1:Nord/Sud⟩</h1>]")));
     EXPECT_EQ(trouvel({QStringLiteral("try"), script, QStringLiteral("x"), QStringLiteral("--explain"), QStringLiteral("--json")}).exitCode, 2);
 }
 
