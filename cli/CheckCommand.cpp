@@ -5,11 +5,14 @@
 #include "Fixture.h"
 #include "FixtureRun.h"
 #include "OutcomeCompare.h"
+#include "PatternExplain.h"
 #include "text/TerminalText.h"
 #include "TryCommand.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #include <cstdio>
 
@@ -21,6 +24,30 @@ void print(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// The live run's signs of drift, each drifted field followed by where its pattern matched in
+// the recorded film page and what it does in the live one.
+QStringList driftLines(const SessionOptions& options, const Fixture& recorded, const Fixture& live)
+{
+    QStringList fields;
+    QStringList lines = outcomeDrift(recorded.outcome, live.outcome, &fields);
+    if (fields.isEmpty())
+        return lines;
+    QString error;
+    std::vector<QByteArray> recordedPages;
+    if (!replayTitle(options, std::make_shared<const Fixture>(recorded), &error, &recordedPages) || recordedPages.empty()
+        || live.storedPages.empty())
+        return lines;
+    for (const QString& field : fields) {
+        const QString prefix = QStringLiteral("champ « %1 »").arg(field);
+        const auto line = std::find_if(lines.cbegin(), lines.cend(), [&prefix](const QString& l) { return l.startsWith(prefix); });
+        const qsizetype at = line == lines.cend() ? -1 : line - lines.cbegin();
+        const QStringList excerpts = explainFieldDrift(options.scriptFile, field, recordedPages.back(), live.storedPages.back());
+        for (qsizetype i = 0; at >= 0 && i < excerpts.size(); ++i)
+            lines.insert(at + 1 + i, QStringLiteral("  ") + excerpts[i]);
+    }
+    return lines;
 }
 
 } // namespace
@@ -64,7 +91,7 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         } else if (live) {
             fresh = recordTitle(*options, loaded->title, loaded->pick, &error);
             if (fresh)
-                lines = outcomeDrift(loaded->outcome, fresh->outcome);
+                lines = driftLines(*options, *loaded, *fresh);
             else
                 lines << error;
         } else {
@@ -75,6 +102,8 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
                 lines << error;
         }
         const QString title = loaded ? text::escapeControls(loaded->title) : QString();
+        // The excerpts under a drifted field are no signs of their own.
+        const qsizetype signs = std::count_if(lines.cbegin(), lines.cend(), [](const QString& l) { return !l.startsWith(u' '); });
         if (lines.isEmpty()) {
             print(QStringLiteral("%1 (« %2 ») : %3\n").arg(name, title, live ? QStringLiteral("pas de dérive") : QStringLiteral("inchangé")));
             continue;
@@ -82,7 +111,7 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         ++changed;
         print(QStringLiteral("%1 (« %2 ») : %3 %4\n")
                   .arg(name, title)
-                  .arg(lines.size())
+                  .arg(signs)
                   .arg(live ? QStringLiteral("signe(s) de dérive") : QStringLiteral("changement(s)")));
         for (const QString& line : lines)
             print(QStringLiteral("  %1\n").arg(line));

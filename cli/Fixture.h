@@ -45,6 +45,7 @@ struct Fixture {
     std::vector<RecordedPage> pages;
     std::optional<RecordedPicture> picture;
     QJsonObject outcome;
+    std::vector<QByteArray> storedPages; // the page files the run left, in fetch order (not saved)
 };
 
 // The picture's file name in a fixture folder: "picture" and the address's extension.

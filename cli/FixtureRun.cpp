@@ -61,6 +61,7 @@ std::optional<Fixture> recordTitle(const SessionOptions& sessionOptions, const Q
                 page.body = QString::fromUtf8(request.mid(end + 4));
         }
         fixture.pages.push_back(std::move(page));
+        fixture.storedPages.push_back(fetch.page);
     }
     if (!run->pictures.empty()) {
         const PictureFetch& picture = run->pictures.back();
@@ -70,7 +71,8 @@ std::optional<Fixture> recordTitle(const SessionOptions& sessionOptions, const Q
     return fixture;
 }
 
-std::optional<QJsonObject> replayTitle(const SessionOptions& sessionOptions, std::shared_ptr<const Fixture> fixture, QString* error)
+std::optional<QJsonObject> replayTitle(const SessionOptions& sessionOptions, std::shared_ptr<const Fixture> fixture, QString* error,
+                                       std::vector<QByteArray>* storedPages)
 {
     SessionOptions options = sessionOptions;
     options.pageClient = replayPageClient(fixture);
@@ -78,6 +80,10 @@ std::optional<QJsonObject> replayTitle(const SessionOptions& sessionOptions, std
     const std::optional<TitleRun> run = runKeepingPicture(options, fixture->title, fixture->pick, error);
     if (!run)
         return std::nullopt;
+    if (storedPages) {
+        for (const PageFetch& fetch : run->fetches)
+            storedPages->push_back(fetch.page);
+    }
     return outcomeOf(run->report);
 }
 

@@ -17,7 +17,9 @@ namespace trouvel::cli {
 std::optional<Fixture> recordTitle(const SessionOptions& options, const QString& title, int pick,
                                    QString* error);
 
-// The outcome the steps give now over the fixture's recorded downloads.
-std::optional<QJsonObject> replayTitle(const SessionOptions& options, std::shared_ptr<const Fixture> fixture, QString* error);
+// The outcome the steps give now over the fixture's recorded downloads; storedPages, when
+// given, receives the page files the replay left, in fetch order.
+std::optional<QJsonObject> replayTitle(const SessionOptions& options, std::shared_ptr<const Fixture> fixture, QString* error,
+                                       std::vector<QByteArray>* storedPages = nullptr);
 
 } // namespace trouvel::cli

@@ -159,7 +159,7 @@ QStringList outcomeChanges(const QJsonObject& recorded, const QJsonObject& now)
     return out;
 }
 
-QStringList outcomeDrift(const QJsonObject& recorded, const QJsonObject& live)
+QStringList outcomeDrift(const QJsonObject& recorded, const QJsonObject& live, QStringList* driftedFields)
 {
     QStringList out;
     const QJsonObject searchBefore = recorded[QStringLiteral("search")].toObject();
@@ -184,16 +184,18 @@ QStringList outcomeDrift(const QJsonObject& recorded, const QJsonObject& live)
     const QJsonObject after = dAfter.toObject();
     compareStep(QStringLiteral("fiche"), before, after, false, out);
     walkFields(before[QStringLiteral("fields")].toArray(), after[QStringLiteral("fields")].toArray(),
-               [&out](const QString& name, const QJsonObject& b, const QJsonObject& a) {
+               [&out, driftedFields](const QString& name, const QJsonObject& b, const QJsonObject& a) {
                    const QString was = b[QStringLiteral("value")].toString();
                    const QString is = a[QStringLiteral("value")].toString();
                    const QString shapeWas = valueShape(was);
                    const QString shapeIs = valueShape(is);
-                   if (shapeWas == shapeIs)
+                   if (shapeWas == shapeIs || shapeWas == QLatin1String("vide"))
                        return;
+                   if (driftedFields)
+                       *driftedFields << name;
                    if (shapeIs == QLatin1String("vide"))
                        out << QStringLiteral("champ « %1 » vide (était %2)").arg(name, quoted(was));
-                   else if (shapeWas != QLatin1String("vide"))
+                   else
                        out << QStringLiteral("champ « %1 » : forme changée (%2 → %3) : %4 → %5").arg(name, shapeWas, shapeIs, quoted(was), quoted(is));
                },
                out);

@@ -13,7 +13,8 @@ QStringList outcomeChanges(const QJsonObject& recorded, const QJsonObject& now);
 
 // Fields that were filled and came back empty, candidates that disappeared, values whose
 // shape changed (valueShape), the HTTP status, the redirects and the final address.
-QStringList outcomeDrift(const QJsonObject& recorded, const QJsonObject& live);
+// driftedFields, when given, receives the names of the fields that drifted.
+QStringList outcomeDrift(const QJsonObject& recorded, const QJsonObject& live, QStringList* driftedFields = nullptr);
 
 // "vide", "balises" (the text holds markup), "année" (four digits), "chiffres" (digits and
 // separators only) or "texte".

@@ -52,4 +52,19 @@ QString explainPatterns(const QString& scriptFile, const std::vector<PageFetch>&
     return out;
 }
 
+QStringList explainFieldDrift(const QString& scriptFile, const QString& fieldName, const QByteArray& recordedPage,
+                              const QByteArray& livePage)
+{
+    const config::ScriptFile script(scriptFile);
+    const int k = script.fieldNames().indexOf(fieldName) + 1;
+    if (k == 0)
+        return {};
+    const QString pattern = script.field(k).pattern;
+    const auto explained = [&](const QByteArray& stored) {
+        const QString page = text::decodePage(stored, script.charset());
+        return wizard::explanationText(wizard::explainPattern(pattern, page, {1}), page);
+    };
+    return {QStringLiteral("enregistré : %1").arg(explained(recordedPage)), QStringLiteral("en direct  : %1").arg(explained(livePage))};
+}
+
 } // namespace trouvel::cli

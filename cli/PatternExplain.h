@@ -16,4 +16,9 @@ namespace trouvel::cli {
 // PatternImg against pages[1]; one line each.
 QString explainPatterns(const QString& scriptFile, const std::vector<PageFetch>& pages, bool detailRan);
 
+// For a field that drifted: where its pattern matched in the recorded film page, and what
+// it does in the live one (its match, or how far it gets and where it stops); two lines.
+QStringList explainFieldDrift(const QString& scriptFile, const QString& fieldName, const QByteArray& recordedPage,
+                              const QByteArray& livePage);
+
 } // namespace trouvel::cli

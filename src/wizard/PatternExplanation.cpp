@@ -176,8 +176,10 @@ QString explanationText(const PatternExplanation& e, const QString& page)
     out += QStringLiteral(" ; le début « %1 » (%2 éléments sur %3) y correspond").arg(e.matchedPart).arg(e.itemsMatched).arg(e.items);
     if (e.partialMatches > 1)
         out += QStringLiteral(" en %1 endroits").arg(e.partialMatches);
+    // A blank item would be invisible between the quotes.
+    const QString failing = e.failingItem.trimmed().isEmpty() ? QString(e.failingItem).replace(u' ', u'␠') : e.failingItem;
     return out + QStringLiteral(", mais « %1 » ne suit pas : il s'arrête %2%3 : %4")
-                     .arg(e.failingItem, e.partialMatches > 1 ? QStringLiteral("au premier, ") : QString(), pagePosition(page, stop),
+                     .arg(failing, e.partialMatches > 1 ? QStringLiteral("au premier, ") : QString(), pagePosition(page, stop),
                           pageExcerpt(page, e.partialFrom, e.partialLength));
 }
 

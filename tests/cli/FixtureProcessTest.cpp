@@ -183,7 +183,12 @@ TEST_F(DriftTest, LiveReportsDriftAndUpdateRewrites)
     const ToolRun drift = trouvel({QStringLiteral("check"), script, QStringLiteral("--live")});
     EXPECT_EQ(drift.exitCode, 1);
     for (const char* expected : {"champ « Genre » vide (était « Drame »)", "champ « Année » : forme changée (année → texte)",
-                                 "fiche, redirections : aucune → 301 → http://127.0.0.1:", "fiche, adresse finale : "})
+                                 "fiche, redirections : aucune → 301 → http://127.0.0.1:", "fiche, adresse finale : ",
+                                 // Each drifted field shows the recorded match beside what its pattern does now.
+                                 "champ « Genre » vide (était « Drame »)\n    enregistré : ligne 5, colonne 43 : "
+                                 "…1><span class=\"an\">1988</span>[<p class=\"genre\">⟨1:Drame⟩</p>]\n"
+                                 "    en direct  : aucune correspondance dans la page ; le début « <p » (2 éléments sur 22) "
+                                 "y correspond, mais « ␠ » ne suit pas : il s'arrête ligne 10, colonne 53 : "})
         EXPECT_TRUE(drift.out.contains(QString::fromUtf8(expected))) << expected << "\n" << drift.out.toStdString();
     // Offline the recording still replays as it was: --live rewrote nothing.
     EXPECT_EQ(trouvel({QStringLiteral("check"), script}).exitCode, 0);
