@@ -3,6 +3,7 @@
 #include "BatchCheckpoints.h"
 #include "BatchJournal.h"
 #include "BatchOptions.h"
+#include "LintCommand.h"
 #include "BatchReport.h"
 #include "BatchWalk.h"
 #include "HostProfile.h"
@@ -118,6 +119,7 @@ int runBatch(const QStringList& args, const picture::PictureDecode& decodePictur
         return 2;
     BatchOptions& options = *parsed;
     options.session.decodePicture = decodePicture;
+    warnAboutScript(options.script, "batch");
     const QString& cataloguePath = options.cataloguePath;
 
     cadrelle::Catalogue catalogue;

@@ -4,6 +4,7 @@
 #include "CliText.h"
 #include "Fixture.h"
 #include "FixtureRun.h"
+#include "LintCommand.h"
 #include "TryCommand.h"
 
 #include <QDir>
@@ -41,6 +42,7 @@ int runRecord(const QStringList& args, const picture::PictureDecode& decodePictu
     if (!options)
         return 2;
     options->scriptFile = scriptFile;
+    warnAboutScript(scriptFile, "record");
     const QString root = arguments.isSet(QStringLiteral("to")) ? arguments.value(QStringLiteral("to")) : defaultFixtureRoot(scriptFile);
 
     int status = 0;

@@ -4,6 +4,7 @@
 #include "CliText.h"
 #include "HostProfile.h"
 #include "JsonText.h"
+#include "LintCommand.h"
 #include "PatternExplain.h"
 #include "WizardSession.h"
 
@@ -326,6 +327,7 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
     if (!options)
         return 2;
     options->scriptFile = scriptFile;
+    warnAboutScript(scriptFile, "try");
 
     const TitleRun run = runTitle(*options, title, pick, QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
     if (!run.error.isEmpty() && !run.errorShown)

@@ -299,6 +299,60 @@ QString iniLookup(const QByteArray& content, const QString& section, const QStri
     return cutToLimit(std::move(value));
 }
 
+std::vector<IniEntry> iniEntries(const QByteArray& content)
+{
+    std::vector<IniEntry> entries;
+    int number = 0;
+    QString section;
+    forEachLine(content, [&](const Line& line) {
+        ++number;
+        const auto decoded = [&](qsizetype from, qsizetype to) { return text::decodeText(content.mid(from, to - from)); };
+        IniEntry entry;
+        entry.line = number;
+        switch (line.kind) {
+        case LineKind::Blank:
+        case LineKind::Comment:
+            return true;
+        case LineKind::Section:
+            entry.kind = IniEntry::Kind::Section;
+            section = entry.section = decoded(line.nameBegin, line.nameEnd);
+            break;
+        case LineKind::Key: {
+            entry.kind = IniEntry::Kind::Key;
+            entry.section = section;
+            entry.key = decoded(line.nameBegin, line.nameEnd);
+            QString value = decoded(line.valueBegin, line.valueEnd);
+            entry.valueColumn = int(decoded(line.begin, line.valueBegin).size()) + 1;
+            if (quoted(value)) {
+                value = value.mid(1, value.size() - 2);
+                ++entry.valueColumn;
+            }
+            entry.value = cutToLimit(std::move(value));
+            break;
+        }
+        case LineKind::Other:
+            entry.section = section;
+            entry.value = decoded(line.begin, line.contentEnd).trimmed();
+            break;
+        }
+        entries.push_back(std::move(entry));
+        return true;
+    });
+    return entries;
+}
+
+std::optional<QString> iniValueAsWritten(const QByteArray& content, const QString& section, const QString& key)
+{
+    const Location where = locate(content, section, key);
+    if (!where.keyFound)
+        return std::nullopt;
+    const Line& line = where.keyLine;
+    QString value = text::decodeText(content.mid(line.valueBegin, line.contentEnd - line.valueBegin));
+    if (const QString trimmed = value.trimmed(); quoted(trimmed))
+        value = trimmed.mid(1, trimmed.size() - 2);
+    return cutToLimit(std::move(value));
+}
+
 QString ReadIniString(const QString& file, const QString& section, const QString& key, const QString& defaultValue)
 {
     // No file name is a missing file (QFile would also print a warning for it).

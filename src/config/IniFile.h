@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,24 @@ QString writeIniValues(const QString& file, const QString& section, const std::v
 QString iniLookup(const QByteArray& content, const QString& section, const QString& key, const QString& defaultValue);
 // content with the change applied; content unchanged when iniCanStore says no.
 QByteArray iniUpdate(const QByteArray& content, const QString& section, const QString& key, const QString& value);
+
+// A line of a profile file as the reader classifies it, for tools that check a file.
+struct IniEntry {
+    enum class Kind { Section, Key, Other };
+    Kind kind = Kind::Other;
+    int line = 0;         // from 1
+    QString section;      // the section a key belongs to ("" before the first), or the header's name
+    QString key;          // Key lines
+    QString value;        // Key lines: as a read gives it; Other lines: the line's text
+    int valueColumn = 0;  // Key lines: the value's first character in the line, from 1
+};
+// Every section header, key line and unreadable line of content, in file order (blank lines
+// and comments left out).
+std::vector<IniEntry> iniEntries(const QByteArray& content);
+
+// The value of key as written, with the blanks at its end kept (one pair of enclosing
+// double quotes still dropped): for a separator such as ", ". Nothing when the key is missing.
+std::optional<QString> iniValueAsWritten(const QByteArray& content, const QString& section, const QString& key);
 
 // Whether the three texts can be written so that a read gives them back: no line break
 // anywhere, a section without "]" or blanks around it, a key without "=", blanks around it

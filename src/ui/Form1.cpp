@@ -492,6 +492,8 @@ void Form1::bindModel()
     connect(&model, &WizardModel::framesChanged, this, &Form1::showFrames);
     connect(&model, &WizardModel::canSaveChanged, this, [this, &model] { btAjouter_->setEnabled(model.canSave()); });
     connect(&model, &WizardModel::canSearchChanged, this, [this, &model] { btChercher_->setEnabled(model.canSearch()); });
+    connect(&model, &WizardModel::scriptWarningsChanged, this,
+            [this, &model] { stbarText_->setToolTip(model.scriptWarnings().join(u'\n')); });
     connect(&model, &WizardModel::defaultButtonChanged, this, &Form1::showDefaultButton);
     connect(&model, &WizardModel::focusRequested, this, [this](FocusTarget target) {
         if (target == FocusTarget::Candidates)
@@ -545,6 +547,7 @@ void Form1::bindModel()
     btStop_->setVisible(model.stopOffered());
     btAjouter_->setEnabled(model.canSave());
     btChercher_->setEnabled(model.canSearch());
+    stbarText_->setToolTip(model.scriptWarnings().join(u'\n'));
     auto_->setChecked(model.autoSave());
     remplacer_->setChecked(model.replaceExisting());
     btPrecedent_->setEnabled(model.canGoBack());

@@ -71,6 +71,15 @@ void StepPresenter::analysisStopped()
     model_.setStatus(status::kAnalysisStopped);
 }
 
+void StepPresenter::scriptWarnings(const QStringList& lines)
+{
+    if (lines.isEmpty())
+        return;
+    model_.setStatus(QStringLiteral("Le script a %1 problème(s), la liste dans l'infobulle de cette ligne ; %2")
+                         .arg(lines.size())
+                         .arg(lines.front()));
+}
+
 void StepPresenter::searchEnded(const SearchResult& result)
 {
     model_.setStatus(status::kAnalysed + (result.page ? result.page->httpNote() : QString()));

@@ -54,6 +54,8 @@ public:
     // An unattended walk waits before fetching the page again: why (net::RetryStep::why).
     void retryWaiting(const QString& why);
     void analysisStopped();
+    // A script loaded with mistakes in it (config::lintScriptFile): said on the status line.
+    void scriptWarnings(const QStringList& lines);
 
     void searchEnded(const SearchResult& result);
     // An unattended walk stops on another film's candidate or year: why (the step's mismatch).

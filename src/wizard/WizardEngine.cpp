@@ -3,6 +3,7 @@
 #include "config/Convert.h"
 #include "config/MappingFile.h"
 #include "config/ScriptFile.h"
+#include "config/ScriptLint.h"
 #include "text/FormCharset.h"
 #include "text/PageText.h"
 #include "text/StoredPage.h"
@@ -237,11 +238,14 @@ bool WizardEngine::loadScriptReporting(const QString& path)
         loadScript(path);
         scriptLoadError_.clear();
         model_.setCanSearch(true);
+        model_.setScriptWarnings(config::lintScriptFile(path));
+        presenter_.scriptWarnings(model_.scriptWarnings());
         return true;
     } catch (const ScriptLoadError& error) {
         // A script that did not load is not searched with: its rows and options are not its own.
         scriptLoadError_ = reportLoadError(error);
         model_.setCanSearch(false);
+        model_.setScriptWarnings({});
         return false;
     }
 }

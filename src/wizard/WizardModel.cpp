@@ -192,6 +192,12 @@ void WizardModel::setStatus(const QString& text)
         Q_EMIT statusChanged();
 }
 
+void WizardModel::setScriptWarnings(const QStringList& lines)
+{
+    if (assign(scriptWarnings_, lines))
+        Q_EMIT scriptWarningsChanged();
+}
+
 void WizardModel::setCanSearch(bool can)
 {
     if (assign(canSearch_, can))

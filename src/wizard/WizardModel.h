@@ -108,6 +108,9 @@ public:
 
     const QString& status() const { return status_; } // stbar
     void setStatus(const QString& text);
+    // What is wrong in the loaded script, one line each ("" list when nothing).
+    const QStringList& scriptWarnings() const { return scriptWarnings_; }
+    void setScriptWarnings(const QStringList& lines);
 
     bool stopOffered() const { return btStopVisible_; }
     void setStopOffered(bool visible);
@@ -155,6 +158,7 @@ Q_SIGNALS:
     void stopOfferedChanged();
     void canSaveChanged();
     void canSearchChanged();
+    void scriptWarningsChanged();
     void framesChanged();
     void defaultButtonChanged();
     void downloadingChanged();
@@ -182,6 +186,7 @@ private:
     int walkCount_ = 0;
     bool canGoForward_ = false;
     QString status_;
+    QStringList scriptWarnings_;
     bool btStopVisible_ = false;
     bool canSave_ = false;
     bool canSearch_ = true;

@@ -138,6 +138,14 @@ TEST_F(CliProcessTest, TryReportsPatternsThatDoNotCompile)
     EXPECT_TRUE(run.out.contains(QStringLiteral("motif de recherche en erreur"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("position"))) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QStringLiteral("0 candidat(s)")));
+    // The same mistakes are said before the run, and by lint, which exits 1 and lists them.
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("trouvel try : avertissement : %1:").arg(broken))) << run.err.toStdString();
+    const ToolRun lint = trouvel({QStringLiteral("lint"), broken, QStringLiteral("--json")});
+    EXPECT_EQ(lint.exitCode, 1);
+    const QJsonArray warnings = QJsonDocument::fromJson(lint.out.toUtf8()).array();
+    ASSERT_EQ(warnings.size(), 2) << lint.out.toStdString();
+    EXPECT_EQ(warnings[0].toObject()[QStringLiteral("key")].toString(), QStringLiteral("Pattern"));
+    EXPECT_EQ(trouvel({QStringLiteral("lint"), fixture.scriptPath()}).exitCode, 0);
 }
 
 TEST_F(CliProcessTest, BadUsageExitsWithTwo)

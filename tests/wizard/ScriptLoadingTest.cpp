@@ -150,6 +150,21 @@ TEST_F(ScriptLoading, BadNumbersNameTheFileAndKeyAndKeepTheWindowUsable)
     EXPECT_EQ(engine().loadedFieldCount(), 3);
 }
 
+TEST_F(ScriptLoading, AScriptWithMistakesLoadsAndSaysThemOnItsStatusLine)
+{
+    writeScript(QStringLiteral("A"), QStringLiteral("[SearchPage]\nUrl=http://s/?q=%1\nPattern=(x)\n[FilmPage]\nUrl=http://s/%1\n"
+                                                    "Count=0\nPaternImg=<img src=\"([^\"]+)\"\n"));
+    writeDemoScript(QStringLiteral("B"));
+    makeHost(2);
+    ASSERT_TRUE(engine().load());
+    EXPECT_EQ(engine().model().scriptWarnings(),
+              QStringList{QStringLiteral("A.tvs:7 : PaternImg : vouliez-vous dire PatternImg ?")});
+    EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Le script a 1 problème(s)"))) << engine().model().status().toStdString();
+    EXPECT_TRUE(engine().model().canSearch());
+    engine().selectScript(1);
+    EXPECT_TRUE(engine().model().scriptWarnings().isEmpty());
+}
+
 TEST_F(ScriptLoading, ScriptOverTheSizeLimitIsRefusedAndTheSearchToo)
 {
     writeScript(QStringLiteral("Huge"), fields(2) + QString(1024 * 1024, u';'));
