@@ -47,6 +47,9 @@ QString explainPatterns(const QString& scriptFile, const std::vector<PageFetch>&
             out += QStringLiteral("  %1 : pas de motif\n").arg(label);
         else
             line(label, spec.pattern, detail, {1});
+        const QStringList fallbacks = script.fieldFallbacks(k);
+        for (qsizetype m = 0; m < fallbacks.size(); ++m)
+            line(QStringLiteral("%1 (Match%2.%3)").arg(spec.name).arg(k).arg(m + 2), fallbacks[m], detail, {1});
     }
     line(QStringLiteral("Image (PatternImg)"), script.picturePattern(), detail, {1}, wizard::ReadMatch::Last);
     return out;

@@ -1,6 +1,7 @@
 #include "config/ScriptFile.h"
 
 #include "config/Convert.h"
+#include "config/FileContentCache.h"
 #include "config/IniFile.h"
 
 #include <QStringList>
@@ -112,6 +113,28 @@ QString ScriptFile::fieldText(int k, const QString& absent) const
 QString ScriptFile::fieldText(const QString& number, const QString& absent) const
 {
     return read(kFilmPage, QStringLiteral("Match") + number, absent);
+}
+
+QStringList ScriptFile::fieldFallbacks(int k) const
+{
+    QStringList patterns;
+    for (int m = 2; m <= kMaxAlternatives; ++m) {
+        const QString key = QStringLiteral("Match%1.%2").arg(k).arg(m);
+        // A missing key and an empty one differ: only a missing one ends the list.
+        const QString pattern = read(kFilmPage, key, QStringLiteral("\n"));
+        if (pattern == QLatin1String("\n"))
+            break;
+        patterns << pattern;
+    }
+    return patterns;
+}
+
+std::optional<QString> ScriptFile::joinSeparator(int k) const
+{
+    const std::optional<QByteArray> content = fileContent(path_);
+    if (!content)
+        return std::nullopt;
+    return iniValueAsWritten(*content, kFilmPage, QStringLiteral("Join%1").arg(k));
 }
 
 QStringList ScriptFile::fieldNames() const

@@ -4,7 +4,8 @@
 //                  Charset (how the title is sent; empty: UTF-8)
 //     [SearchPage] Url (%1: the title), Pattern, Link, ShortText, LongText (group numbers)
 //     [FilmPage]   Url (%1: the candidate's link), Count, Match1..MatchN ("name|pattern"),
-//                  PatternImg
+//                  MatchN.2..MatchN.9 (patterns tried when MatchN finds nothing), JoinN
+//                  (every match of field N, joined by this separator), PatternImg
 //     [ImgPage]    Url (%1: what PatternImg captured)
 //
 // Every accessor reads the file again through the profile reader (which answers from the
@@ -61,6 +62,13 @@ public:
     // Match<number>, the number as a mapping stores it (a text: " 2" names no key).
     QString fieldText(const QString& number, const QString& absent = kAbsentField) const;
     FieldSpec field(int k) const { return splitFieldSpec(fieldText(k)); }
+    // The fall-back patterns of field k, in the order they are tried: Match<k>.2, .3, ... up
+    // to the first one missing (at most kMaxAlternatives in all, Match<k> counted).
+    static constexpr int kMaxAlternatives = 9;
+    QStringList fieldFallbacks(int k) const;
+    // Join<k>: the separator that joins every match of field k, as written (its blanks kept);
+    // nothing when field k keeps its first match only.
+    std::optional<QString> joinSeparator(int k) const;
     // The names of fields 1..Count (at most kMaxFieldCount).
     QStringList fieldNames() const;
     QString picturePattern() const;                 // PatternImg

@@ -24,6 +24,59 @@ QString address(const QString& captured, bool json)
     return text::decodeCharacterReferences(json ? text::jsonUnescaped(captured) : captured, text::ReferenceContext::Attribute);
 }
 
+// What one match of a field gives: its group 1 as a reader sees it. A pattern without a
+// capture group gives nothing.
+QString fieldText(const text::Match& match, text::RegExp& tagPattern, bool json)
+{
+    return match.SubMatchesCount() > 0 ? readable(tagPattern, match.SubMatches(0), json) : QString();
+}
+
+// Every match's text, in page order, the empty ones and repeats left out.
+QString joined(const text::Matches& matches, const QString& separator, text::RegExp& tagPattern, bool json)
+{
+    QStringList values;
+    for (const text::Match& match : matches) {
+        const QString value = fieldText(match, tagPattern, json);
+        if (!value.isEmpty() && !values.contains(value))
+            values << value;
+        if (values.size() == kMaxJoined)
+            break;
+    }
+    return values.join(separator);
+}
+
+// The field from the first of its patterns that gives a value. A pattern that matches with an
+// empty value still ticks the field when no later one gives more, as a single pattern does.
+FieldExtraction fieldValue(const QString& page, const QStringList& patterns, const std::optional<QString>& joinWith,
+                           text::RegExp& regex, text::RegExp& tagPattern, bool json)
+{
+    std::optional<FieldExtraction> matchedEmpty;
+    QString why;
+    for (const QString& pattern : patterns) {
+        try {
+            regex.Pattern(pattern);
+            if (!regex.Test(page))
+                continue;
+            const text::Matches matches = regex.Execute(page);
+            FieldExtraction field;
+            if (!matches.empty())
+                field.value = joinWith ? joined(matches, *joinWith, tagPattern, json) : fieldText(matches.front(), tagPattern, json);
+            if (!field.value.isEmpty())
+                return field;
+            if (!matchedEmpty)
+                matchedEmpty = field;
+        } catch (const text::MatchInterrupted&) {
+            throw;
+        } catch (const text::RegExpError& error) {
+            if (why.isEmpty())
+                why = QStringLiteral("Motif \"%1\" : %2").arg(pattern, error.message());
+        }
+    }
+    if (matchedEmpty)
+        return *matchedEmpty;
+    return FieldExtraction{{}, false, why};
+}
+
 } // namespace
 
 QString pageOwnTitle(const QString& page, text::RegExp& tagPattern)
@@ -102,20 +155,10 @@ FieldsExtraction extractFields(const QString& page, const config::ScriptFile& sc
             continue;
         }
         try {
-            regex.Pattern(spec.pattern);
-            if (regex.Test(page)) {
-                const text::Matches matches = regex.Execute(page);
-                // A pattern without a capture group leaves the row empty and ticked.
-                if (!matches.empty() && matches.front().SubMatchesCount() > 0)
-                    field.value = readable(tagPattern, matches.front().SubMatches(0), json);
-            } else {
-                field.ticked = false;
-            }
+            field = fieldValue(page, QStringList{spec.pattern} + script.fieldFallbacks(k), script.joinSeparator(k), regex, tagPattern, json);
         } catch (const text::MatchInterrupted&) {
             result.stopped = true;
             return result;
-        } catch (const text::RegExpError& error) {
-            field = FieldExtraction{{}, false, QStringLiteral("Motif \"%1\" : %2").arg(spec.pattern, error.message())};
         }
         result.fields.push_back(field);
     }

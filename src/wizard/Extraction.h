@@ -30,6 +30,9 @@ struct CandidateExtraction {
 CandidateExtraction extractCandidates(const QString& page, const config::ScriptFile& script, text::RegExp& tagPattern,
                                       KeepGoing keepGoing, bool json = false);
 
+// The most matches a JoinN field gathers.
+inline constexpr int kMaxJoined = 50;
+
 struct FieldExtraction {
     QString value;
     bool ticked = true;
@@ -40,7 +43,8 @@ struct FieldsExtraction {
     int rows = 0;                        // the fields to read: min(Count, rowLimit)
     bool stopped = false;                // fields.size() is where the analysis stopped
 };
-// Fields 1..min(count, rowLimit) of the script.
+// Fields 1..min(count, rowLimit) of the script: each from MatchN, else from the first of its
+// fall-backs (MatchN.2, ...) that gives a value; with JoinN, every match joined.
 FieldsExtraction extractFields(const QString& page, const config::ScriptFile& script, int rowLimit,
                                text::RegExp& tagPattern, KeepGoing keepGoing, bool json = false);
 

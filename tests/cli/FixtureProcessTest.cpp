@@ -7,6 +7,8 @@
 #include "support/TestSite.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
@@ -200,6 +202,24 @@ TEST_F(DriftTest, LiveReportsDriftAndUpdateRewrites)
     EXPECT_TRUE(gone.out.contains(QString::fromUtf8("enregistrement mis à jour")));
     EXPECT_EQ(trouvel({QStringLiteral("check"), script, QStringLiteral("--live")}).exitCode, 0);
     EXPECT_EQ(trouvel({QStringLiteral("check"), script}).exitCode, 0);
+}
+
+TEST_F(DriftTest, ListsAndFallbacksOverTheSite)
+{
+    QString text = QStringLiteral("[SearchPage]\nUrl=BASE/cherche?q=%1\nPattern=<li><a href=\"/f/(\\d+)\">([^<]*)</a></li>\nLink=1\n"
+                                  "ShortText=2\n[FilmPage]\nUrl=BASE/f/%1\nCount=2\nMatch1=Acteurs|<div class=\"carte\"><b>([^<]+)</b>\n"
+                                  "Join1=, \nMatch2=Année|<span class=\"sortie\">(\\d{4})</span>\n"
+                                  "Match2.2=<span class=\"production\">(\\d{4})</span>\n");
+    writeFile(script, text.replace(QStringLiteral("BASE"), site.base()).toUtf8());
+    site.page("/f/1", "<div class=\"carte\"><b>Ana Roy</b><i>Léa</i></div>\n<div class=\"carte\"><b>Bo Li</b></div>\n"
+                      "<div class=\"carte\"><b>Ana Roy</b><i>Léa enfant</i></div><span class=\"production\">1987</span>");
+    const ToolRun run = trouvel({QStringLiteral("try"), script, QStringLiteral("Orage"), QStringLiteral("--json")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray fields = QJsonDocument::fromJson(run.out.toUtf8())[QStringLiteral("detail")][QStringLiteral("fields")].toArray();
+    ASSERT_EQ(fields.size(), 2);
+    EXPECT_EQ(fields[0][QStringLiteral("value")].toString(), QStringLiteral("Ana Roy, Bo Li"));
+    EXPECT_EQ(fields[1][QStringLiteral("value")].toString(), QStringLiteral("1987"));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString(); // the keys lint clean
 }
 
 } // namespace

@@ -58,6 +58,37 @@ TEST_F(Extraction, EachFieldSaysWhyItGaveNothing)
     EXPECT_FALSE(fields.stopped);
 }
 
+struct ListRow {
+    const char* name;
+    const char* keys; // the field's keys after Count=1
+    const char* value;
+    bool ticked;
+};
+
+class FieldLists : public Extraction, public ::testing::WithParamInterface<ListRow> {};
+
+TEST_P(FieldLists, JoinGathersEveryMatchAndFallbacksAreTriedInOrder)
+{
+    const QString cast = QStringLiteral("<p class=a>Ana</p><p class=a>  Bo </p><p class=a>Ana</p><p class=a></p><p class=a>Cy &amp; Di</p>"
+                                        "<td class=prod>1987</td><td class=sortie></td>");
+    const auto fields = extractFields(cast, script(QByteArray("[FilmPage]\nCount=1\n") + GetParam().keys), 1, tags, always());
+    ASSERT_EQ(fields.fields.size(), 1u);
+    EXPECT_EQ(fields.fields[0].value.toStdString(), GetParam().value);
+    EXPECT_EQ(fields.fields[0].ticked, GetParam().ticked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, FieldLists,
+    ::testing::Values(ListRow{"FirstMatchWithoutJoin", "Match1=A|<p class=a>([^<]*)</p>\n", "Ana", true},
+                      ListRow{"JoinKeepsItsBlanksDropsEmptiesAndRepeats", "Match1=A|<p class=a>([^<]*)</p>\nJoin1=, \n", "Ana, Bo, Cy & Di", true},
+                      ListRow{"JoinQuoted", "Match1=A|<p class=a>([^<]*)</p>\nJoin1=\" / \"\n", "Ana / Bo / Cy & Di", true},
+                      ListRow{"FallbackWhenNoMatch", "Match1=An|<td class=an>(\\d+)\nMatch1.2=<td class=prod>(\\d+)\n", "1987", true},
+                      ListRow{"FallbackWhenTheMatchIsEmpty", "Match1=An|<td class=sortie>([^<]*)\nMatch1.2=<td class=prod>(\\d+)\n", "1987", true},
+                      ListRow{"EmptyMatchWhenNoFallbackGivesMore", "Match1=An|<td class=sortie>([^<]*)\nMatch1.2=<x>(y)\n", "", true},
+                      ListRow{"FallbacksStopAtAGap", "Match1=An|<td class=an>(\\d+)\nMatch1.3=<td class=prod>(\\d+)\n", "", false},
+                      ListRow{"AFallbackMayHoldABar", "Match1=An|<td class=an>(\\d+)\nMatch1.2=<td class=(?:sortie|prod)>(\\d+)\n", "1987", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Extraction, AStoppedAnalysisSaysWhereItStopped)
 {
     int asked = 0;
