@@ -4,7 +4,8 @@
 namespace trouvel::cli {
 
 inline constexpr char kUsage[] =
-    "usage : trouvel try SCRIPT TITRE [--pick N] [--json|--explain] [--proxy HÔTE:PORT] [--timeout S] [--yes|--no]\n"
+    "usage : trouvel try SCRIPT TITRE [--pick N] [--json|--explain] [--save-pages DOSSIER] [--proxy HÔTE:PORT]\n"
+    "                    [--timeout S] [--yes|--no]\n"
     "        trouvel record SCRIPT TITRE [--pick N]... [--to DOSSIER] [--proxy HÔTE:PORT] [--timeout S]\n"
     "        trouvel check SCRIPT [DOSSIER] [--live] [--update] [--proxy HÔTE:PORT] [--timeout S]\n"
     "        trouvel lint SCRIPT... [--json]\n"
@@ -24,12 +25,15 @@ inline constexpr char kHelp[] =
     "  candidat, ou si --pick N (à partir de 1) en désigne un, lit aussi la fiche et\n"
     "  télécharge l'image. Affiche les adresses lues, le code et le texte d'état de chaque\n"
     "  étape (avec chaque redirection et l'adresse finale), les candidats, les champs et\n"
-    "  l'image, et les motifs qui ne se compilent pas.\n"
+    "  l'image, et les motifs qui ne se compilent pas. Pour chaque page, la ligne de requête\n"
+    "  envoyée et l'adresse telle qu'encodée.\n"
     "    --pick N        candidat à ouvrir quand la recherche en donne plusieurs\n"
     "    --json          un objet JSON sur la sortie standard\n"
     "    --explain       pour chaque motif, où il a trouvé sa première correspondance dans la\n"
     "                    page (ligne, colonne, extrait, groupes gardés marqués ⟨n:…⟩), ou\n"
     "                    jusqu'où son début correspond et où il s'arrête\n"
+    "    --save-pages DOSSIER  garde chaque page lue, un fichier par étape de redirection\n"
+    "                    (pageN-hopM.html ; la dernière telle que les motifs la lisent)\n"
     "  Code de sortie : 0 quand les étapes ont tourné et que chaque page et l'image sont\n"
     "  arrivées (aucun candidat, ou plusieurs, compris), 1 quand une page ou l'image n'est\n"
     "  pas arrivée, 2 pour un usage incorrect ou un script illisible ou qui ne se charge pas.\n"

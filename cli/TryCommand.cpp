@@ -9,6 +9,7 @@
 #include "WizardSession.h"
 
 #include "common/WholeFile.h"
+#include "text/TerminalText.h"
 #include "config/Script.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueHost.h"
@@ -17,7 +18,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace trouvel::cli {
@@ -51,6 +54,13 @@ QString stepText(const QString& label, const StepReport& step)
     QString http = step.http.code ? QStringLiteral(", HTTP %1 %2").arg(step.http.code).arg(step.http.reason).trimmed()
                                   : QString();
     QString out = QStringLiteral("%1 : %2\n").arg(label, step.address);
+    if (!step.sentLine.isEmpty()) {
+        out += QStringLiteral("  envoyé : %1\n").arg(step.sentLine);
+        if (step.sentAddress != step.address)
+            out += QStringLiteral("  adresse envoyée : %1\n").arg(step.sentAddress);
+        if (!step.sentBody.isEmpty())
+            out += QStringLiteral("  corps envoyé : %1\n").arg(step.sentBody);
+    }
     for (const net::RedirectHop& hop : step.redirects)
         out += QStringLiteral("  redirection %1 → %2\n").arg(QStringLiteral("%1 %2").arg(hop.status).arg(hop.reason).trimmed(), hop.to);
     if (!step.redirects.empty())
@@ -163,6 +173,56 @@ QString pictureErrorOf(const wizard::PictureResult& picture)
     return picture.addressError;
 }
 
+// The address a hop's request line names, as encoded: through no proxy the line holds the
+// path alone, under the hop's own scheme and host.
+QString sentAddress(const net::WireExchange& hop)
+{
+    const QList<QByteArray> parts = hop.request.left(hop.request.indexOf("\r\n")).split(' ');
+    const QString target = text::escapeControls(parts.size() >= 2 ? QString::fromUtf8(parts[1]) : QString());
+    if (!target.startsWith(QLatin1Char('/')))
+        return target;
+    const QUrl url(hop.address);
+    return url.scheme() + QStringLiteral("://") + url.authority(QUrl::FullyEncoded) + target;
+}
+
+// The first hop of the last fetch of step's address, as it went on the wire.
+void readSent(StepReport& step, const std::vector<PageFetch>& fetches)
+{
+    const auto fetch = std::find_if(fetches.rbegin(), fetches.rend(), [&step](const PageFetch& f) { return f.address == step.address; });
+    if (fetch == fetches.rend() || fetch->wire.empty())
+        return;
+    const QByteArray& request = fetch->wire.front().request;
+    step.sentLine = text::escapeControls(QString::fromUtf8(request.left(request.indexOf("\r\n"))));
+    step.sentAddress = sentAddress(fetch->wire.front());
+    if (const qsizetype end = request.indexOf("\r\n\r\n"); end >= 0)
+        step.sentBody = text::escapeControls(QString::fromUtf8(request.mid(end + 4)));
+}
+
+// Every hop of every page fetch as a file of folder: "pageN-hopM.html", the last hop of a
+// fetch as the steps read it (the stored page), a redirect as it came. What was written, one
+// line each (and what could not be).
+QString savePages(const std::vector<PageFetch>& fetches, const QString& folder)
+{
+    QString out;
+    const auto save = [&](const QString& name, const QByteArray& bytes, const QString& address) {
+        const QString path = QDir(folder).filePath(name);
+        const QString error = writeWholeFile(path, bytes);
+        out += error.isEmpty() ? QStringLiteral("page enregistrée : %1 (%2)\n").arg(path, address)
+                               : QStringLiteral("page non enregistrée : %1 : %2\n").arg(path, error);
+    };
+    for (std::size_t n = 0; n < fetches.size(); ++n) {
+        const PageFetch& fetch = fetches[n];
+        const std::size_t hops = std::max<std::size_t>(fetch.wire.size(), 1);
+        for (std::size_t m = 0; m < hops; ++m) {
+            const bool last = m + 1 == hops;
+            const QString address = m < fetch.wire.size() ? sentAddress(fetch.wire[m]) : fetch.address;
+            const QByteArray bytes = last ? fetch.page : fetch.wire[m].response;
+            save(QStringLiteral("page%1-hop%2.html").arg(n + 1).arg(m + 1), bytes, address);
+        }
+    }
+    return out;
+}
+
 void readDetail(const wizard::DetailResult& detail, TryReport& report)
 {
     report.detailRan = true;
@@ -255,6 +315,9 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
     }
     run.fetches = session->pageFetches();
     run.pictures = session->pictureFetches();
+    readSent(report.search, run.fetches);
+    if (report.detailRan)
+        readSent(report.detail, run.fetches);
     // A page or picture that did not come is a failed run; no candidate, or several, is not.
     const wizard::EntryOutcome outcome = wizard::outcomeOf(steps);
     if (run.exitStatus == 0
@@ -297,7 +360,8 @@ QString scriptProblem(const QString& scriptFile)
 
 int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
-    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies")},
+    Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies"),
+                         QStringLiteral("save-pages")},
                         {QStringLiteral("json"), QStringLiteral("explain"), QStringLiteral("yes"), QStringLiteral("no")});
     if (!arguments.parse(args) || arguments.positional().size() != 2) {
         std::fprintf(stderr, "trouvel try : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
@@ -327,6 +391,12 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
     if (!options)
         return 2;
     options->scriptFile = scriptFile;
+    options->keepWire = true; // what was sent is shown
+    const QString pagesFolder = arguments.value(QStringLiteral("save-pages"));
+    if (!pagesFolder.isEmpty() && !QDir().mkpath(pagesFolder)) {
+        std::fprintf(stderr, "trouvel try : --save-pages : impossible de créer le dossier %s\n", qPrintable(pagesFolder));
+        return 2;
+    }
     warnAboutScript(scriptFile, "try");
 
     const TitleRun run = runTitle(*options, title, pick, QDir(keptPictureFolder()).filePath(QStringLiteral("image.jpg")));
@@ -338,6 +408,14 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
     QString out = json ? tryReportJson(run.report) + QLatin1Char('\n') : tryReportText(run.report);
     if (arguments.isSet(QStringLiteral("explain")))
         out += explainPatterns(scriptFile, run.fetches, run.report.detailRan);
+    if (!pagesFolder.isEmpty()) {
+        // Beside a JSON object on standard output, the files are named on standard error.
+        const QString saved = savePages(run.fetches, pagesFolder);
+        if (json)
+            print(stderr, saved);
+        else
+            out += saved;
+    }
     print(stdout, out);
     std::fflush(stdout);
     return run.exitStatus;

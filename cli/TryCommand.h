@@ -23,6 +23,11 @@ struct StepReport {
     std::vector<net::RedirectHop> redirects;
     QString finalAddress; // after the redirects
     QString status; // the last status text the step showed
+    // What went on the wire for the first hop, when it was kept: the request line, the
+    // address as encoded, a POST's body.
+    QString sentLine;
+    QString sentAddress;
+    QString sentBody;
 };
 
 struct TryReport {

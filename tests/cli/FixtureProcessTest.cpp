@@ -204,6 +204,29 @@ TEST_F(DriftTest, LiveReportsDriftAndUpdateRewrites)
     EXPECT_EQ(trouvel({QStringLiteral("check"), script}).exitCode, 0);
 }
 
+TEST_F(DriftTest, TryShowsWhatWasSentAndSavesEveryHop)
+{
+    site.page("/cherche?q=Tom+%26+Lola", "<ul><li><a href=\"/f/1\">Tom &amp; Lola</a></li></ul>");
+    site.redirect("/f/1", "/fiche/1");
+    site.page("/fiche/1", "<h1>Tom &amp; Lola</h1>");
+    const QString pages = QDir(home.path()).filePath(QStringLiteral("pages"));
+    const ToolRun run = trouvel({QStringLiteral("try"), script, QStringLiteral("Tom & Lola"), QStringLiteral("--save-pages"), pages});
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("  envoyé : GET /cherche?q=Tom+%26+Lola HTTP/1.0\n  adresse envoyée : %1/cherche?q=Tom+%26+Lola\n")
+                                     .arg(site.base())))
+        << run.out.toStdString();
+    // The search, the redirect as it came, and the film page the steps read.
+    EXPECT_EQ(QDir(pages).entryList(QDir::Files), (QStringList{QStringLiteral("page1-hop1.html"), QStringLiteral("page2-hop1.html"),
+                                                               QStringLiteral("page2-hop2.html")}));
+    QFile redirect(QDir(pages).filePath(QStringLiteral("page2-hop1.html")));
+    ASSERT_TRUE(redirect.open(QIODevice::ReadOnly));
+    const QByteArray hop = redirect.readAll();
+    EXPECT_TRUE(hop.startsWith("HTTP/1.") && hop.left(20).contains(" 301 ")) << hop.left(40).toStdString();
+    QFile film(QDir(pages).filePath(QStringLiteral("page2-hop2.html")));
+    ASSERT_TRUE(film.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(film.readAll().endsWith("<h1>Tom &amp; Lola</h1>"));
+}
+
 TEST_F(DriftTest, ListsAndFallbacksOverTheSite)
 {
     QString text = QStringLiteral("[SearchPage]\nUrl=BASE/cherche?q=%1\nPattern=<li><a href=\"/f/(\\d+)\">([^<]*)</a></li>\nLink=1\n"
