@@ -229,6 +229,8 @@ private:
     {
         if (const IniEntry* m = find("Options", QStringLiteral("Methode")); m && m->value != QLatin1String("0") && m->value != QLatin1String("1"))
             warn(m, QStringLiteral("Methode=%1 : toute autre valeur que 0 envoie les requêtes en POST ; écrivez 0 (GET) ou 1 (POST)").arg(m->value));
+        if (const IniEntry* h = find("Options", QStringLiteral("HTTP")); h && !tryToInt16(h->value))
+            warn(h, QStringLiteral("HTTP=%1 : pas un nombre entier de 16 bits (0 : HTTP/1.0, 1 : HTTP/1.1), le script ne se charge pas").arg(h->value));
         if (const IniEntry* c = find("Options", QStringLiteral("Charset")); c) {
             if (const QString problem = text::charsetProblem(c->value.trimmed()); !c->value.trimmed().isEmpty() && !problem.isEmpty())
                 warn(c, QStringLiteral("Charset : %1 ; le script ne se charge pas").arg(problem));
@@ -309,10 +311,12 @@ private:
         int count = 0;
         if (countEntry) {
             const std::optional<std::int16_t> n = tryToInt16(countEntry->value);
-            if (!n || *n < 0)
-                warn(countEntry, QStringLiteral("Count=%1 : pas un nombre de champs, aucun champ n'est lu").arg(countEntry->value));
+            if (!n)
+                warn(countEntry, QStringLiteral("Count=%1 : pas un nombre entier de 16 bits, le script ne se charge pas").arg(countEntry->value));
+            else if (*n < 0)
+                warn(countEntry, QStringLiteral("Count=%1 : négatif, aucun champ n'est lu").arg(*n));
             else if (*n > ScriptFile::kMaxFieldCount)
-                warn(countEntry, QStringLiteral("Count=%1 : au plus %2 champs sont lus").arg(*n).arg(ScriptFile::kMaxFieldCount));
+                warn(countEntry, QStringLiteral("Count=%1 : plus de %2 champs, le script ne se charge pas").arg(*n).arg(ScriptFile::kMaxFieldCount));
             count = std::min<int>(std::max<int>(n.value_or(0), 0), ScriptFile::kMaxFieldCount);
         }
         QHash<int, const IniEntry*> matches;

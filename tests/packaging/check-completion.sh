@@ -32,7 +32,8 @@ expect() {
     fi
 }
 
-expect "try record check batch help --help --version" ""
+expect "try record check lint batch help --help --version" ""
+expect "--json --help" lint Demo.tvs --
 expect "batch" "b"
 expect "--explain" try Demo.tvs x --e
 expect "--json" try Demo.tvs x --j
