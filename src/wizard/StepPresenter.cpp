@@ -75,7 +75,7 @@ void StepPresenter::scriptWarnings(const QStringList& lines)
 {
     if (lines.isEmpty())
         return;
-    model_.setStatus(QStringLiteral("Le script a %1 problème(s), la liste dans l'infobulle de cette ligne ; %2")
+    model_.setStatus(QStringLiteral("Script : %1 problème(s), détail dans l'infobulle ; %2")
                          .arg(lines.size())
                          .arg(lines.front()));
 }

@@ -159,7 +159,7 @@ TEST_F(ScriptLoading, AScriptWithMistakesLoadsAndSaysThemOnItsStatusLine)
     ASSERT_TRUE(engine().load());
     EXPECT_EQ(engine().model().scriptWarnings(),
               QStringList{QStringLiteral("A.tvs:7 : PaternImg : vouliez-vous dire PatternImg ?")});
-    EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Le script a 1 problème(s)"))) << engine().model().status().toStdString();
+    EXPECT_TRUE(engine().model().status().startsWith(QStringLiteral("Script : 1 problème(s)"))) << engine().model().status().toStdString();
     EXPECT_TRUE(engine().model().canSearch());
     engine().selectScript(1);
     EXPECT_TRUE(engine().model().scriptWarnings().isEmpty());
