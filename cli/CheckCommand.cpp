@@ -2,12 +2,14 @@
 
 #include "Arguments.h"
 #include "CliText.h"
+#include "ScriptFolders.h"
 #include "Fixture.h"
 #include "FixtureRun.h"
 #include "OutcomeCompare.h"
 #include "TerminalText.h"
 #include "TryCommand.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -33,9 +35,10 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         std::fprintf(stderr, "trouvel check : %s\n%s", arguments.error().isEmpty() ? "SCRIPT attendu" : qPrintable(arguments.error()), kUsage);
         return 2;
     }
-    const QString scriptFile = arguments.positional().at(0);
-    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
-        std::fprintf(stderr, "trouvel check : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
+    QString problem;
+    const QString scriptFile = findScript(arguments.positional().at(0), QCoreApplication::applicationDirPath(), &problem);
+    if (scriptFile.isEmpty()) {
+        std::fprintf(stderr, "trouvel check : %s\n", qPrintable(problem));
         return 2;
     }
     const QString root = arguments.positional().size() > 1 ? arguments.positional().at(1) : defaultFixtureRoot(scriptFile);

@@ -4,6 +4,8 @@
 #include "ScriptFolders.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -66,7 +68,7 @@ TEST(Arguments, OptionsMixWithPositionalsInAnyOrder)
     EXPECT_TRUE(a.isSet(QStringLiteral("no")));
 }
 
-TEST(ScriptFolders, ThePluginsScriptsFolderBesideBinAndTheUsersOnce)
+TEST(ScriptFolders, TheUsersScriptsFolderFirstThenThePluginsBesideBin)
 {
     QTemporaryDir tree;
     ASSERT_TRUE(tree.isValid());
@@ -87,10 +89,11 @@ TEST(ScriptFolders, ThePluginsScriptsFolderBesideBinAndTheUsersOnce)
     ASSERT_TRUE(QDir().mkpath(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))));
     const QStringList folders = scriptFolders(bin);
     ASSERT_EQ(folders.size(), 2);
-    EXPECT_EQ(folders.at(0), QDir(tree.filePath(QStringLiteral("plugins/Trouvel/scripts"))).canonicalPath());
-    EXPECT_EQ(folders.at(1), QDir(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))).canonicalPath());
+    EXPECT_EQ(folders.at(0), QDir(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))).canonicalPath());
+    EXPECT_EQ(folders.at(1), QDir(tree.filePath(QStringLiteral("plugins/Trouvel/scripts"))).canonicalPath());
     const QString help = scriptFoldersHelp(bin);
-    EXPECT_TRUE(help.contains(QStringLiteral("\n    ") + folders.at(0) + QLatin1Char('\n')));
+    EXPECT_TRUE(help.contains(QStringLiteral("\n    ") + folders.at(0) + QLatin1Char('\n') + QStringLiteral("    ") + folders.at(1) +
+                              QLatin1Char('\n')));
     EXPECT_FALSE(help.contains(QStringLiteral("(aucun")));
 
     if (oldData.isNull())
@@ -98,3 +101,50 @@ TEST(ScriptFolders, ThePluginsScriptsFolderBesideBinAndTheUsersOnce)
     else
         qputenv("XDG_DATA_HOME", oldData);
 }
+
+// A script named on the command line: a file as given, else a name (with or without .tvs)
+// in the scripts folders, the user's first.
+TEST(FindScript, AFileOrANameTheUsersHidingTheModules)
+{
+    QTemporaryDir tree;
+    ASSERT_TRUE(tree.isValid());
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(tree.filePath(QStringLiteral("data"))));
+    const QString bin = tree.filePath(QStringLiteral("bin"));
+    const QString user = QDir(tree.path()).absoluteFilePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"));
+    const QString bundled = QDir(tree.path()).absoluteFilePath(QStringLiteral("plugins/Trouvel/scripts"));
+    for (const QString& file : {user + QStringLiteral("/Demo.tvs"), bundled + QStringLiteral("/Demo.tvs"),
+                                bundled + QStringLiteral("/Autre.tvs")}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Options]\n");
+    }
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), bundled + QStringLiteral("/Zero.tvs")));
+    struct Row {
+        const char* name;
+        QString given;
+        QString found;   // "" when none
+        QString problem; // its start
+    };
+    const QString canonicalUser = QDir(user).canonicalPath(), canonicalBundled = QDir(bundled).canonicalPath();
+    for (const Row& row : {Row{"users_hides_bundled", QStringLiteral("Demo"), canonicalUser + QStringLiteral("/Demo.tvs"), {}},
+                           Row{"with_its_extension", QStringLiteral("Demo.tvs"), canonicalUser + QStringLiteral("/Demo.tvs"), {}},
+                           Row{"bundled_only", QStringLiteral("Autre"), canonicalBundled + QStringLiteral("/Autre.tvs"), {}},
+                           Row{"a_path_as_given", bundled + QStringLiteral("/Demo.tvs"), bundled + QStringLiteral("/Demo.tvs"), {}},
+                           Row{"unknown_name", QStringLiteral("Inconnu"), {}, QStringLiteral("script introuvable : Inconnu")},
+                           Row{"missing_path", QStringLiteral("./Demo.tvs"), {}, QStringLiteral("script introuvable : ./Demo.tvs")},
+                           Row{"not_a_regular_file", QStringLiteral("Zero"), {}, QStringLiteral("script illisible : ")}}) {
+        SCOPED_TRACE(row.name);
+        QString problem;
+        EXPECT_EQ(findScript(row.given, bin, &problem), row.found);
+        EXPECT_TRUE(problem.startsWith(row.problem) && problem.isEmpty() == row.problem.isEmpty()) << problem.toStdString();
+    }
+
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+}
+

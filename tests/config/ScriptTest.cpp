@@ -107,4 +107,64 @@ TEST(ScriptFiles, PathsAndListing)
     EXPECT_EQ(one.pathOf("other"), dir.filePath("scripts/other.tvs")); // where it would be: not found
 }
 
+// Two plug-in folders, the user's and the module's: what the wizard lists and loads.
+class SeveralFolders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        user = root.filePath(QStringLiteral("user"));
+        plugin = root.filePath(QStringLiteral("plugin"));
+        for (const QString& file : {user + "/scripts/Zeta.tvs", user + "/scripts/Demo.tvs", plugin + "/scripts/Demo.tvs",
+                                    plugin + "/scripts/Alpha.tvs"}) {
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    }
+    QStringList listed(const ScriptSource& source)
+    {
+        QStringList out;
+        for (const ScriptEntry& entry : source.entries())
+            out << entry.name + u'=' + entry.path;
+        return out;
+    }
+    QTemporaryDir root;
+    QString user, plugin;
+};
+
+TEST_F(SeveralFolders, EarlierFolderFirstItsNamesHidingLaterOnes)
+{
+    struct Row {
+        const char* name;
+        QStringList folders; // "user", "plugin", "missing", "" in that order
+        QStringList expected; // "Name=folder"
+    };
+    for (const Row& row : {Row{"user_then_plugin", {"user", "plugin"}, {"Demo=user", "Zeta=user", "Alpha=plugin"}},
+                           Row{"plugin_then_user", {"plugin", "user"}, {"Alpha=plugin", "Demo=plugin", "Zeta=user"}},
+                           Row{"missing_user_folder", {"missing", "plugin"}, {"Alpha=plugin", "Demo=plugin"}},
+                           Row{"empty_folder_name_skipped", {"", "plugin"}, {"Alpha=plugin", "Demo=plugin"}},
+                           Row{"same_folder_twice", {"plugin", "plugin/../plugin"}, {"Alpha=plugin", "Demo=plugin"}}}) {
+        SCOPED_TRACE(row.name);
+        QStringList folders;
+        for (const QString& folder : row.folders)
+            folders << (folder.isEmpty() ? QString() : root.filePath(folder));
+        QStringList expected;
+        for (const QString& pair : row.expected) {
+            const QString name = pair.section(u'=', 0, 0);
+            expected << name + u'=' + root.filePath(pair.section(u'=', 1) + "/scripts/" + name + ".tvs");
+        }
+        const ScriptSource source = ScriptSource::pluginFolders(folders);
+        EXPECT_EQ(listed(source), expected);
+        EXPECT_EQ(source.names().size(), expected.size());
+    }
+}
+
+TEST_F(SeveralFolders, PathOfANameIsTheListedFileElseWhereTheFirstFolderWouldHaveIt)
+{
+    const ScriptSource source = ScriptSource::pluginFolders({user, plugin});
+    EXPECT_EQ(source.pathOf("Demo"), user + "/scripts/Demo.tvs");   // the user's copy hides the module's
+    EXPECT_EQ(source.pathOf("Alpha"), plugin + "/scripts/Alpha.tvs");
+    EXPECT_EQ(source.pathOf("Typed"), user + "/scripts/Typed.tvs"); // not listed anywhere
+}
+
 } // namespace

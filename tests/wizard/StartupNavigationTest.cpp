@@ -91,6 +91,65 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredScriptPosition,
                                            NbIndexCase{"BeyondTheList", "9", 0}, NbIndexCase{"Negative", "-1", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct StoredNameCase {
+    const char* name;
+    const char* storedName;
+    const char* storedIndex;
+    const char* expected;
+};
+
+class StoredScriptName : public WizardTest, public ::testing::WithParamInterface<StoredNameCase> {};
+
+// A script added to the user's folder moves the others down the list: the name finds the
+// script used last again, the position only when the name is gone.
+TEST_P(StoredScriptName, SelectsTheNameBeforeThePosition)
+{
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+        writeDemoScript(QString::fromLatin1(name));
+    settings.values.insert(QStringLiteral("Options/ScriptName"), QString::fromLatin1(GetParam().storedName));
+    settings.values.insert(QStringLiteral("Options/NBIndex"), QString::fromLatin1(GetParam().storedIndex));
+    ASSERT_TRUE(engine().load());
+    EXPECT_EQ(engine().model().scriptText(), QString::fromLatin1(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredScriptName,
+                         ::testing::Values(StoredNameCase{"NameWins", "Gamma", "0", "Gamma"},
+                                           StoredNameCase{"NameGoneUsesPosition", "Gone", "1", "Beta"},
+                                           StoredNameCase{"NoNameUsesPosition", "", "2", "Gamma"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Startup, QuitStoresTheScriptNameBesideItsPosition)
+{
+    for (const char* name : {"Alpha", "Beta"})
+        writeDemoScript(QString::fromLatin1(name));
+    ASSERT_TRUE(engine().load());
+    engine().selectScript(1);
+    engine().quit();
+    EXPECT_EQ(settings.values.value(QStringLiteral("Options/ScriptName")), QStringLiteral("Beta"));
+    EXPECT_EQ(settings.values.value(QStringLiteral("Options/NBIndex")), QStringLiteral("1"));
+}
+
+// The user's own scripts come first, each with its file; one of theirs named like a bundled
+// script is the one listed and loaded.
+TEST_F(Startup, UserScriptsListedFirstWithTheirFilesHidingBundledOnes)
+{
+    const QString bundledDemo = writeDemoScript(QStringLiteral("Demo"));
+    const QString alpha = writeDemoScript(QStringLiteral("Alpha"));
+    const QString user = root.filePath(QStringLiteral("user"));
+    ASSERT_TRUE(QDir().mkpath(user + QStringLiteral("/scripts")));
+    const QString userDemo = user + QStringLiteral("/scripts/Demo.tvs");
+    const QString zeta = user + QStringLiteral("/scripts/Zeta.tvs");
+    ASSERT_TRUE(QFile::copy(bundledDemo, userDemo));
+    ASSERT_TRUE(QFile::copy(bundledDemo, zeta));
+    WizardServices s = services();
+    s.scripts = config::ScriptSource::pluginFolders({user, pluginFolder});
+    engine_ = std::make_unique<WizardEngine>(state, ui, settings, std::move(s));
+    ASSERT_TRUE(engine().load());
+    EXPECT_EQ(engine().model().scripts(), (QStringList{QStringLiteral("Demo"), QStringLiteral("Zeta"), QStringLiteral("Alpha")}));
+    EXPECT_EQ(engine().model().scriptFiles(), (QStringList{userDemo, zeta, alpha}));
+    EXPECT_EQ(state.ScriptPath, userDemo);
+}
+
 TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
 {
     const QString first = writeDemoScript(QStringLiteral("Alpha"));
