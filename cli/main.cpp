@@ -2,6 +2,7 @@
 #include "BatchCommand.h"
 #include "CheckCommand.h"
 #include "CliText.h"
+#include "DemoCommand.h"
 #include "PictureModule.h"
 #include "RecordCommand.h"
 #include "ScriptFolders.h"
@@ -97,6 +98,8 @@ int main(int argc, char* argv[])
         return trouvel::cli::runRecord(args, decodePicture);
     if (command == QLatin1String("check"))
         return trouvel::cli::runCheck(args, decodePicture);
+    if (command == QLatin1String("demo"))
+        return trouvel::cli::runDemo(args);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }
