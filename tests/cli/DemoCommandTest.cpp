@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,101 +12,65 @@ using namespace trouvel::cli;
 
 namespace {
 
-const QString kDemo = QStringLiteral(TROUVEL_SOURCE_DIR "/demo/catalogue");
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 TEST(ShellWord, QuotedOnlyWhenTheShellWouldReadItOtherwise)
 {
-    struct Row {
-        const char* name;
-        QString text, word;
-    };
-    for (const Row& row : {Row{"plain_path", QStringLiteral("/home/léa/films-démo/demo.csv"), QStringLiteral("/home/léa/films-démo/demo.csv")},
-                           Row{"space", QStringLiteral("/home/a b/demo.csv"), QStringLiteral("'/home/a b/demo.csv'")},
-                           Row{"single_quote", QStringLiteral("/l'été"), QStringLiteral("'/l'\\''été'")},
-                           Row{"dollar", QStringLiteral("/a$b"), QStringLiteral("'/a$b'")},
-                           Row{"leading_tilde", QStringLiteral("~x"), QStringLiteral("'~x'")},
-                           Row{"empty", QString(), QStringLiteral("''")}}) {
-        SCOPED_TRACE(row.name);
-        EXPECT_EQ(shellWord(row.text), row.word);
-    }
+    const std::pair<QString, QString> rows[] = {{QStringLiteral("/home/léa/films-démo/demo.csv"), QStringLiteral("/home/léa/films-démo/demo.csv")},
+                                                {QStringLiteral("/home/a b"), QStringLiteral("'/home/a b'")},
+                                                {QStringLiteral("/l'été"), QStringLiteral("'/l'\\''été'")},
+                                                {QStringLiteral("/a$b"), QStringLiteral("'/a$b'")},
+                                                {QStringLiteral("~x"), QStringLiteral("'~x'")},
+                                                {QString(), QStringLiteral("''")}};
+    for (const auto& [text, word] : rows)
+        EXPECT_EQ(shellWord(text), word) << text.toStdString();
 }
 
-TEST(CopyDemoCatalogue, CopiesTheCatalogueAndItsMappingIntoANewFolder)
-{
-    QTemporaryDir dir;
-    const QString to = dir.filePath(QStringLiteral("a/b"));
-    EXPECT_EQ(copyDemoCatalogue(kDemo, to), QString());
-    for (const char* name : {"demo.csv", "Trouvel.ini"})
-        EXPECT_EQ(bytesOf(QDir(to).filePath(QLatin1String(name))), bytesOf(QDir(kDemo).filePath(QLatin1String(name)))) << name;
-}
-
+// The user's own catalogue or mapping is never replaced, and nothing is half copied.
 TEST(CopyDemoCatalogue, ReplacesNothingAndSaysWhy)
 {
+    const QString demo = QStringLiteral(TROUVEL_SOURCE_DIR "/demo/catalogue");
     struct Row {
         const char* name;
-        const char* existing; // already in the target folder
-        QString from;
-        QString reasonStart;
+        QString existing, from, reason; // "%1": the target folder
     };
-    for (const Row& row : {Row{"catalogue_there", "demo.csv", kDemo, QStringLiteral("%1/demo.csv existe déjà")},
-                           Row{"mapping_there", "Trouvel.ini", kDemo, QStringLiteral("%1/Trouvel.ini existe déjà")},
-                           Row{"no_demo_installed", nullptr, QStringLiteral("/nonexistent"),
-                               QStringLiteral("catalogue de démonstration introuvable : /nonexistent/demo.csv")}}) {
+    for (const Row& row : {Row{"catalogue_there", "demo.csv", demo, "%1/demo.csv existe déjà : choisissez un autre dossier"},
+                           Row{"mapping_there", "Trouvel.ini", demo, "%1/Trouvel.ini existe déjà : choisissez un autre dossier"},
+                           Row{"no_demo_installed", {}, "/nonexistent", "catalogue de démonstration introuvable : /nonexistent/demo.csv"}}) {
         SCOPED_TRACE(row.name);
         QTemporaryDir dir;
-        if (row.existing != nullptr) {
-            QFile mine(dir.filePath(QLatin1String(row.existing)));
+        if (!row.existing.isEmpty()) {
+            QFile mine(dir.filePath(row.existing));
             ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
-            mine.write("mine");
         }
-        const QString reasonStart = row.reasonStart.contains(QStringLiteral("%1")) ? row.reasonStart.arg(dir.path()) : row.reasonStart;
-        EXPECT_TRUE(copyDemoCatalogue(row.from, dir.path()).startsWith(reasonStart)) << copyDemoCatalogue(row.from, dir.path()).toStdString();
-        if (row.existing != nullptr) {
-            EXPECT_EQ(bytesOf(dir.filePath(QLatin1String(row.existing))), QByteArray("mine"));
-        }
-        // Nothing half copied: neither file was written.
-        const QStringList written = QDir(dir.path()).entryList(QDir::Files);
-        EXPECT_EQ(written, row.existing != nullptr ? QStringList{QLatin1String(row.existing)} : QStringList{});
+        EXPECT_EQ(copyDemoCatalogue(row.from, dir.path()), QString(row.reason).replace(QStringLiteral("%1"), dir.path()));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), row.existing.isEmpty() ? QStringList() : QStringList{row.existing});
     }
 }
 
-// The two commands name the programs beside trouvel bare when the PATH finds those, else by
-// their paths (a build tree); the catalogue's path stays one word.
+// The programs beside trouvel are named bare when the PATH finds those, else by their paths
+// (a build tree); the catalogue's path stays one word.
 TEST(DemoInstructions, TheSiteThenCadrelleOnTheCopy)
 {
     QTemporaryDir dir;
     const QString bin = dir.filePath(QStringLiteral("bin"));
     ASSERT_TRUE(QDir().mkpath(bin));
+    for (const char* program : {"trouvel-demo-site", "cadrelle"}) {
+        QFile file(QDir(bin).filePath(QLatin1String(program)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    }
     const QByteArray oldPath = qgetenv("PATH");
     struct Row {
         const char* name;
-        bool programsBeside;
-        bool binOnPath;
-        QString site, cadrelle;
+        QString programFolder;
+        QByteArray path;
+        QString prefix; // before each program's name
     };
-    for (const Row& row : {Row{"none_beside", false, false, QStringLiteral("trouvel-demo-site"), QStringLiteral("cadrelle")},
-                           Row{"beside_not_on_path", true, false, bin + QStringLiteral("/trouvel-demo-site"), bin + QStringLiteral("/cadrelle")},
-                           Row{"beside_and_on_path", true, true, QStringLiteral("trouvel-demo-site"), QStringLiteral("cadrelle")}}) {
+    for (const Row& row : {Row{"none_beside", dir.path(), "/nonexistent", {}}, Row{"beside_not_on_path", bin, "/nonexistent", bin + u'/'},
+                           Row{"beside_and_on_path", bin, QFile::encodeName(bin), {}}}) {
         SCOPED_TRACE(row.name);
-        for (const char* program : {"trouvel-demo-site", "cadrelle"}) {
-            QFile file(QDir(bin).filePath(QLatin1String(program)));
-            if (row.programsBeside) {
-                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                file.close();
-                file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-            } else {
-                file.remove();
-            }
-        }
-        qputenv("PATH", row.binOnPath ? QFile::encodeName(bin) + ":/usr/bin:/bin" : QByteArray("/nonexistent"));
-        const QString text = demoInstructions(QStringLiteral("/home/a b/demo.csv"), bin);
-        EXPECT_TRUE(text.endsWith(QStringLiteral(":\n    %1 &\n    %2 '/home/a b/demo.csv'\n").arg(row.site, row.cadrelle))) << text.toStdString();
+        qputenv("PATH", row.path);
+        EXPECT_TRUE(demoInstructions(QStringLiteral("/home/a b/demo.csv"), row.programFolder)
+                        .endsWith(QStringLiteral(":\n    %1trouvel-demo-site &\n    %1cadrelle '/home/a b/demo.csv'\n").arg(row.prefix)));
     }
     qputenv("PATH", oldPath);
 }

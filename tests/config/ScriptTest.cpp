@@ -112,31 +112,21 @@ class SeveralFolders : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        user = root.filePath(QStringLiteral("user"));
-        plugin = root.filePath(QStringLiteral("plugin"));
-        for (const QString& file : {user + "/scripts/Zeta.tvs", user + "/scripts/Demo.tvs", plugin + "/scripts/Demo.tvs",
-                                    plugin + "/scripts/Alpha.tvs"}) {
-            ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
-            QFile f(file);
+        for (const char* file : {"user/scripts/Zeta.tvs", "user/scripts/Demo.tvs", "plugin/scripts/Demo.tvs", "plugin/scripts/Alpha.tvs"}) {
+            ASSERT_TRUE(QDir(root.path()).mkpath(QFileInfo(file).path()));
+            QFile f(root.filePath(QLatin1String(file)));
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
     }
-    QStringList listed(const ScriptSource& source)
-    {
-        QStringList out;
-        for (const ScriptEntry& entry : source.entries())
-            out << entry.name + u'=' + entry.path;
-        return out;
-    }
     QTemporaryDir root;
-    QString user, plugin;
+    const QString user = root.filePath("user"), plugin = root.filePath("plugin");
 };
 
 TEST_F(SeveralFolders, EarlierFolderFirstItsNamesHidingLaterOnes)
 {
     struct Row {
         const char* name;
-        QStringList folders; // "user", "plugin", "missing", "" in that order
+        QStringList folders;  // under root; "" for none
         QStringList expected; // "Name=folder"
     };
     for (const Row& row : {Row{"user_then_plugin", {"user", "plugin"}, {"Demo=user", "Zeta=user", "Alpha=plugin"}},
@@ -148,23 +138,22 @@ TEST_F(SeveralFolders, EarlierFolderFirstItsNamesHidingLaterOnes)
         QStringList folders;
         for (const QString& folder : row.folders)
             folders << (folder.isEmpty() ? QString() : root.filePath(folder));
-        QStringList expected;
-        for (const QString& pair : row.expected) {
-            const QString name = pair.section(u'=', 0, 0);
-            expected << name + u'=' + root.filePath(pair.section(u'=', 1) + "/scripts/" + name + ".tvs");
-        }
-        const ScriptSource source = ScriptSource::pluginFolders(folders);
-        EXPECT_EQ(listed(source), expected);
-        EXPECT_EQ(source.names().size(), expected.size());
+        QStringList listed;
+        for (const ScriptEntry& entry : ScriptSource::pluginFolders(folders).entries())
+            listed << entry.name + u'=' + QDir(root.path()).relativeFilePath(entry.path);
+        QStringList expected = row.expected;
+        for (QString& pair : expected)
+            pair = pair.section(u'=', 0, 0) + u'=' + pair.section(u'=', 1) + "/scripts/" + pair.section(u'=', 0, 0) + ".tvs";
+        EXPECT_EQ(listed, expected);
     }
 }
 
 TEST_F(SeveralFolders, PathOfANameIsTheListedFileElseWhereTheFirstFolderWouldHaveIt)
 {
     const ScriptSource source = ScriptSource::pluginFolders({user, plugin});
-    EXPECT_EQ(source.pathOf("Demo"), user + "/scripts/Demo.tvs");   // the user's copy hides the module's
+    EXPECT_EQ(source.pathOf("Demo"), user + "/scripts/Demo.tvs"); // the user's copy hides the module's
     EXPECT_EQ(source.pathOf("Alpha"), plugin + "/scripts/Alpha.tvs");
-    EXPECT_EQ(source.pathOf("Typed"), user + "/scripts/Typed.tvs"); // not listed anywhere
+    EXPECT_EQ(source.pathOf("Typed"), user + "/scripts/Typed.tvs"); // listed nowhere
 }
 
 } // namespace

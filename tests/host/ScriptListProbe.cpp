@@ -1,12 +1,8 @@
 // Loaded into a cadrelle process with LD_PRELOAD (the installed one as well as the build
-// tree's): once its window shows, prints what the Modules menu offers, opens Trouvel from it
-// and prints the wizard's script list, each entry with its tool tip, then closes both.
-//
-//     module: Trouvel 1.1.2
-//     script: Demo<TAB>/usr/lib/cadrelle/plugins/Trouvel/scripts/Demo.tvs
-//
-// A message box is printed ("message: ...") and closed. Exit status 0 once the list was
-// printed, 3 when no Trouvel entry or no wizard came within the time limit.
+// tree's): once its window shows, prints the Modules menu ("module: Trouvel 1.1.2"), opens
+// Trouvel from it, prints the wizard's script list ("script: NAME<TAB>tool tip"), closes the
+// wizard and quits: status 0, or 3 when no wizard came within 30 s. A message box in the way
+// is printed ("message: ...") and closed.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -22,20 +18,9 @@
 
 namespace {
 
-constexpr int kTimeLimitMs = 30000;
+bool listPrinted = false;
 
-bool printedList = false;
-
-QMainWindow* mainWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<QMainWindow*>(widget); window != nullptr && window->isVisible())
-            return window;
-    }
-    return nullptr;
-}
-
-// Run again and again while the wizard is open (inside its own event loop).
+// Again and again while the wizard's own event loop runs, until its list is printed.
 void readWizard()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -43,61 +28,59 @@ void readWizard()
             std::printf("message: %s\n", qPrintable(box->text()));
             box->reject();
         }
-    }
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* wizard = qobject_cast<QDialog*>(widget);
-        if (wizard == nullptr || wizard->objectName() != QLatin1String("Form1") || !wizard->isVisible())
-            continue;
-        const auto* list = wizard->findChild<QComboBox*>(QStringLiteral("list1"));
-        if (list == nullptr)
-            continue;
-        for (int i = 0; i < list->count(); ++i)
-            std::printf("script: %s\t%s\n", qPrintable(list->itemText(i)), qPrintable(list->itemData(i, Qt::ToolTipRole).toString()));
-        std::fflush(stdout);
-        printedList = true;
-        wizard->reject();
-        return;
+        const auto* list = wizard != nullptr && wizard->isVisible() && wizard->objectName() == QLatin1String("Form1")
+                               ? wizard->findChild<QComboBox*>(QStringLiteral("list1"))
+                               : nullptr;
+        if (list != nullptr) {
+            for (int i = 0; i < list->count(); ++i)
+                std::printf("script: %s\t%s\n", qPrintable(list->itemText(i)), qPrintable(list->itemData(i, Qt::ToolTipRole).toString()));
+            listPrinted = true;
+            wizard->reject();
+            return;
+        }
     }
     QTimer::singleShot(100, readWizard);
 }
 
 void openTrouvel()
 {
-    // Only in a program with windows (not cadrelle --list-plugins).
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
-        return;
-    QMainWindow* window = mainWindow();
+    QMainWindow* window = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<QMainWindow*>(widget); main != nullptr && main->isVisible())
+            window = main;
+    }
     if (window == nullptr) {
         QTimer::singleShot(100, openTrouvel);
         return;
     }
     QAction* trouvel = nullptr;
     for (QAction* menu : window->menuBar()->actions()) {
-        if (menu->menu() == nullptr || menu->text() != QLatin1String("&Modules"))
-            continue;
-        for (QAction* action : menu->menu()->actions()) {
+        for (QAction* action : menu->text() == QLatin1String("&Modules") ? menu->menu()->actions() : QList<QAction*>()) {
             std::printf("module: %s\n", qPrintable(action->text()));
             if (trouvel == nullptr && action->text().startsWith(QLatin1String("Trouvel ")))
                 trouvel = action;
         }
     }
-    std::fflush(stdout);
     if (trouvel != nullptr) {
         QTimer::singleShot(100, readWizard);
         trouvel->trigger(); // returns once the wizard has closed
     }
     std::fflush(stdout);
-    // The catalogue was not changed: the window closes without asking.
-    window->close();
-    QCoreApplication::exit(printedList ? 0 : 3);
+    window->close(); // the catalogue is unchanged: no question
+    QCoreApplication::exit(listPrinted ? 0 : 3);
 }
 
-// Called as the application object is made: the rest waits for its event loop.
+// As the application object is made; the rest waits for its event loop, in a program with
+// windows only (not cadrelle --list-plugins).
 void start()
 {
-    QTimer::singleShot(0, openTrouvel);
-    QTimer::singleShot(kTimeLimitMs, [] {
-        std::printf("probe: no wizard within %d ms\n", kTimeLimitMs);
+    QTimer::singleShot(0, [] {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+            openTrouvel();
+    });
+    QTimer::singleShot(30000, [] {
+        std::printf("probe: no wizard within 30 s\n");
         std::fflush(stdout);
         std::_Exit(3);
     });

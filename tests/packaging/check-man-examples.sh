@@ -1,88 +1,61 @@
 #!/usr/bin/env bash
 # check-man-examples.sh BUILD: installs BUILD into a temporary prefix and runs every command of
-# the EXEMPLES (French) and EXAMPLES (English) sections of the installed man pages as written
-# there, one after the other from a fresh home, against the installed demo site. The site
-# listens on a free port rather than 8737: the home's own copy of the Demo script points
-# there, and hides the bundled one, as a user's script does.
+# the EXEMPLES (French) and EXAMPLES (English) sections of the installed man pages as written,
+# one after the other from a fresh home, against the installed demo site. The site listens on
+# a free port rather than 8737: the home's own copy of the Demo script points there, hiding
+# the bundled one as a user's script does.
 set -uo pipefail
 export LC_ALL=C.UTF-8
-build=$1
 work=$(mktemp -d)
-prefix="$work/prefix"
-pids="$work/site-pids"
-touch "$pids"
-cleanup() {
-    while read -r pid; do kill "$pid" 2>/dev/null; done <"$pids"
-    rm -rf "$work"
+prefix="$work/prefix" pids="$work/site-pids"
+stop_sites() {
+    [[ -f $pids ]] && while read -r pid; do kill "$pid" 2>/dev/null; done <"$pids"
+    : >"$pids"
 }
-trap cleanup EXIT
+trap 'stop_sites; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+cmake --install "$1" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 export PATH="$prefix/bin:$PATH"
 bundled=$(find "$prefix" -path '*/Trouvel/scripts/Demo.tvs' | head -n 1)
-[[ -f $bundled ]] || { echo "FAIL: no bundled Demo.tvs under $prefix"; exit 1; }
 
 # The commands of a page's section: its lines between .nf and .fi, troff's escapes undone.
 examples() { # PAGE HEADING
-    awk -v h="$2" '/^\.SH / { on = ($2 == h); next }
-                   on && /^\.nf/ { nf = 1; next }
-                   on && /^\.fi/ { nf = 0; next }
-                   on && nf && !/^\./ { print }' "$1" |
-        sed -e 's/\\-/-/g' -e 's/\\e/\\/g'
+    awk -v h="$2" '/^\.SH / { on = ($2 == h); next } on && /^\.nf/ { nf = 1; next } on && /^\.fi/ { nf = 0; next }
+                   on && nf && !/^\./ { print }' "$1" | sed -e 's/\\-/-/g' -e 's/\\e/\\/g'
 }
-free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 # The examples start the site as "trouvel-demo-site &": here on the page's port, its id kept.
 trouvel-demo-site() {
     command trouvel-demo-site --port "$port" "$@" &
     echo $! >>"$pids"
     wait
 }
-site_up() {
-    for _ in $(seq 50); do
-        curl -fs "http://127.0.0.1:$port/" >/dev/null && return 0
-        sleep 0.2
-    done
-    return 1
-}
-stop_sites() {
-    while read -r pid; do kill "$pid" 2>/dev/null; done <"$pids"
-    : >"$pids"
-}
 
-# run LINE LOG: runs one example; the status it ended with, or 0 for what keeps running.
+# run LINE LOG: runs one example; its status, or 0 for what keeps running as it should.
 run() {
     local line=$1 log=$2 status
     case $line in
         *'&')
             eval "$line" >>"$log" 2>&1
-            site_up || { echo "the site did not answer on port $port" >>"$log"; return 1; } ;;
+            for _ in $(seq 50); do curl -fs "http://127.0.0.1:$port/" >/dev/null && return 0; sleep 0.2; done
+            echo "nothing answers on port $port" >>"$log"
+            return 1 ;;
         'cadrelle '[!-]*)
-            # A window: it opens (offscreen) and stays open until closed. exec: the id is
-            # the program's own.
+            # A window opens (offscreen) and stays until closed. exec: the id is the program's.
             (export QT_QPA_PLATFORM=offscreen; eval "exec $line") >>"$log" 2>&1 &
             local window=$!
             sleep 3
-            if kill -0 "$window" 2>/dev/null; then
-                kill "$window"
-                wait "$window" 2>/dev/null
-                return 0
-            fi
+            kill "$window" 2>/dev/null && { wait "$window"; return 0; }
             wait "$window"
-            status=$?
-            echo "the window closed at once, status $status" >>"$log"
-            return "$status" ;;
-        *)
-            eval "$line" >>"$log" 2>&1
-            status=$?
-            # The demo catalogue has one poster that is not a picture, on purpose: batch
-            # then ends with 1, every page read ("Échecs : 0").
-            if [[ $status -eq 1 && $line == 'trouvel batch '* ]] && grep -q '^Échecs : 0$' "$log"; then
-                return 0
-            fi
-            return "$status" ;;
+            return $? ;;
     esac
+    eval "$line" >>"$log" 2>&1
+    status=$?
+    # The demo catalogue has one poster that is not a picture, on purpose: batch then ends with
+    # 1, every page read.
+    [[ $status -eq 1 && $line == 'trouvel batch '* ]] && grep -q '^Échecs : 0$' "$log" && return 0
+    return "$status"
 }
 
 for page in "$prefix"/share/man/fr/man1/*.1 "$prefix"/share/man/man1/*.1; do
@@ -95,12 +68,11 @@ for page in "$prefix"/share/man/fr/man1/*.1 "$prefix"/share/man/man1/*.1; do
     unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME
     mkdir -p "$HOME/.local/share/cadrelle/plugins/Trouvel/scripts"
     cd "$HOME" || exit 1
-    port=$(free_port)
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     sed "s|127\.0\.0\.1:8737|127.0.0.1:$port|g" "$bundled" >"$HOME/.local/share/cadrelle/plugins/Trouvel/scripts/Demo.tvs"
     # A page whose examples do not start the site has it started beside them.
-    if ! printf '%s\n' "${lines[@]}" | grep -q '^trouvel-demo-site'; then
-        run "trouvel-demo-site &" "$HOME/site.log" || fail "$name: the demo site did not start: $(cat "$HOME/site.log")"
-    fi
+    printf '%s\n' "${lines[@]}" | grep -q '^trouvel-demo-site' || run "trouvel-demo-site &" "$HOME/site.log" \
+        || fail "$name: the demo site did not start: $(cat "$HOME/site.log")"
     for line in "${lines[@]}"; do
         log=$(mktemp -p "$work")
         run "$line" "$log" || fail "$name ($heading): $line: status $?

@@ -101,8 +101,8 @@ struct StoredNameCase {
 class StoredScriptName : public WizardTest, public ::testing::WithParamInterface<StoredNameCase> {};
 
 // A script added to the user's folder moves the others down the list: the name finds the
-// script used last again, the position only when the name is gone.
-TEST_P(StoredScriptName, SelectsTheNameBeforeThePosition)
+// script used last again, the position only when the name is gone; quitting stores both.
+TEST_P(StoredScriptName, SelectsTheNameBeforeThePositionAndWritesItBack)
 {
     for (const char* name : {"Alpha", "Beta", "Gamma"})
         writeDemoScript(QString::fromLatin1(name));
@@ -110,6 +110,8 @@ TEST_P(StoredScriptName, SelectsTheNameBeforeThePosition)
     settings.values.insert(QStringLiteral("Options/NBIndex"), QString::fromLatin1(GetParam().storedIndex));
     ASSERT_TRUE(engine().load());
     EXPECT_EQ(engine().model().scriptText(), QString::fromLatin1(GetParam().expected));
+    engine().quit();
+    EXPECT_EQ(settings.values.value(QStringLiteral("Options/ScriptName")), QString::fromLatin1(GetParam().expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, StoredScriptName,
@@ -117,38 +119,6 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredScriptName,
                                            StoredNameCase{"NameGoneUsesPosition", "Gone", "1", "Beta"},
                                            StoredNameCase{"NoNameUsesPosition", "", "2", "Gamma"}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(Startup, QuitStoresTheScriptNameBesideItsPosition)
-{
-    for (const char* name : {"Alpha", "Beta"})
-        writeDemoScript(QString::fromLatin1(name));
-    ASSERT_TRUE(engine().load());
-    engine().selectScript(1);
-    engine().quit();
-    EXPECT_EQ(settings.values.value(QStringLiteral("Options/ScriptName")), QStringLiteral("Beta"));
-    EXPECT_EQ(settings.values.value(QStringLiteral("Options/NBIndex")), QStringLiteral("1"));
-}
-
-// The user's own scripts come first, each with its file; one of theirs named like a bundled
-// script is the one listed and loaded.
-TEST_F(Startup, UserScriptsListedFirstWithTheirFilesHidingBundledOnes)
-{
-    const QString bundledDemo = writeDemoScript(QStringLiteral("Demo"));
-    const QString alpha = writeDemoScript(QStringLiteral("Alpha"));
-    const QString user = root.filePath(QStringLiteral("user"));
-    ASSERT_TRUE(QDir().mkpath(user + QStringLiteral("/scripts")));
-    const QString userDemo = user + QStringLiteral("/scripts/Demo.tvs");
-    const QString zeta = user + QStringLiteral("/scripts/Zeta.tvs");
-    ASSERT_TRUE(QFile::copy(bundledDemo, userDemo));
-    ASSERT_TRUE(QFile::copy(bundledDemo, zeta));
-    WizardServices s = services();
-    s.scripts = config::ScriptSource::pluginFolders({user, pluginFolder});
-    engine_ = std::make_unique<WizardEngine>(state, ui, settings, std::move(s));
-    ASSERT_TRUE(engine().load());
-    EXPECT_EQ(engine().model().scripts(), (QStringList{QStringLiteral("Demo"), QStringLiteral("Zeta"), QStringLiteral("Alpha")}));
-    EXPECT_EQ(engine().model().scriptFiles(), (QStringList{userDemo, zeta, alpha}));
-    EXPECT_EQ(state.ScriptPath, userDemo);
-}
 
 TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
 {
