@@ -2,10 +2,10 @@
 
 #include "Arguments.h"
 #include "CliText.h"
-#include "ScriptFolders.h"
 #include "Fixture.h"
 #include "FixtureRun.h"
 #include "OutcomeCompare.h"
+#include "ScriptFolders.h"
 #include "TerminalText.h"
 #include "TryCommand.h"
 

@@ -2,9 +2,9 @@
 
 #include "Arguments.h"
 #include "CliText.h"
-#include "ScriptFolders.h"
 #include "Fixture.h"
 #include "FixtureRun.h"
+#include "ScriptFolders.h"
 #include "TryCommand.h"
 
 #include <QCoreApplication>

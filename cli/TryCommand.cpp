@@ -2,14 +2,13 @@
 
 #include "Arguments.h"
 #include "CliText.h"
-#include "ScriptFolders.h"
 #include "HostProfile.h"
 #include "JsonText.h"
 #include "PatternExplain.h"
+#include "ScriptFolders.h"
 #include "WizardSession.h"
 
 #include "common/WholeFile.h"
-#include "config/Script.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueHost.h"
 
