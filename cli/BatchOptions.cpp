@@ -4,11 +4,11 @@
 #include "BatchReport.h"
 #include "CliText.h"
 #include "HostProfile.h"
+#include "ScriptFolders.h"
 #include "TryCommand.h"
 
 #include "config/Script.h"
 #include "config/ScriptFile.h"
-#include "pluginhost/PluginFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -30,29 +30,6 @@ std::nullopt_t fail(const QString& message)
 
 } // namespace
 
-QString findScript(const QString& nameOrFile, QString* problem)
-{
-    // A path, or a name that is there as given: that file, whatever it is (checked below).
-    const auto usable = [&](const QString& file) {
-        if (const QString why = scriptProblem(file); !why.isEmpty()) {
-            *problem = QStringLiteral("script illisible : %1 (%2)").arg(file, why);
-            return QString();
-        }
-        return file;
-    };
-    if (QFileInfo::exists(nameOrFile))
-        return usable(nameOrFile);
-    if (!nameOrFile.contains(QLatin1Char('/'))) {
-        for (const QString& root : cadrelle::pluginRoots(QCoreApplication::applicationDirPath())) {
-            const QString candidate = config::scriptPath(QDir(root).filePath(QStringLiteral("Trouvel")), nameOrFile);
-            if (QFileInfo::exists(candidate))
-                return usable(candidate);
-        }
-    }
-    *problem = QStringLiteral("script introuvable : %1").arg(nameOrFile);
-    return {};
-}
-
 std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
 {
     Arguments arguments({QStringLiteral("script"), QStringLiteral("map"), QStringLiteral("from"), QStringLiteral("delay"), QStringLiteral("proxy"),
@@ -72,7 +49,7 @@ std::optional<BatchOptions> parseBatchOptions(const QStringList& args)
     options.acceptDifferentTitle = arguments.isSet(QStringLiteral("accept-different-title"));
     options.cataloguePath = QFileInfo(arguments.positional().at(0)).absoluteFilePath();
     QString problem;
-    options.script = findScript(arguments.value(QStringLiteral("script")), &problem);
+    options.script = findScript(arguments.value(QStringLiteral("script")), QCoreApplication::applicationDirPath(), &problem);
     if (options.script.isEmpty())
         return fail(problem);
     if (arguments.isSet(QStringLiteral("from")))

@@ -28,8 +28,4 @@ struct BatchOptions {
 // The options, or nothing with the message printed (exit status 2).
 std::optional<BatchOptions> parseBatchOptions(const QStringList& args);
 
-// A script named on the command line: a file, or a name in the plug-in's scripts folders;
-// "" with *problem set when there is none, or when the one found cannot be used.
-QString findScript(const QString& nameOrFile, QString* problem);
-
 } // namespace trouvel::cli

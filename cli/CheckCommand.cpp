@@ -6,9 +6,11 @@
 #include "FixtureRun.h"
 #include "OutcomeCompare.h"
 #include "PatternExplain.h"
+#include "ScriptFolders.h"
 #include "text/TerminalText.h"
 #include "TryCommand.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -60,9 +62,10 @@ int runCheck(const QStringList& args, const picture::PictureDecode& decodePictur
         std::fprintf(stderr, "trouvel check : %s\n%s", arguments.error().isEmpty() ? "SCRIPT attendu" : qPrintable(arguments.error()), kUsage);
         return 2;
     }
-    const QString scriptFile = arguments.positional().at(0);
-    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
-        std::fprintf(stderr, "trouvel check : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
+    QString problem;
+    const QString scriptFile = findScript(arguments.positional().at(0), QCoreApplication::applicationDirPath(), &problem);
+    if (scriptFile.isEmpty()) {
+        std::fprintf(stderr, "trouvel check : %s\n", qPrintable(problem));
         return 2;
     }
     const QString root = arguments.positional().size() > 1 ? arguments.positional().at(1) : defaultFixtureRoot(scriptFile);

@@ -2,13 +2,14 @@
 
 #include "Arguments.h"
 #include "CliText.h"
+#include "ScriptFolders.h"
 #include "TryCommand.h"
 
 #include "common/BoundedRead.h"
 #include "config/Script.h"
 #include "config/ScriptLint.h"
 
-#include <QFileInfo>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <optional>
@@ -19,8 +20,10 @@ namespace {
 
 std::optional<std::vector<config::LintWarning>> lintFile(const QString& scriptFile, QString* problem)
 {
-    if (*problem = scriptProblem(scriptFile); !problem->isEmpty())
+    if (*problem = config::scriptFileProblem(scriptFile); !problem->isEmpty()) {
+        *problem = QStringLiteral("script illisible : %1 (%2)").arg(scriptFile, *problem);
         return std::nullopt;
+    }
     FileRead read = readRegularFile(scriptFile, config::kMaxScriptBytes);
     if (!read.bytes) {
         *problem = read.problem;
@@ -47,17 +50,19 @@ int runLint(const QStringList& args)
     const bool json = arguments.isSet(QStringLiteral("json"));
     int status = 0;
     QStringList objects;
-    for (const QString& scriptFile : arguments.positional()) {
+    for (const QString& nameOrFile : arguments.positional()) {
+        // A script by name, as try takes it, or a file.
         QString problem;
-        const std::optional<std::vector<config::LintWarning>> warnings = lintFile(scriptFile, &problem);
+        const QString scriptFile = findScript(nameOrFile, QCoreApplication::applicationDirPath(), &problem);
+        const std::optional<std::vector<config::LintWarning>> warnings =
+            scriptFile.isEmpty() ? std::nullopt : lintFile(scriptFile, &problem);
         if (!warnings) {
-            std::fprintf(stderr, "trouvel lint : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
+            std::fprintf(stderr, "trouvel lint : %s\n", qPrintable(problem));
             status = 2;
             continue;
         }
         if (!warnings->empty() && status == 0)
             status = 1;
-        const QString name = QFileInfo(scriptFile).fileName();
         if (json) {
             objects << config::lintWarningsJson(*warnings).trimmed();
             continue;

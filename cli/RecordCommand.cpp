@@ -5,8 +5,10 @@
 #include "Fixture.h"
 #include "FixtureRun.h"
 #include "LintCommand.h"
+#include "ScriptFolders.h"
 #include "TryCommand.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <cstdio>
@@ -21,7 +23,8 @@ int runRecord(const QStringList& args, const picture::PictureDecode& decodePictu
         std::fprintf(stderr, "trouvel record : %s\n%s", arguments.error().isEmpty() ? "SCRIPT et TITRE attendus" : qPrintable(arguments.error()), kUsage);
         return 2;
     }
-    const QString scriptFile = arguments.positional().at(0);
+    QString problem;
+    const QString scriptFile = findScript(arguments.positional().at(0), QCoreApplication::applicationDirPath(), &problem);
     const QString title = arguments.positional().at(1);
     QList<int> picks;
     for (const QString& value : arguments.values(QStringLiteral("pick"))) {
@@ -34,8 +37,8 @@ int runRecord(const QStringList& args, const picture::PictureDecode& decodePictu
     }
     if (picks.isEmpty())
         picks << 0;
-    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
-        std::fprintf(stderr, "trouvel record : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
+    if (scriptFile.isEmpty()) {
+        std::fprintf(stderr, "trouvel record : %s\n", qPrintable(problem));
         return 2;
     }
     std::optional<SessionOptions> options = sessionOptionsFrom(arguments, "record", decodePicture);

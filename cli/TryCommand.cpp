@@ -6,14 +6,15 @@
 #include "JsonText.h"
 #include "LintCommand.h"
 #include "PatternExplain.h"
+#include "ScriptFolders.h"
 #include "WizardSession.h"
 
 #include "common/WholeFile.h"
 #include "text/TerminalText.h"
-#include "config/Script.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueHost.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -351,13 +352,6 @@ std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, con
     return options;
 }
 
-QString scriptProblem(const QString& scriptFile)
-{
-    // Judged on the file's kind and size before anything opens it: a FIFO would block the
-    // open, a link to a device would be read without end.
-    return config::scriptFileProblem(scriptFile);
-}
-
 int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
 {
     Arguments arguments({QStringLiteral("pick"), QStringLiteral("proxy"), QStringLiteral("timeout"), QStringLiteral("cookies"),
@@ -376,10 +370,11 @@ int runTry(const QStringList& args, const picture::PictureDecode& decodePicture)
         }
         pick = *picked;
     }
-    const QString scriptFile = arguments.positional().at(0);
+    QString problem;
+    const QString scriptFile = findScript(arguments.positional().at(0), QCoreApplication::applicationDirPath(), &problem);
     const QString title = arguments.positional().at(1);
-    if (const QString problem = scriptProblem(scriptFile); !problem.isEmpty()) {
-        std::fprintf(stderr, "trouvel try : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
+    if (scriptFile.isEmpty()) {
+        std::fprintf(stderr, "trouvel try : %s\n", qPrintable(problem));
         return 2;
     }
     const bool json = arguments.isSet(QStringLiteral("json"));

@@ -70,9 +70,6 @@ TitleRun runTitle(const SessionOptions& options, const QString& title, int pick,
 std::optional<int> parsePick(const QString& text);
 std::optional<SessionOptions> sessionOptionsFrom(const Arguments& arguments, const char* command,
                                                 const picture::PictureDecode& decodePicture);
-// Why the file cannot be used as a script ("" when it can): missing, not a regular file,
-// too large, unreadable, or with lines ended by CR alone.
-QString scriptProblem(const QString& scriptFile);
 
 // Runs the command; returns the exit status.
 // decodePicture: how pictures are read; empty: each session loads the decoder module itself.

@@ -3,6 +3,7 @@
 #include "CheckCommand.h"
 #include "CliText.h"
 #include "LintCommand.h"
+#include "DemoCommand.h"
 #include "PictureModule.h"
 #include "RecordCommand.h"
 #include "ScriptFolders.h"
@@ -100,6 +101,8 @@ int main(int argc, char* argv[])
         return trouvel::cli::runCheck(args, decodePicture);
     if (command == QLatin1String("lint"))
         return trouvel::cli::runLint(args);
+    if (command == QLatin1String("demo"))
+        return trouvel::cli::runDemo(args);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }

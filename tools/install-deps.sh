@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-dev
   curl python3 nodejs xvfb xauth
   zlib1g-dev qt6-translations-l10n
-  dpkg-dev appstream desktop-file-utils man-db groff-base bash-completion
+  dpkg-dev lintian appstream desktop-file-utils man-db groff-base bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,6 +5,7 @@
 #include "CatalogueView.h"
 #include "PreferencesDialog.h"
 #include "catalogue/CatalogueFile.h"
+#include "pluginhost/PluginList.h"
 #include "common/WholeFile.h"
 
 #include <QAction>
@@ -138,14 +139,8 @@ void MainWindow::buildMenus()
 
 void MainWindow::buildPluginMenu(const QStringList& modules)
 {
-    QStringList problems;
-    for (const QString& path : modules) {
-        QString error;
-        std::unique_ptr<PluginModule> module = PluginModule::load(path, error);
-        if (!module) {
-            problems.append(error);
-            continue;
-        }
+    LoadedPlugins loaded = loadPlugins(modules);
+    for (std::unique_ptr<PluginModule>& module : loaded.modules) {
         const PluginInfo& info = module->info();
         QAction* action = pluginMenu_->addAction(QStringLiteral("%1 %2").arg(info.name, info.version));
         action->setStatusTip(info.description);
@@ -156,8 +151,8 @@ void MainWindow::buildPluginMenu(const QStringList& modules)
     }
     if (plugins_.empty())
         pluginMenu_->addAction(tr("(aucun module trouvé)"))->setEnabled(false);
-    if (!problems.isEmpty())
-        statusBar()->showMessage(problems.join(QStringLiteral(" ; ")), 15000);
+    if (!loaded.errors.isEmpty())
+        statusBar()->showMessage(loaded.errors.join(QStringLiteral(" ; ")), 15000);
 }
 
 void MainWindow::runPlugin(PluginModule& module)

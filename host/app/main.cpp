@@ -2,7 +2,7 @@
 #include "MainWindow.h"
 #include "common/QtTranslations.h"
 #include "pluginhost/PluginFolders.h"
-#include "pluginhost/PluginModule.h"
+#include "pluginhost/PluginList.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -50,17 +50,15 @@ QStringList pluginModules()
 
 int listPlugins()
 {
-    int failures = 0;
-    for (const QString& path : pluginModules()) {
-        QString error;
-        if (const auto module = cadrelle::PluginModule::load(path, error)) {
-            std::printf("%s\t%s %s\n", qPrintable(path), qPrintable(module->info().name), qPrintable(module->info().version));
-        } else {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            ++failures;
-        }
-    }
-    return failures == 0 ? 0 : 1;
+    const cadrelle::LoadedPlugins loaded = cadrelle::loadPlugins(pluginModules());
+    for (const auto& module : loaded.modules)
+        std::printf("%s\t%s %s\n", qPrintable(module->path()), qPrintable(module->info().name), qPrintable(module->info().version));
+    // A copy of a plug-in is not an error: it is only said why it is not listed.
+    for (const QString& duplicate : loaded.duplicates)
+        std::fprintf(stderr, "cadrelle : module ignoré, %s\n", qPrintable(duplicate));
+    for (const QString& error : loaded.errors)
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    return loaded.errors.isEmpty() ? 0 : 1;
 }
 
 } // namespace

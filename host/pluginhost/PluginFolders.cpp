@@ -10,12 +10,17 @@
 
 namespace cadrelle {
 
+QString userPluginRoot()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/cadrelle/plugins");
+}
+
 QStringList pluginRoots(const QString& exeFolder)
 {
     const QStringList candidates{
         exeFolder + QStringLiteral("/../plugins"),
         exeFolder + QStringLiteral("/" CADRELLE_INSTALLED_PLUGINS),
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/cadrelle/plugins"),
+        userPluginRoot(),
     };
     QStringList roots;
     for (const QString& c : candidates) {

@@ -7,6 +7,9 @@
 
 namespace cadrelle {
 
+// The user's own plug-in root, $XDG_DATA_HOME/cadrelle/plugins, whether it exists or not.
+QString userPluginRoot();
+
 // The plug-in roots for an executable in exeFolder, in search order: the build tree's
 // "plugins" folder beside "bin", the installed folder, and the user's own
 // ($XDG_DATA_HOME/cadrelle/plugins). Only folders that exist, each once.

@@ -158,8 +158,24 @@ QStringList listScripts(const QString& pluginFolder)
 
 ScriptSource ScriptSource::pluginFolder(const QString& folder)
 {
+    return pluginFolders({folder});
+}
+
+ScriptSource ScriptSource::pluginFolders(const QStringList& folders)
+{
     ScriptSource source;
-    source.folder_ = folder;
+    QStringList seen;
+    for (const QString& folder : folders) {
+        if (folder.isEmpty())
+            continue;
+        // The plug-in copied into the user's own folder makes both folders one.
+        const QFileInfo info(folder);
+        const QString identity = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+        if (seen.contains(identity))
+            continue;
+        seen.append(identity);
+        source.folders_.append(folder);
+    }
     return source;
 }
 
@@ -170,20 +186,43 @@ ScriptSource ScriptSource::singleFile(const QString& path)
     return source;
 }
 
+std::vector<ScriptEntry> ScriptSource::entries() const
+{
+    if (!file_.isEmpty())
+        return {ScriptEntry{QFileInfo(file_).completeBaseName(), file_}};
+    std::vector<ScriptEntry> entries;
+    QStringList listed;
+    for (const QString& folder : folders_) {
+        for (const QString& name : listScripts(folder)) {
+            if (listed.contains(name))
+                continue;
+            listed.append(name);
+            entries.push_back({name, scriptPath(folder, name)});
+        }
+    }
+    return entries;
+}
+
 QStringList ScriptSource::names() const
 {
-    if (file_.isEmpty())
-        return listScripts(folder_);
-    return {QFileInfo(file_).completeBaseName()};
+    QStringList names;
+    for (const ScriptEntry& entry : entries())
+        names.append(entry.name);
+    return names;
 }
 
 QString ScriptSource::pathOf(const QString& name) const
 {
-    if (file_.isEmpty())
-        return scriptPath(folder_, name);
-    if (name == QFileInfo(file_).completeBaseName())
-        return file_;
-    return QFileInfo(file_).dir().filePath(name + QStringLiteral(".tvs"));
+    if (!file_.isEmpty()) {
+        if (name == QFileInfo(file_).completeBaseName())
+            return file_;
+        return QFileInfo(file_).dir().filePath(name + QStringLiteral(".tvs"));
+    }
+    for (const ScriptEntry& entry : entries()) {
+        if (entry.name == name)
+            return entry.path;
+    }
+    return folders_.isEmpty() ? QString() : scriptPath(folders_.first(), name);
 }
 
 } // namespace trouvel::config

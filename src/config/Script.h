@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace trouvel::config {
 
@@ -46,19 +47,30 @@ QString scriptFileProblem(const QString& path);
 // finds the same script again whatever order the directory lists them in.
 QStringList listScripts(const QString& pluginFolder);
 
-// Where the wizard finds its scripts: the "scripts" folder of a plug-in folder, or one file
+// A script the wizard lists: its name and the file it loads.
+struct ScriptEntry {
+    QString name;
+    QString path;
+};
+
+// Where the wizard finds its scripts: the "scripts" folders of plug-in folders, or one file
 // given by path (the command-line tool), listed under its file name less the extension.
 class ScriptSource {
 public:
     static ScriptSource pluginFolder(const QString& folder);
+    // Several plug-in folders, the first one's scripts listed first: a name found in an earlier
+    // folder hides the same name further on. A folder given twice (or "") counts once (not).
+    static ScriptSource pluginFolders(const QStringList& folders);
     static ScriptSource singleFile(const QString& path);
 
+    // Each folder's scripts in listScripts' order, folder after folder.
+    std::vector<ScriptEntry> entries() const;
     QStringList names() const;
-    // The file of a listed name (a name not listed: where it would be).
+    // The file of a listed name (a name not listed: where it would be, in the first folder).
     QString pathOf(const QString& name) const;
 
 private:
-    QString folder_; // the plug-in folder, or "" for a single file
+    QStringList folders_; // the plug-in folders, none for a single file
     QString file_;
 };
 

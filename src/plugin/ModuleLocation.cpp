@@ -23,6 +23,11 @@ QString moduleFolder()
     return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absolutePath();
 }
 
+QString userPluginFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/cadrelle/plugins/Trouvel");
+}
+
 QString workFolderFor(const QString& pluginFolder, const QString& cacheFolder)
 {
     const QFileInfo folder(pluginFolder);

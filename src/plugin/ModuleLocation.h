@@ -10,6 +10,10 @@ namespace trouvel::plugin {
 // Folder of the module file this code is linked into, found at run time.
 QString moduleFolder();
 
+// The user's own folder for the plug-in, which the host searches for plug-ins too:
+// "$XDG_DATA_HOME/cadrelle/plugins/Trouvel". Its "scripts" folder holds the user's scripts.
+QString userPluginFolder();
+
 // The folder for "tmp.txt" and "image.jpg": pluginFolder itself when it is writable,
 // otherwise cacheFolder (created when missing). Throws trouvel::Error when neither can be used.
 QString workFolderFor(const QString& pluginFolder, const QString& cacheFolder);

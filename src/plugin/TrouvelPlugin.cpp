@@ -90,6 +90,7 @@ void TrouvelPlugin::ShowForm()
 
         ui::Environment env;
         env.pluginFolder = moduleFolder();
+        env.userFolder = userPluginFolder();
         env.workFolder = workFolderFor(env.pluginFolder, userCacheFolder());
         config::QSettingsStore settings;
         ui::MessageBoxInteraction messageBoxes;

@@ -441,6 +441,13 @@ void Form1::showFrames()
         fieldArea_->verticalScrollBar()->setValue(0);
 }
 
+void Form1::showScriptFile()
+{
+    const WizardModel& model = engine_->model();
+    const int index = model.scriptIndex();
+    list1_->setToolTip(index >= 0 && index < model.scriptFiles().size() ? model.scriptFiles().at(index) : QString());
+}
+
 void Form1::bindModel()
 {
     WizardModel& model = engine_->model();
@@ -451,13 +458,18 @@ void Form1::bindModel()
         const QSignalBlocker block(list1_);
         list1_->clear();
         list1_->addItems(model.scripts());
+        // Each entry's tool tip is its file: a user's script and a bundled one are told apart.
+        for (int i = 0; i < model.scriptFiles().size() && i < list1_->count(); ++i)
+            list1_->setItemData(i, model.scriptFiles().at(i), Qt::ToolTipRole);
         list1_->setCurrentIndex(model.scriptIndex());
         list1_->setEditText(model.scriptText());
+        showScriptFile();
     });
     connect(&model, &WizardModel::scriptIndexChanged, this, [this, &model] {
         const QSignalBlocker block(list1_);
         list1_->setCurrentIndex(model.scriptIndex());
         list1_->setEditText(model.scriptText());
+        showScriptFile();
     });
     connect(&model, &WizardModel::scriptTextChanged, this, [this, &model] {
         if (list1_->currentText() != model.scriptText()) {

@@ -66,6 +66,8 @@ private:
     void showPicture();
     void showDefaultButton();
     void showFrames();
+    // The list's own tool tip: the file of the selected script.
+    void showScriptFile();
 
     ModuleState& state_;
     UserInteraction& ui_;

@@ -16,7 +16,7 @@ void ShowForm(ModuleState& state, const Environment& env)
         throw Error("Trouvel : aucune application hôte (initme n'a pas été appelé)");
 
     WizardServices services;
-    services.scripts = config::ScriptSource::pluginFolder(env.pluginFolder);
+    services.scripts = config::ScriptSource::pluginFolders({env.userFolder, env.pluginFolder});
     services.workFolder = env.workFolder;
     // The host's proxy and the per-user time limit, read once as the window opens.
     services.network = readNetworkSettings(QString::fromStdString(state.HostApp->CadrelleIni()), *env.settings);

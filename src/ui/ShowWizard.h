@@ -10,8 +10,11 @@
 namespace trouvel::ui {
 
 struct Environment {
-    // Folder of the plug-in module; its "scripts" folder holds the retrieval scripts.
+    // Folder of the plug-in module; its "scripts" folder holds the bundled retrieval scripts.
     QString pluginFolder;
+    // The user's own folder for the plug-in ("" for none): its "scripts" folder is listed
+    // first, and a script there hides the bundled one of the same name.
+    QString userFolder;
     // Folder for the fetch working files "tmp.txt" and "image.jpg" (the plug-in folder,
     // or a per-user cache folder when that one is not writable).
     QString workFolder;

@@ -27,6 +27,8 @@ namespace trouvel::wizard {
 namespace {
 
 const QString kAppName = QStringLiteral("Trouvel");
+// Beside "NBIndex": the name of the script last used, which finds it again wherever it moved.
+const QString kScriptNameKey = QStringLiteral("ScriptName");
 const QString kEmptyHostList = QStringLiteral("La liste ne contient aucune fiche.");
 
 QString missingFileMessage(const QString& path)
@@ -123,13 +125,25 @@ bool WizardEngine::load()
     }
     model_.setReplaceExisting(catalogue_ && catalogue_->replacesExisting());
 
-    model_.setScripts(services_.scripts.names());
+    QStringList names;
+    QStringList files;
+    for (const config::ScriptEntry& entry : services_.scripts.entries()) {
+        names.append(entry.name);
+        files.append(entry.path);
+    }
+    model_.setScripts(names, files);
     if (!model_.scripts().isEmpty()) {
-        // The script last used for this catalogue; else the position last used anywhere. A
-        // stored position that is not a number or names no script selects the first one.
+        // The script last used for this catalogue; else the one last used anywhere, by its
+        // name (a script added to the user's folder, listed first, moves the others down),
+        // then by its position. A stored position that is not a number or names no script
+        // selects the first one.
         const QString stored =
             settings_.GetSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"), QStringLiteral("0"));
         int index = config::tryToInt16(stored).value_or(0);
+        const QString storedName =
+            settings_.GetSetting(kAppName, QStringLiteral("Options"), kScriptNameKey, QString());
+        if (!storedName.isEmpty() && model_.scripts().contains(storedName))
+            index = int(model_.scripts().indexOf(storedName));
         if (catalogue_ && model_.scripts().contains(catalogue_->script()))
             index = int(model_.scripts().indexOf(catalogue_->script()));
         if (index < 0 || index >= model_.scripts().size())
@@ -207,6 +221,8 @@ void WizardEngine::unload()
         services_.pageClient->closeSocket();
     settings_.SaveSetting(kAppName, QStringLiteral("Options"), QStringLiteral("NBIndex"),
                           QString::number(model_.scriptIndex()));
+    settings_.SaveSetting(kAppName, QStringLiteral("Options"), kScriptNameKey,
+                          model_.scriptIndex() >= 0 ? model_.scripts().at(model_.scriptIndex()) : QString());
     if (catalogue_ && !model_.scriptText().isEmpty())
         catalogue_->setScript(model_.scriptText());
     if (services_.requestClose)

@@ -23,9 +23,10 @@ WizardModel::WizardModel(QObject* parent)
     rows_.push_back(designed);
 }
 
-void WizardModel::setScripts(const QStringList& names)
+void WizardModel::setScripts(const QStringList& names, const QStringList& files)
 {
-    if (assign(scripts_, names))
+    const bool namesChanged = assign(scripts_, names);
+    if (assign(scriptFiles_, files) || namesChanged)
         Q_EMIT scriptsChanged();
 }
 

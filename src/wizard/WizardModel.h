@@ -50,9 +50,12 @@ public:
     // list1: the script names and the selected position (-1 none). scriptText is the combo's
     // text: the selected name, or what the user typed; it names the Trouvel.ini section.
     const QStringList& scripts() const { return scripts_; }
+    // The file of each listed script, in the same order: the list's tool tips, which say
+    // whose script it is (the user's own or one bundled with the module).
+    const QStringList& scriptFiles() const { return scriptFiles_; }
     int scriptIndex() const { return scriptIndex_; }
     const QString& scriptText() const { return scriptText_; }
-    void setScripts(const QStringList& names);
+    void setScripts(const QStringList& names, const QStringList& files = {});
     void setScriptIndex(int index); // also sets scriptText to the name (or "" for -1)
     void setScriptText(const QString& text);
 
@@ -168,6 +171,7 @@ private:
     FieldRow& row(int k) { return rows_.at(static_cast<std::size_t>(k)); }
 
     QStringList scripts_;
+    QStringList scriptFiles_;
     int scriptIndex_ = -1;
     QString scriptText_;
     QString title_;

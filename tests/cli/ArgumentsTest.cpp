@@ -4,6 +4,8 @@
 #include "ScriptFolders.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -66,7 +68,7 @@ TEST(Arguments, OptionsMixWithPositionalsInAnyOrder)
     EXPECT_TRUE(a.isSet(QStringLiteral("no")));
 }
 
-TEST(ScriptFolders, ThePluginsScriptsFolderBesideBinAndTheUsersOnce)
+TEST(ScriptFolders, TheUsersScriptsFolderFirstThenThePluginsBesideBin)
 {
     QTemporaryDir tree;
     ASSERT_TRUE(tree.isValid());
@@ -87,12 +89,48 @@ TEST(ScriptFolders, ThePluginsScriptsFolderBesideBinAndTheUsersOnce)
     ASSERT_TRUE(QDir().mkpath(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))));
     const QStringList folders = scriptFolders(bin);
     ASSERT_EQ(folders.size(), 2);
-    EXPECT_EQ(folders.at(0), QDir(tree.filePath(QStringLiteral("plugins/Trouvel/scripts"))).canonicalPath());
-    EXPECT_EQ(folders.at(1), QDir(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))).canonicalPath());
+    EXPECT_EQ(folders.at(0), QDir(tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"))).canonicalPath());
+    EXPECT_EQ(folders.at(1), QDir(tree.filePath(QStringLiteral("plugins/Trouvel/scripts"))).canonicalPath());
     const QString help = scriptFoldersHelp(bin);
-    EXPECT_TRUE(help.contains(QStringLiteral("\n    ") + folders.at(0) + QLatin1Char('\n')));
+    EXPECT_TRUE(help.contains(QStringLiteral("\n    ") + folders.at(0) + QLatin1Char('\n') + QStringLiteral("    ") + folders.at(1) +
+                              QLatin1Char('\n')));
     EXPECT_FALSE(help.contains(QStringLiteral("(aucun")));
 
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+}
+
+// A script named on the command line: a file as given, else a name (with or without .tvs)
+// in the scripts folders, the user's first.
+TEST(FindScript, AFileOrANameTheUsersHidingTheModules)
+{
+    QTemporaryDir tree;
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(tree.filePath(QStringLiteral("data"))));
+    const QString bin = tree.filePath(QStringLiteral("bin"));
+    const QString user = tree.filePath(QStringLiteral("data/cadrelle/plugins/Trouvel/scripts"));
+    const QString bundled = tree.filePath(QStringLiteral("plugins/Trouvel/scripts"));
+    for (const QString& file : {user + QStringLiteral("/Demo.tvs"), bundled + QStringLiteral("/Demo.tvs"), bundled + QStringLiteral("/Autre.tvs")}) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && QDir().mkpath(bin));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), bundled + QStringLiteral("/Zero.tvs")));
+    const QString mine = QDir(user).canonicalPath() + QStringLiteral("/Demo.tvs");
+    const std::pair<QString, QString> rows[] = {{QStringLiteral("Demo"), mine},
+                                                {QStringLiteral("Demo.tvs"), mine},
+                                                {QStringLiteral("Autre"), QDir(bundled).canonicalPath() + QStringLiteral("/Autre.tvs")},
+                                                {bundled + QStringLiteral("/Demo.tvs"), bundled + QStringLiteral("/Demo.tvs")},
+                                                {QStringLiteral("Inconnu"), QStringLiteral("script introuvable : Inconnu")},
+                                                {QStringLiteral("Zero"), QStringLiteral("script illisible : ")}};
+    for (const auto& [given, expected] : rows) {
+        QString problem;
+        const QString found = findScript(given, bin, &problem);
+        EXPECT_TRUE(found.isEmpty() ? problem.startsWith(expected) : found == expected && problem.isEmpty())
+            << given.toStdString() << ": " << found.toStdString() << problem.toStdString();
+    }
     if (oldData.isNull())
         qunsetenv("XDG_DATA_HOME");
     else

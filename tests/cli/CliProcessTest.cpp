@@ -492,7 +492,7 @@ TEST_F(CliProcessTest, HelpNamesTheScriptsFolderAndUnknownToolOptionsAreRefused)
         const ToolRun help = trouvel({asked});
         EXPECT_EQ(help.exitCode, 0) << asked.toStdString();
         EXPECT_TRUE(help.out.startsWith(QStringLiteral("usage : trouvel try"))) << asked.toStdString();
-        EXPECT_TRUE(help.out.contains(QStringLiteral("Dossiers des scripts du module") + QStringLiteral(" (--script NOM y cherche NOM.tvs, dans cet ordre) :\n    ") +
+        EXPECT_TRUE(help.out.contains(QStringLiteral("Dossiers des scripts du module") + QStringLiteral(" (un NOM de script y est cherché, NOM.tvs, dans cet ordre) :\n    ") +
                                       scripts + QLatin1Char('\n')))
             << asked.toStdString() << help.out.toStdString();
     }

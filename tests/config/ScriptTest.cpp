@@ -107,4 +107,53 @@ TEST(ScriptFiles, PathsAndListing)
     EXPECT_EQ(one.pathOf("other"), dir.filePath("scripts/other.tvs")); // where it would be: not found
 }
 
+// Two plug-in folders, the user's and the module's: what the wizard lists and loads.
+class SeveralFolders : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* file : {"user/scripts/Zeta.tvs", "user/scripts/Demo.tvs", "plugin/scripts/Demo.tvs", "plugin/scripts/Alpha.tvs"}) {
+            ASSERT_TRUE(QDir(root.path()).mkpath(QFileInfo(file).path()));
+            QFile f(root.filePath(QLatin1String(file)));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    }
+    QTemporaryDir root;
+    const QString user = root.filePath("user"), plugin = root.filePath("plugin");
+};
+
+TEST_F(SeveralFolders, EarlierFolderFirstItsNamesHidingLaterOnes)
+{
+    struct Row {
+        const char* name;
+        QStringList folders;  // under root; "" for none
+        QStringList expected; // "Name=folder"
+    };
+    for (const Row& row : {Row{"user_then_plugin", {"user", "plugin"}, {"Demo=user", "Zeta=user", "Alpha=plugin"}},
+                           Row{"plugin_then_user", {"plugin", "user"}, {"Alpha=plugin", "Demo=plugin", "Zeta=user"}},
+                           Row{"missing_user_folder", {"missing", "plugin"}, {"Alpha=plugin", "Demo=plugin"}},
+                           Row{"empty_folder_name_skipped", {"", "plugin"}, {"Alpha=plugin", "Demo=plugin"}},
+                           Row{"same_folder_twice", {"plugin", "plugin/../plugin"}, {"Alpha=plugin", "Demo=plugin"}}}) {
+        SCOPED_TRACE(row.name);
+        QStringList folders;
+        for (const QString& folder : row.folders)
+            folders << (folder.isEmpty() ? QString() : root.filePath(folder));
+        QStringList listed;
+        for (const ScriptEntry& entry : ScriptSource::pluginFolders(folders).entries())
+            listed << entry.name + u'=' + QDir(root.path()).relativeFilePath(entry.path);
+        QStringList expected = row.expected;
+        for (QString& pair : expected)
+            pair = pair.section(u'=', 0, 0) + u'=' + pair.section(u'=', 1) + "/scripts/" + pair.section(u'=', 0, 0) + ".tvs";
+        EXPECT_EQ(listed, expected);
+    }
+}
+
+TEST_F(SeveralFolders, PathOfANameIsTheListedFileElseWhereTheFirstFolderWouldHaveIt)
+{
+    const ScriptSource source = ScriptSource::pluginFolders({user, plugin});
+    EXPECT_EQ(source.pathOf("Demo"), user + "/scripts/Demo.tvs"); // the user's copy hides the module's
+    EXPECT_EQ(source.pathOf("Alpha"), plugin + "/scripts/Alpha.tvs");
+    EXPECT_EQ(source.pathOf("Typed"), user + "/scripts/Typed.tvs"); // listed nowhere
+}
+
 } // namespace

@@ -32,14 +32,16 @@ expect() {
     fi
 }
 
-expect "try record check lint batch help --help --version" ""
+expect "try record check lint batch demo help --help --version" ""
 expect "--json --help" lint Demo.tvs --
 expect "batch" "b"
 expect "--explain" try Demo.tvs x --e
 expect "--json" try Demo.tvs x --j
 expect "--only-empty" batch films.csv --on
 expect "films.csv dossier" batch ""
-expect "mine.tvs dossier" try ""
+expect "Demo mine.tvs dossier" try ""
+expect "Demo" record D
+expect "Demo" check D
 expect "" try mine.tvs ""
 expect "dossier" check mine.tvs ""
 expect "Demo" batch films.csv --script D
@@ -48,6 +50,8 @@ expect "Demo mine.tvs dossier" batch films.csv --script ""
 expect "films.csv dossier" batch --script Demo ""
 expect "" batch films.csv --from ""
 expect "dossier" record mine.tvs x --to ""
+expect "demo" de
+expect "dossier" demo ""
 expect "" inconnue ""
 
 [[ $failures -eq 0 ]] && echo "completion: all checks passed"

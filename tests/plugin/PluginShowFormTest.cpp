@@ -64,8 +64,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        // The per-user settings go to a folder of the test's own.
+        // The per-user settings, and the user's own scripts, go to folders of the test's own.
         qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
         ASSERT_NE(module.handle, nullptr);
         ASSERT_NE(plugin.object, nullptr);
     }

@@ -4,6 +4,9 @@
 #include "ui/Form1.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -77,6 +80,29 @@ TEST_F(Window, ControlsAndTheirInitialState)
 
 // A larger window: the wide controls grow, the right and bottom ones follow, step 3 takes two
 // thirds of the added height.
+// The script list says whose each script is: its tool tip is the file, the user's own or the
+// module's; the list's own tool tip follows the selection.
+TEST_F(Window, ScriptListToolTipsAreTheScriptsFiles)
+{
+    const QString bundled = writeDemoScript(QStringLiteral("Demo"));
+    const QString user = root.filePath(QStringLiteral("user"));
+    ASSERT_TRUE(QDir().mkpath(user + QStringLiteral("/scripts")));
+    const QString mine = user + QStringLiteral("/scripts/Mien.tvs");
+    ASSERT_TRUE(QFile::copy(bundled, mine));
+    WizardServices s = services();
+    s.scripts = config::ScriptSource::pluginFolders({user, pluginFolder});
+    form_ = std::make_unique<Form1>(state, ui, settings, std::move(s));
+    ASSERT_TRUE(form().engine().load());
+    auto* list = child<QComboBox>("list1");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->itemText(0), QStringLiteral("Mien"));
+    EXPECT_EQ(list->itemData(0, Qt::ToolTipRole).toString(), mine);
+    EXPECT_EQ(list->itemData(1, Qt::ToolTipRole).toString(), bundled);
+    EXPECT_EQ(list->toolTip(), mine);
+    form().engine().selectScript(1);
+    EXPECT_EQ(list->toolTip(), bundled);
+}
+
 TEST_F(Window, EnlargedWindowGrowsTheListsAndStepThree)
 {
     writeDemoScript();

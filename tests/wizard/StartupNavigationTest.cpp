@@ -91,6 +91,35 @@ INSTANTIATE_TEST_SUITE_P(Values, StoredScriptPosition,
                                            NbIndexCase{"BeyondTheList", "9", 0}, NbIndexCase{"Negative", "-1", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct StoredNameCase {
+    const char* name;
+    const char* storedName;
+    const char* storedIndex;
+    const char* expected;
+};
+
+class StoredScriptName : public WizardTest, public ::testing::WithParamInterface<StoredNameCase> {};
+
+// A script added to the user's folder moves the others down the list: the name finds the
+// script used last again, the position only when the name is gone; quitting stores both.
+TEST_P(StoredScriptName, SelectsTheNameBeforeThePositionAndWritesItBack)
+{
+    for (const char* name : {"Alpha", "Beta", "Gamma"})
+        writeDemoScript(QString::fromLatin1(name));
+    settings.values.insert(QStringLiteral("Options/ScriptName"), QString::fromLatin1(GetParam().storedName));
+    settings.values.insert(QStringLiteral("Options/NBIndex"), QString::fromLatin1(GetParam().storedIndex));
+    ASSERT_TRUE(engine().load());
+    EXPECT_EQ(engine().model().scriptText(), QString::fromLatin1(GetParam().expected));
+    engine().quit();
+    EXPECT_EQ(settings.values.value(QStringLiteral("Options/ScriptName")), QString::fromLatin1(GetParam().expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredScriptName,
+                         ::testing::Values(StoredNameCase{"NameWins", "Gamma", "0", "Gamma"},
+                                           StoredNameCase{"NameGoneUsesPosition", "Gone", "1", "Beta"},
+                                           StoredNameCase{"NoNameUsesPosition", "", "2", "Gamma"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(Startup, ScriptDeletedAfterListingKeepsThePreviousOne)
 {
     const QString first = writeDemoScript(QStringLiteral("Alpha"));

@@ -1,0 +1,32 @@
+# The packages only the tests and the benchmarks use, looked for only when they are built.
+# Each function sets <found> to TRUE when everything is there; otherwise it says which Debian
+# package is missing and sets it to FALSE, and the configuration goes on without them.
+
+function(trouvel_find_test_packages found)
+  find_package(GTest QUIET)
+  find_package(Qt6 QUIET OPTIONAL_COMPONENTS Test)
+  set(missing)
+  if(NOT GTest_FOUND)
+    list(APPEND missing "GoogleTest (libgtest-dev, libgmock-dev)")
+  endif()
+  if(NOT Qt6Test_FOUND)
+    list(APPEND missing "Qt's Test module (qt6-base-dev)")
+  endif()
+  if(missing)
+    list(JOIN missing ", " names)
+    message(STATUS "Tests skipped: ${names} not found")
+    set(${found} FALSE PARENT_SCOPE)
+  else()
+    set(${found} TRUE PARENT_SCOPE)
+  endif()
+endfunction()
+
+function(trouvel_find_bench_packages found)
+  find_package(benchmark QUIET)
+  if(benchmark_FOUND)
+    set(${found} TRUE PARENT_SCOPE)
+  else()
+    message(STATUS "Benchmarks skipped: Google Benchmark (libbenchmark-dev) not found")
+    set(${found} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
