@@ -1,4 +1,5 @@
 // trouvel: the wizard's steps from the command line (try one title, or fill a catalogue).
+#include "AtelierCommand.h"
 #include "BatchCommand.h"
 #include "CheckCommand.h"
 #include "CliText.h"
@@ -97,6 +98,8 @@ int main(int argc, char* argv[])
         return trouvel::cli::runRecord(args, decodePicture);
     if (command == QLatin1String("check"))
         return trouvel::cli::runCheck(args, decodePicture);
+    if (command == QLatin1String("atelier"))
+        return trouvel::cli::runAtelier(args);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }

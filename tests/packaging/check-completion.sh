@@ -32,7 +32,7 @@ expect() {
     fi
 }
 
-expect "try record check batch help --help --version" ""
+expect "try record check batch atelier help --help --version" ""
 expect "batch" "b"
 expect "--explain" try Demo.tvs x --e
 expect "--json" try Demo.tvs x --j
@@ -47,6 +47,10 @@ expect "Demo mine.tvs dossier" batch films.csv --script ""
 expect "films.csv dossier" batch --script Demo ""
 expect "" batch films.csv --from ""
 expect "dossier" record mine.tvs x --to ""
+expect "atelier" "at"
+expect "mine.tvs dossier" atelier ""
+expect "" atelier mine.tvs ""
+expect "--cookies" atelier mine.tvs --co
 expect "" inconnue ""
 
 [[ $failures -eq 0 ]] && echo "completion: all checks passed"

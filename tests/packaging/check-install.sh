@@ -17,6 +17,10 @@ for file in bin/cadrelle bin/trouvel bin/trouvel-demo-site "$plugins/Trouvel/Tro
             share/doc/trouvel/docs/wizard.png share/man/man1/trouvel.1 share/man/man1/cadrelle.1 share/man/man1/trouvel-demo-site.1; do
     [[ -f $prefix/$file ]] || fail "not installed: $file"
 done
+# The workbench window sits among the tool's helpers, where `trouvel atelier` runs it from.
+[[ -x $prefix/libexec/trouvel/trouvel-atelier ]] || fail "not installed: libexec/trouvel/trouvel-atelier"
+atelier_err=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/trouvel" atelier 2>&1 >/dev/null)
+grep -q "SCRIPT attendu" <<<"$atelier_err" || fail "trouvel atelier does not run the installed workbench: $atelier_err"
 
 # The desktop entry, its icon and the metainfo that names both.
 desktop="$prefix/share/applications/cadrelle.desktop"
