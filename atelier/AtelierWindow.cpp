@@ -249,7 +249,8 @@ void AtelierWindow::showCandidates(const PatternOutcome& outcome)
     }
     if (!outcome.candidatesError.isEmpty())
         new QTreeWidgetItem(candidates_, {QString(), QStringLiteral("motif en erreur : %1").arg(outcome.candidatesError)});
-    candidates_->resizeColumnToContents(0);
+    for (int column = 0; column < 3; ++column)
+        candidates_->resizeColumnToContents(column);
 }
 
 void AtelierWindow::showFields(const PatternOutcome& outcome)

@@ -1,6 +1,7 @@
 #include "PageView.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -68,7 +69,22 @@ PageView::PageView(QWidget* parent) : QWidget(parent)
     address_ = new QLabel(this);
     address_->setObjectName(QStringLiteral("adressePage"));
     address_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    layout->addWidget(count_);
+    // What the colours mean, for an author who has not read the documentation.
+    auto* legend = new QLabel(this);
+    legend->setObjectName(QStringLiteral("legende"));
+    const auto swatch = [](Mark::Kind kind, const QString& text) {
+        const QTextCharFormat format = markFormat(kind);
+        return QStringLiteral("<span style=\"background-color:%1; color:%2\">&nbsp;%3&nbsp;</span>")
+            .arg(format.background().color().name(),
+                 format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color().name() : QStringLiteral("#000000"), text);
+    };
+    legend->setText(swatch(Mark::Match, QStringLiteral("correspondance")) + QStringLiteral(" ") + swatch(Mark::Group, QStringLiteral("groupe gardé"))
+                    + QStringLiteral(" ") + swatch(Mark::Partial, QStringLiteral("début qui correspond")) + QStringLiteral(" ")
+                    + swatch(Mark::Stop, QStringLiteral("arrêt")));
+    auto* top = new QHBoxLayout;
+    top->addWidget(count_, 1);
+    top->addWidget(legend);
+    layout->addLayout(top);
     layout->addWidget(explanation_);
     layout->addWidget(tabs_, 1);
     layout->addWidget(address_);
