@@ -101,10 +101,10 @@ void AtelierWindow::buildControls()
     auto* split = new QSplitter(Qt::Horizontal, this);
     pages_ = new PageView(split);
     auto* right = new QSplitter(Qt::Vertical, split);
-    auto* scroll = new QScrollArea(right);
-    form_ = new PatternForm(edits_, scroll);
-    scroll->setWidget(form_);
-    scroll->setWidgetResizable(true);
+    scroll_ = new QScrollArea(right);
+    form_ = new PatternForm(edits_, scroll_);
+    scroll_->setWidget(form_);
+    scroll_->setWidgetResizable(true);
 
     auto* candidateBox = new QGroupBox(QStringLiteral("Candidats (motif de recherche)"), right);
     candidates_ = new QTreeWidget(candidateBox);
@@ -147,8 +147,10 @@ void AtelierWindow::buildControls()
     connect(candidates_, &QTreeWidget::itemActivated, this, open);
     connect(fields_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         const int key = item->data(0, Qt::UserRole).toInt();
-        if (key >= 0)
+        if (key >= 0) {
             form_->select(key);
+            scroll_->ensureWidgetVisible(form_->editor(key));
+        }
     });
     resize(1260, 860);
 }
@@ -311,8 +313,7 @@ void AtelierWindow::search(const QString& title)
         return;
     }
     title_->setText(title);
-    ++fetching_;
-    searchButton_->setEnabled(false);
+    searchButton_->setEnabled(false); // until the site has answered
     openFirstCandidate_ = false;
     status_->setText(QStringLiteral("Recherche de « %1 »…").arg(title));
     fetcher().search(title, edits_.applyTo(content_));
@@ -322,14 +323,12 @@ void AtelierWindow::openFilm(const QString& link)
 {
     if (link.isEmpty() || (link == filmLink_ && !filmText_.isEmpty()))
         return;
-    ++fetching_;
     status_->setText(QStringLiteral("Lecture de la fiche « %1 »…").arg(link));
     fetcher().openFilm(link, edits_.applyTo(content_));
 }
 
 void AtelierWindow::showReply(const FetchReply& reply)
 {
-    fetching_ = std::max(fetching_ - 1, 0);
     searchButton_->setEnabled(true);
     if (reply.searchPage) {
         showSearchPage(*reply.searchPage);

@@ -20,6 +20,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QTreeWidget;
 
 namespace trouvel::atelier {
@@ -76,11 +77,11 @@ private:
     QString filmAddress_; // where the film page ended
     QString filmLink_;    // the candidate it was read for
     bool openFirstCandidate_ = false; // a search listed no film page: the first candidate's comes next
-    int fetching_ = 0;
 
     QLineEdit* title_ = nullptr;
     QPushButton* searchButton_ = nullptr;
     QPushButton* saveButton_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     PatternForm* form_ = nullptr;
     PageView* pages_ = nullptr;
     QTreeWidget* candidates_ = nullptr;
