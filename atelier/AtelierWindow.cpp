@@ -2,6 +2,9 @@
 
 #include "ReplyText.h"
 
+#include "Fixture.h"
+#include "ReplayDownloads.h"
+
 #include "common/BoundedRead.h"
 #include "config/Script.h"
 #include "config/ScriptFile.h"
@@ -9,6 +12,7 @@
 #include "text/StoredPage.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -72,6 +76,7 @@ AtelierWindow::AtelierWindow(QString scriptFile, UserInteraction& ui, FetchSetti
 AtelierWindow::~AtelierWindow()
 {
     // The threads end before the controls their replies would reach.
+    replay_.reset();
     fetcher_.reset();
     matcher_.reset();
 }
@@ -94,6 +99,22 @@ void AtelierWindow::buildControls()
     bar->addWidget(new QLabel(QStringLiteral("Titre :"), this));
     bar->addWidget(title_, 1);
     bar->addWidget(searchButton_);
+    // The titles `trouvel record` kept for this script, to work on with no network.
+    if (const QStringList recorded = cli::fixtureFolders(cli::defaultFixtureRoot(scriptFile_)); !recorded.isEmpty()) {
+        auto* choice = new QComboBox(this);
+        choice->setObjectName(QStringLiteral("enregistrements"));
+        choice->addItem(QStringLiteral("(aucune)"));
+        for (const QString& folder : recorded)
+            choice->addItem(QFileInfo(folder).fileName(), folder);
+        choice->setToolTip(QStringLiteral("Les pages d'un titre gardé par « trouvel record », relues sans réseau"));
+        connect(choice, &QComboBox::activated, this, [this, choice](int index) {
+            if (index > 0)
+                openRecorded(choice->itemData(index).toString());
+        });
+        bar->addSpacing(12);
+        bar->addWidget(new QLabel(QStringLiteral("Pages enregistrées :"), this));
+        bar->addWidget(choice);
+    }
     bar->addSpacing(24);
     bar->addWidget(saveButton_);
     layout->addLayout(bar);
@@ -231,7 +252,8 @@ void AtelierWindow::showOutcome(std::uint64_t pass, const PatternOutcome& outcom
     Q_EMIT outcomeShown();
     if (openFirstCandidate_ && !outcome.candidates.empty()) {
         openFirstCandidate_ = false;
-        openFilm(outcome.candidates.front().link);
+        const std::size_t chosen = pick_ > 0 && std::size_t(pick_) <= outcome.candidates.size() ? std::size_t(pick_ - 1) : 0;
+        openFilm(outcome.candidates[chosen].link);
     }
 }
 
@@ -296,13 +318,42 @@ void AtelierWindow::showFilmPage(const FetchedPage& page, const QString& link)
     submitPass();
 }
 
+std::unique_ptr<SiteFetcher> AtelierWindow::makeFetcher(FetchSettings settings)
+{
+    return std::make_unique<SiteFetcher>(std::move(settings), [this](const FetchReply& reply) {
+        QMetaObject::invokeMethod(this, [this, reply] { showReply(reply); }, Qt::QueuedConnection);
+    });
+}
+
 SiteFetcher& AtelierWindow::fetcher()
 {
+    if (replaying_)
+        return *replay_;
     if (!fetcher_)
-        fetcher_ = std::make_unique<SiteFetcher>(fetchSettings_, [this](const FetchReply& reply) {
-            QMetaObject::invokeMethod(this, [this, reply] { showReply(reply); }, Qt::QueuedConnection);
-        });
+        fetcher_ = makeFetcher(fetchSettings_);
     return *fetcher_;
+}
+
+void AtelierWindow::openRecorded(const QString& folder)
+{
+    QString why;
+    std::optional<cli::Fixture> fixture = cli::loadFixture(folder, &why);
+    if (!fixture) {
+        status_->setText(QStringLiteral("Enregistrement illisible : %1").arg(why));
+        return;
+    }
+    const QString title = fixture->title;
+    const int pick = fixture->pick;
+    FetchSettings replayed = fetchSettings_;
+    replayed.pageClient = cli::replayPageClient(std::make_shared<const cli::Fixture>(std::move(*fixture)));
+    replay_ = makeFetcher(std::move(replayed));
+    replaying_ = true;
+    pick_ = pick;
+    title_->setText(title);
+    searchButton_->setEnabled(false);
+    openFirstCandidate_ = false;
+    status_->setText(QStringLiteral("Relecture de « %1 » (%2)…").arg(title, QFileInfo(folder).fileName()));
+    replay_->search(title, edits_.applyTo(content_));
 }
 
 void AtelierWindow::search(const QString& title)
@@ -313,6 +364,8 @@ void AtelierWindow::search(const QString& title)
         return;
     }
     title_->setText(title);
+    replaying_ = false;
+    pick_ = 0;
     searchButton_->setEnabled(false); // until the site has answered
     openFirstCandidate_ = false;
     status_->setText(QStringLiteral("Recherche de « %1 »…").arg(title));

@@ -17,6 +17,7 @@
 
 #include <memory>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +38,9 @@ public:
     void showFilmPage(const FetchedPage& page, const QString& link);
     // "Rechercher" for title: its search page, then the film page of its first candidate.
     void search(const QString& title);
+    // The pages a title recorded by `trouvel record` keeps (a folder of SCRIPT.tests),
+    // replayed through the same session with no network.
+    void openRecorded(const QString& folder);
     // "Enregistrer". false when the file could not be written (the reason was shown).
     bool save();
 
@@ -62,6 +66,7 @@ private:
     void showFields(const PatternOutcome& outcome);
     void openFilm(const QString& link);
     void showReply(const FetchReply& reply);
+    std::unique_ptr<SiteFetcher> makeFetcher(FetchSettings settings);
     SiteFetcher& fetcher();
     void showEdited();
 
@@ -77,6 +82,8 @@ private:
     QString filmAddress_; // where the film page ended
     QString filmLink_;    // the candidate it was read for
     bool openFirstCandidate_ = false; // a search listed no film page: the first candidate's comes next
+    int pick_ = 0;           // the candidate that comes next (from 1), that of a recorded title; 0: the first
+    bool replaying_ = false; // the pages come from a recorded title, not from the site
 
     QLineEdit* title_ = nullptr;
     QPushButton* searchButton_ = nullptr;
@@ -89,6 +96,7 @@ private:
     QLabel* status_ = nullptr;
     std::unique_ptr<MatchWorker> matcher_;
     std::unique_ptr<SiteFetcher> fetcher_; // made at the first fetch
+    std::unique_ptr<SiteFetcher> replay_;  // over the recorded title chosen last
 };
 
 } // namespace trouvel::atelier

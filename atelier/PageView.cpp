@@ -44,6 +44,7 @@ PageView::PageView(QWidget* parent) : QWidget(parent)
     QFont bold = count_->font();
     bold.setBold(true);
     count_->setFont(bold);
+    count_->setWordWrap(true); // a long text must not widen the pages' side
     explanation_ = new QLabel(this);
     explanation_->setObjectName(QStringLiteral("explication"));
     explanation_->setWordWrap(true);

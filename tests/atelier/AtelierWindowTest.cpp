@@ -7,9 +7,12 @@
 #include "demo/DemoSiteFixture.h"
 #include "support/ScriptedUi.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -244,6 +247,51 @@ TEST_F(WindowTest, WithoutATitleNothingIsFetched)
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("etat"))->text(), QString::fromUtf8("Saisissez le titre d'un film du site."));
     EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("rechercher"))->isEnabled());
 }
+
+struct RecordedCase {
+    const char* name;
+    QString folder;
+    QString title;
+    QString year;
+};
+void PrintTo(const RecordedCase& c, std::ostream* os) { *os << c.name; }
+
+class RecordedRows : public ::testing::TestWithParam<RecordedCase> {};
+
+// The demo script's recorded titles, replayed with no site running: the search page, then
+// the film page of the candidate the recording picked.
+TEST_P(RecordedRows, ARecordedTitleGivesItsPagesWithNoNetwork)
+{
+    const RecordedCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString script = QDir(dir.path()).filePath(QStringLiteral("Demo.tvs"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TROUVEL_SOURCE_DIR "/scripts/Demo.tvs"), script));
+    const QString recorded = QStringLiteral(TROUVEL_SOURCE_DIR "/scripts/Demo.tests/") + c.folder;
+    const QString copy = QDir(dir.path()).filePath(QStringLiteral("Demo.tests/") + c.folder);
+    ASSERT_TRUE(QDir().mkpath(copy));
+    for (const QString& name : QDir(recorded).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(QDir(recorded).filePath(name), QDir(copy).filePath(name)));
+
+    trouvel::test::ScriptedUi ui;
+    AtelierWindow window(script, ui, FetchSettings{});
+    window.show();
+    auto* choice = window.findChild<QComboBox*>(QStringLiteral("enregistrements"));
+    ASSERT_NE(choice, nullptr);
+    ASSERT_EQ(choice->count(), 2);
+    window.openRecorded(choice->itemData(1).toString());
+    auto* fields = window.findChild<QTreeWidget*>(QStringLiteral("champs"));
+    const auto field = [&](int row) { return fields->topLevelItem(row) ? fields->topLevelItem(row)->text(1) : QString(); };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return field(0) == c.title && field(1) == c.year; }, 10000))
+        << field(0).toStdString() << " " << field(1).toStdString();
+    EXPECT_EQ(window.findChild<QLineEdit*>(QStringLiteral("titre"))->text(), c.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RecordedRows,
+    ::testing::Values(RecordedCase{"one_candidate_its_page_with_it", QStringLiteral("nord-sud"), QStringLiteral("Nord/Sud"), QStringLiteral("1988")},
+                      RecordedCase{"second_candidate_picked", QStringLiteral("le-dernier-ete--choix-2"), QString::fromUtf8("Le Dernier Été"),
+                                   QStringLiteral("2004")}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace trouvel::atelier
