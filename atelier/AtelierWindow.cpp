@@ -1,12 +1,12 @@
 #include "AtelierWindow.h"
 
+#include "PatternShown.h"
 #include "ReplyText.h"
 
 #include "Fixture.h"
 #include "ReplayDownloads.h"
 
 #include "common/BoundedRead.h"
-#include "config/Script.h"
 #include "config/ScriptFile.h"
 #include "text/PageText.h"
 #include "text/StoredPage.h"
@@ -29,35 +29,6 @@
 #include <algorithm>
 
 namespace trouvel::atelier {
-
-namespace {
-
-bool onSearchPage(PatternRole role)
-{
-    return role == PatternRole::Search || role == PatternRole::Link || role == PatternRole::ShortText
-           || role == PatternRole::LongText;
-}
-
-// The group a number key names, from 1; 0 for none.
-int keptGroup(const QString& value)
-{
-    const std::optional<int> index = config::groupIndex(value);
-    return index && *index >= 0 ? *index + 1 : 0;
-}
-
-// Why the wizard does not read a field's pattern whole: it stops at a second "|".
-QString cutWarning(const QString& pattern)
-{
-    const qsizetype bar = pattern.indexOf(u'|');
-    if (bar < 0)
-        return {};
-    return QStringLiteral("Le motif contient « | » (caractère %1) : l'assistant ne lit que ce qui le précède, « %2 ». "
-                          "Pour le caractère « | » lui-même, écrivez \\x7C.")
-        .arg(bar + 1)
-        .arg(pattern.left(bar));
-}
-
-} // namespace
 
 AtelierWindow::AtelierWindow(QString scriptFile, UserInteraction& ui, FetchSettings fetch, QWidget* parent)
     : QWidget(parent), scriptFile_(std::move(scriptFile)), ui_(ui), fetchSettings_(std::move(fetch))
@@ -202,37 +173,11 @@ PatternJob AtelierWindow::passFor(int key) const
     job.searchIsJson = searchJson_;
     job.filmIsJson = filmJson_;
     job.filmAddress = filmAddress_;
-    const PatternRole role = edits_.keys()[std::size_t(key)].role;
-    const QString& value = edits_.value(key);
-    job.onFilmPage = !onSearchPage(role);
-    switch (role) {
-    case PatternRole::Search: {
-        // The three groups a candidate is made of.
-        for (const PatternRole number : {PatternRole::Link, PatternRole::ShortText, PatternRole::LongText})
-            if (const int group = keptGroup(edits_.value(edits_.indexOf(number))); group > 0)
-                job.kept.push_back(group);
-        std::sort(job.kept.begin(), job.kept.end());
-        job.kept.erase(std::unique(job.kept.begin(), job.kept.end()), job.kept.end());
-        job.pattern = value;
-        break;
-    }
-    case PatternRole::Link:
-    case PatternRole::ShortText:
-    case PatternRole::LongText:
-        job.pattern = edits_.value(edits_.indexOf(PatternRole::Search));
-        if (const int group = keptGroup(value); group > 0)
-            job.kept.push_back(group);
-        break;
-    case PatternRole::Field:
-        job.pattern = config::splitFieldSpec(value).pattern; // as the wizard reads it
-        job.kept = {1};
-        break;
-    case PatternRole::Picture:
-        job.pattern = value;
-        job.kept = {1};
-        job.read = wizard::ReadMatch::Last;
-        break;
-    }
+    PatternShown shown = patternShown(edits_, key);
+    job.pattern = std::move(shown.pattern);
+    job.kept = std::move(shown.kept);
+    job.onFilmPage = shown.onFilmPage;
+    job.read = shown.read;
     return job;
 }
 
