@@ -1,9 +1,10 @@
 // trouvel: the wizard's steps from the command line (try one title, or fill a catalogue).
+#include "AtelierCommand.h"
 #include "BatchCommand.h"
 #include "CheckCommand.h"
 #include "CliText.h"
-#include "LintCommand.h"
 #include "DemoCommand.h"
+#include "LintCommand.h"
 #include "PictureModule.h"
 #include "RecordCommand.h"
 #include "ScriptFolders.h"
@@ -103,6 +104,8 @@ int main(int argc, char* argv[])
         return trouvel::cli::runLint(args);
     if (command == QLatin1String("demo"))
         return trouvel::cli::runDemo(args);
+    if (command == QLatin1String("atelier"))
+        return trouvel::cli::runAtelier(args);
     std::fprintf(stderr, "trouvel : commande inconnue : %s\n%s", qPrintable(command), trouvel::cli::kUsage);
     return 2;
 }

@@ -60,6 +60,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${TROUVEL_INSTALL_DOC_
 install(FILES ${PROJECT_SOURCE_DIR}/docs/script-format.md ${PROJECT_SOURCE_DIR}/docs/architecture.md
               ${PROJECT_SOURCE_DIR}/docs/glossary.md ${PROJECT_SOURCE_DIR}/docs/wizard.png
               ${PROJECT_SOURCE_DIR}/docs/walk-summary.png ${PROJECT_SOURCE_DIR}/docs/mapping-column-deleted.png
+              ${PROJECT_SOURCE_DIR}/docs/atelier.png
         DESTINATION ${TROUVEL_INSTALL_DOC_DIR}/docs)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/Demo.tvs DESTINATION ${TROUVEL_INSTALL_DOC_DIR}/scripts)
 

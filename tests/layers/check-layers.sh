@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every include of src/ and cli/ points down: a file of a layer includes headers of its own
+# Every include of src/, cli/ and atelier/ points down: a file of a layer includes headers of its own
 # layer and of the layers below it (the order of docs/architecture.md, top first), never above.
 # cli/ sits on top of the engine: it may include every layer but the windows and the plug-in.
 # Prints each include that points up and fails when there is one.
@@ -31,5 +31,7 @@ done
 # The tool: below the windows (ui) and the plug-in.
 cli_rank=$(( ${rank[ui]} + 1 ))
 while IFS= read -r -d '' file; do check "$file" "$cli_rank"; done < <(find "$root/cli" \( -name '*.h' -o -name '*.cpp' \) -print0)
-[ "$bad" = 0 ] && echo "layers: every include of src/ and cli/ points down (${layers[*]})"
+# The workbench: a window over the tool, below the plug-in only.
+while IFS= read -r -d '' file; do check "$file" "${rank[ui]}"; done < <(find "$root/atelier" \( -name '*.h' -o -name '*.cpp' \) -print0)
+[ "$bad" = 0 ] && echo "layers: every include of src/, cli/ and atelier/ points down (${layers[*]})"
 exit "$bad"

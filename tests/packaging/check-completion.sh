@@ -32,7 +32,7 @@ expect() {
     fi
 }
 
-expect "try record check lint batch demo help --help --version" ""
+expect "try record check lint batch demo atelier help --help --version" ""
 expect "--json --help" lint Demo.tvs --
 expect "batch" "b"
 expect "--explain" try Demo.tvs x --e
@@ -52,6 +52,10 @@ expect "" batch films.csv --from ""
 expect "dossier" record mine.tvs x --to ""
 expect "demo" de
 expect "dossier" demo ""
+expect "atelier" "at"
+expect "mine.tvs dossier" atelier ""
+expect "" atelier mine.tvs ""
+expect "--cookies" atelier mine.tvs --co
 expect "" inconnue ""
 
 [[ $failures -eq 0 ]] && echo "completion: all checks passed"

@@ -34,6 +34,11 @@ for doc in "$prefix/share/doc/trouvel/README.md" "$prefix"/share/doc/trouvel/doc
     done < <(grep -oE '\]\([^)]+\)' "$doc" | sed -E 's/^\]\((.*)\)$/\1/')
 done
 
+# The workbench window sits among the tool's helpers, where `trouvel atelier` runs it from.
+[[ -x $prefix/libexec/trouvel/trouvel-atelier ]] || fail "not installed: libexec/trouvel/trouvel-atelier"
+atelier_err=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/trouvel" atelier 2>&1 >/dev/null)
+grep -q "SCRIPT attendu" <<<"$atelier_err" || fail "trouvel atelier does not run the installed workbench: $atelier_err"
+
 # The desktop entry, its icon and the metainfo that names both.
 desktop="$prefix/share/applications/cadrelle.desktop"
 metainfo="$prefix/share/metainfo/fr.trouvel.cadrelle.metainfo.xml"
