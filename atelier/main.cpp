@@ -7,6 +7,7 @@
 #include "TryCommand.h"
 
 #include "common/QtTranslations.h"
+#include "config/Script.h"
 #include "ui/MessageBoxInteraction.h"
 
 #include <QApplication>
@@ -41,7 +42,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString scriptFile = arguments.positional().at(0);
-    if (const QString problem = trouvel::cli::scriptProblem(scriptFile); !problem.isEmpty()) {
+    if (const QString problem = trouvel::config::scriptFileProblem(scriptFile); !problem.isEmpty()) {
         std::fprintf(stderr, "trouvel atelier : script illisible : %s (%s)\n", qPrintable(scriptFile), qPrintable(problem));
         return 2;
     }
