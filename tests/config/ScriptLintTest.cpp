@@ -65,6 +65,15 @@ INSTANTIATE_TEST_SUITE_P(
         LintRow{"UrlWithoutScheme", "http://site/f/%1", "site/f/%1", 10, "[FilmPage] Url : l'adresse doit commencer par http://"},
         LintRow{"UnknownCharset", "Methode=0", "Charset=klingon", 2, "« klingon » est inconnu"},
         LintRow{"MethodThatMeansPost", "Methode=0", "Methode=GET", 2, "Methode=GET : toute autre valeur que 0 envoie les requêtes en POST"},
+        LintRow{"KeyTwice", "Link=1\n", "Link=1\nlink=2\n", 7, "link en double (première ligne 6) : seule la première est lue"},
+        LintRow{"KeyBeforeAnySection", "[Options]\n", "Methode=0\n[Options]\n", 1, "Methode : avant toute [section], jamais lue"},
+        LintRow{"LineWithoutEquals", "Methode=0", "Methode 0", 2, "ligne sans « = » ni [section] : ignorée"},
+        LintRow{"CountNotANumber", "Count=2", "Count=deux", 11, "Count=deux : pas un nombre entier de 16 bits, le script ne se charge pas", 3},
+        LintRow{"HttpNotANumber", "Methode=0", "HTTP=1.1a", 2, "HTTP=1.1a : pas un nombre entier de 16 bits"},
+        LintRow{"UnknownUnescape", "PatternImg=", "Unescape=xml\nPatternImg=", 14, "Unescape=xml : seule la valeur json est lue"},
+        LintRow{"JoinWithoutItsField", "Count=2", "Count=3\nJoin3=, ", 12, "Join3 sans Match3 : rien à rassembler", 2},
+        LintRow{"FallbackWithTheFieldsName", "PatternImg=", "Match1.2=Titre|<h2>([^<]*)\nPatternImg=", 14, "un motif de secours s'écrit sans le nom du champ"},
+        LintRow{"PictureAddressWithoutPattern", "PatternImg=<img src=\"([^\"]+)\"\n", "", 15, "[ImgPage] Url sans [FilmPage] PatternImg"},
         LintRow{"FallbackOutOfOrder", "PatternImg=", "Match2.3=(\\d{2})\nPatternImg=", 14, "Match2.3 sans Match2.2"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -49,6 +49,9 @@ TEST(PatternExplanation, MarksTheKeptGroupsOfTheMatchTheStepReads)
     EXPECT_TRUE(explanationText(last, kPage).startsWith(QStringLiteral("ligne 3, colonne 1 (2 correspondances")));
     EXPECT_TRUE(explanationText(last, kPage).contains(QStringLiteral("[<⟨1:td⟩ class=annee>⟨2:1988⟩<]"))) << explanationText(last, kPage).toStdString();
 
+    // A match at the very start of the page is on its first line and column.
+    EXPECT_TRUE(explanationText(explainPattern(QStringLiteral("<html>"), kPage, {}), kPage).startsWith(QStringLiteral("ligne 1, colonne 1 : ")));
+
     const PatternExplanation broken = explainPattern(QStringLiteral("<td>(\\d+"), kPage, {1});
     EXPECT_EQ(broken.errorPosition >= 0, true);
     EXPECT_TRUE(explanationText(broken, kPage).startsWith(QStringLiteral("motif en erreur, caractère ")));
