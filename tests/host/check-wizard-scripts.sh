@@ -15,6 +15,13 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 module=$(XDG_DATA_HOME="$work/none" "$cadrelle" --list-plugins 2>/dev/null | awk -F'\t' '$2 ~ /^Trouvel / { print $1; exit }')
 [[ -f $module ]] || { echo "FAIL: $cadrelle --list-plugins finds no Trouvel module"; exit 1; }
 bundled=$(dirname "$module")/scripts
+# The probe is preloaded, which a sanitized build refuses (its runtime must come first) and
+# hangs on when the runtime is preloaded ahead of it: such builds skip this check, which the
+# plain build and the installed package run.
+if ldd "$cadrelle" | grep -q libasan; then
+    echo "skipped: $cadrelle is built with AddressSanitizer"
+    exit 77
+fi
 
 # row NAME USER_SCRIPTS EXPECTED: the user's folder holds USER_SCRIPTS (names, one copy of
 # the bundled Demo.tvs each); the list must be EXPECTED, "name:where" with where "user" or
